@@ -1,0 +1,356 @@
+#include "env/profile.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "env/files.h"
+
+namespace tessed::profile {
+
+namespace {
+
+enum class Encoding { Utf8, Utf16Le, Cp1252 };
+
+struct Document {
+    Encoding encoding = Encoding::Utf8;
+    std::vector<std::string> lines;  // UTF-8, without line ends
+    bool exists = false;
+};
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | (c >> 6));
+        out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | (c >> 12));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | (c >> 18));
+        out += char(0x80 | ((c >> 12) & 0x3F));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trim(std::string_view s) {
+    size_t b = 0, e = s.size();
+    while (b < e && isBlank(s[b])) ++b;
+    while (e > b && isBlank(s[e - 1])) --e;
+    return s.substr(b, e - b);
+}
+
+char upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; }
+
+bool iequal(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (upper(a[i]) != upper(b[i])) return false;
+    return true;
+}
+
+Document load(const std::filesystem::path& file) {
+    Document doc;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return doc;
+    doc.exists = true;
+    std::stringstream ss;
+    ss << in.rdbuf();
+    std::string raw = ss.str();
+    std::string text;
+    if (raw.size() >= 2 && uint8_t(raw[0]) == 0xFF && uint8_t(raw[1]) == 0xFE) {
+        doc.encoding = Encoding::Utf16Le;
+        text = Utf16LeToUtf8(std::string_view(raw).substr(2));
+    } else if (IsValidUtf8(raw)) {
+        text = std::move(raw);
+    } else {
+        doc.encoding = Encoding::Cp1252;
+        text = Cp1252ToUtf8(raw);
+    }
+    // CR LF, lone CR and lone LF all end a line.
+    std::string cur;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            doc.lines.push_back(std::move(cur));
+            cur.clear();
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            cur += c;
+        }
+    }
+    if (!cur.empty()) doc.lines.push_back(std::move(cur));
+    return doc;
+}
+
+bool save(const std::filesystem::path& file, const Document& doc) {
+    std::string text;
+    for (const auto& l : doc.lines) {
+        text += l;
+        text += "\r\n";
+    }
+    std::string bytes;
+    if (doc.encoding == Encoding::Utf16Le) {
+        bytes = "\xFF\xFE" + Utf8ToUtf16Le(text);
+    } else {
+        // A single-byte file is rewritten as UTF-8: its characters survive, and
+        // the reader recognises either form.
+        bytes = std::move(text);
+    }
+    return files::WriteFileAtomic(file, bytes);
+}
+
+// Section line: "[name]..." with blanks allowed; returns the trimmed name.
+std::optional<std::string_view> sectionName(std::string_view line) {
+    std::string_view t = trim(line);
+    if (t.empty() || t[0] != '[') return std::nullopt;
+    size_t close = t.find(']');
+    if (close == std::string_view::npos) return std::nullopt;
+    return trim(t.substr(1, close - 1));
+}
+
+struct KeyLine {
+    std::string_view key;
+    std::string_view value;
+};
+
+std::optional<KeyLine> keyLine(std::string_view line) {
+    std::string_view t = trim(line);
+    if (t.empty() || t[0] == ';') return std::nullopt;
+    size_t eq = t.find('=');
+    if (eq == std::string_view::npos) return std::nullopt;
+    return KeyLine{trim(t.substr(0, eq)), trim(t.substr(eq + 1))};
+}
+
+// Range of lines [begin, end) belonging to the first section with this name;
+// begin is the section line itself. npos when absent.
+struct Range {
+    size_t begin = std::string::npos;
+    size_t end = std::string::npos;
+};
+
+Range findSection(const Document& doc, std::string_view section) {
+    Range r;
+    for (size_t i = 0; i < doc.lines.size(); ++i) {
+        auto name = sectionName(doc.lines[i]);
+        if (!name) continue;
+        if (r.begin != std::string::npos) {
+            r.end = i;
+            return r;
+        }
+        if (iequal(*name, section)) r.begin = i;
+    }
+    if (r.begin != std::string::npos) r.end = doc.lines.size();
+    return r;
+}
+
+std::optional<size_t> findKey(const Document& doc, const Range& r, std::string_view key) {
+    for (size_t i = r.begin + 1; i < r.end; ++i) {
+        auto kl = keyLine(doc.lines[i]);
+        if (kl && iequal(kl->key, key)) return i;
+    }
+    return std::nullopt;
+}
+
+std::string unquote(std::string_view v) {
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        return std::string(v.substr(1, v.size() - 2));
+    return std::string(v);
+}
+
+// Cuts a UTF-8 text to at most n characters.
+std::string cutChars(const std::string& s, size_t n) {
+    size_t count = 0;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if ((uint8_t(s[i]) & 0xC0) != 0x80) {
+            if (count == n) return s.substr(0, i);
+            ++count;
+        }
+    }
+    return s;
+}
+
+}  // namespace
+
+std::string Utf16LeToUtf8(std::string_view b) {
+    std::string out;
+    out.reserve(b.size() / 2);
+    for (size_t i = 0; i + 1 < b.size(); i += 2) {
+        char32_t u = char32_t(uint8_t(b[i])) | (char32_t(uint8_t(b[i + 1])) << 8);
+        if (u >= 0xD800 && u < 0xDC00 && i + 3 < b.size()) {
+            char32_t lo = char32_t(uint8_t(b[i + 2])) | (char32_t(uint8_t(b[i + 3])) << 8);
+            if (lo >= 0xDC00 && lo < 0xE000) {
+                u = 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00);
+                i += 2;
+            } else {
+                u = 0xFFFD;
+            }
+        } else if (u >= 0xD800 && u < 0xE000) {
+            u = 0xFFFD;
+        }
+        appendUtf8(out, u);
+    }
+    return out;
+}
+
+std::string Utf8ToUtf16Le(std::string_view s) {
+    std::string out;
+    out.reserve(s.size() * 2);
+    auto put = [&](char32_t u) {
+        out += char(u & 0xFF);
+        out += char((u >> 8) & 0xFF);
+    };
+    for (size_t i = 0; i < s.size();) {
+        uint8_t c = uint8_t(s[i]);
+        char32_t u;
+        size_t len;
+        if (c < 0x80) {
+            u = c;
+            len = 1;
+        } else if ((c & 0xE0) == 0xC0) {
+            u = c & 0x1F;
+            len = 2;
+        } else if ((c & 0xF0) == 0xE0) {
+            u = c & 0x0F;
+            len = 3;
+        } else if ((c & 0xF8) == 0xF0) {
+            u = c & 0x07;
+            len = 4;
+        } else {
+            put(0xFFFD);
+            ++i;
+            continue;
+        }
+        if (i + len > s.size()) {
+            put(0xFFFD);
+            break;
+        }
+        bool ok = true;
+        for (size_t k = 1; k < len; ++k) {
+            uint8_t cc = uint8_t(s[i + k]);
+            if ((cc & 0xC0) != 0x80) {
+                ok = false;
+                break;
+            }
+            u = (u << 6) | (cc & 0x3F);
+        }
+        if (!ok) {
+            put(0xFFFD);
+            ++i;
+            continue;
+        }
+        i += len;
+        if (u >= 0x10000) {
+            u -= 0x10000;
+            put(0xD800 + (u >> 10));
+            put(0xDC00 + (u & 0x3FF));
+        } else {
+            put(u);
+        }
+    }
+    return out;
+}
+
+std::string Cp1252ToUtf8(std::string_view b) {
+    // The 0x80..0x9F block differs from Latin-1; the rest maps one to one.
+    static const char16_t high[32] = {
+        0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+    std::string out;
+    out.reserve(b.size());
+    for (char ch : b) {
+        uint8_t c = uint8_t(ch);
+        char32_t u = (c >= 0x80 && c < 0xA0) ? high[c - 0x80] : c;
+        appendUtf8(out, u);
+    }
+    return out;
+}
+
+bool IsValidUtf8(std::string_view s) {
+    for (size_t i = 0; i < s.size();) {
+        uint8_t c = uint8_t(s[i]);
+        size_t len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+        if (len == 0 || i + len > s.size()) return false;
+        if (len == 2 && c < 0xC2) return false;
+        for (size_t k = 1; k < len; ++k)
+            if ((uint8_t(s[i + k]) & 0xC0) != 0x80) return false;
+        i += len;
+    }
+    return true;
+}
+
+std::optional<std::string> GetWhole(const std::filesystem::path& file, std::string_view section,
+                                    std::string_view key) {
+    Document doc = load(file);
+    Range r = findSection(doc, trim(section));
+    if (r.begin == std::string::npos) return std::nullopt;
+    auto k = findKey(doc, r, trim(key));
+    if (!k) return std::nullopt;
+    return unquote(keyLine(doc.lines[*k])->value);
+}
+
+std::string GetString(const std::filesystem::path& file, std::string_view section,
+                      std::string_view key, std::string_view def, size_t bufferSize) {
+    auto v = GetWhole(file, section, key);
+    std::string out = v ? std::move(*v) : std::string(trim(def));
+    if (bufferSize == 0) return {};
+    return cutChars(out, bufferSize - 1);
+}
+
+std::vector<std::string> Keys(const std::filesystem::path& file, std::string_view section) {
+    Document doc = load(file);
+    std::vector<std::string> out;
+    Range r = findSection(doc, trim(section));
+    if (r.begin == std::string::npos) return out;
+    for (size_t i = r.begin + 1; i < r.end; ++i) {
+        auto kl = keyLine(doc.lines[i]);
+        if (!kl) continue;
+        bool seen = false;
+        for (const auto& o : out) seen = seen || iequal(o, kl->key);
+        if (!seen) out.emplace_back(kl->key);
+    }
+    return out;
+}
+
+bool WriteString(const std::filesystem::path& file, std::string_view section,
+                 std::optional<std::string_view> key, std::optional<std::string_view> value) {
+    Document doc = load(file);
+    std::string_view sec = trim(section);
+    Range r = findSection(doc, sec);
+    if (!key) {
+        if (r.begin == std::string::npos) return true;
+        doc.lines.erase(doc.lines.begin() + long(r.begin), doc.lines.begin() + long(r.end));
+        return save(file, doc);
+    }
+    std::string_view k = trim(*key);
+    if (!value) {
+        if (r.begin == std::string::npos) return true;
+        auto at = findKey(doc, r, k);
+        if (!at) return true;
+        doc.lines.erase(doc.lines.begin() + long(*at));
+        return save(file, doc);
+    }
+    if (r.begin == std::string::npos) {
+        doc.lines.push_back("[" + std::string(sec) + "]");
+        doc.lines.push_back(std::string(k) + "=" + std::string(*value));
+        return save(file, doc);
+    }
+    if (auto at = findKey(doc, r, k)) {
+        // The existing key keeps its spelling and position.
+        auto kl = keyLine(doc.lines[*at]);
+        doc.lines[*at] = std::string(kl->key) + "=" + std::string(*value);
+    } else {
+        // At the end of the section, before any blank lines that close it.
+        size_t pos = r.end;
+        while (pos > r.begin + 1 && trim(doc.lines[pos - 1]).empty()) --pos;
+        doc.lines.insert(doc.lines.begin() + long(pos), std::string(k) + "=" + std::string(*value));
+    }
+    return save(file, doc);
+}
+
+}  // namespace tessed::profile

@@ -1,0 +1,145 @@
+#include "cli.h"
+
+#include <cstdlib>
+#include <functional>
+#include <map>
+
+#include "edit.h"
+#include "env/version.h"
+
+namespace tessed::cli {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: tessed [options] [show] [--modal] [FILE]   start the user interface\n"
+    "       tessed [options] canrun [LANG]             can the editor run? prints True or False\n"
+    "       tessed [options] doinfoxml PROJECT.tdj     regenerate the project's derived files\n"
+    "       tessed [options] makecsv PROJECT.tdj OUT.csv  compile a project into a controller file\n"
+    "       tessed --help | --version\n"
+    "options:\n"
+    "  --data-dir DIR       data folder (catalogue, configuration, working folder)\n"
+    "  --documents-dir DIR  documents folder (exports)\n"
+    "  --lang CODE          the host's language (ParentLang)\n"
+    "  --host NAME          the host's name (ParentEXEname)\n";
+
+// Applies the options that must hold before Edit prepares its folders.
+void applyEnvironment(const Options& o) {
+    if (!o.dataDir.empty()) ::setenv("TESSED_DATA_DIR", o.dataDir.c_str(), 1);
+    if (!o.documentsDir.empty()) ::setenv("TESSED_DOCUMENTS_DIR", o.documentsDir.c_str(), 1);
+}
+
+void applyProperties(const Options& o, Edit& edit) {
+    if (!o.lang.empty()) edit.setParentLang(o.lang);
+    if (!o.host.empty()) edit.setParentEXEname(o.host);
+    edit.setModal(o.modal);
+}
+
+using Handler = std::function<int(const Options&, Edit&, std::ostream&, std::ostream&)>;
+
+struct Command {
+    size_t minArgs, maxArgs;  // after the command word
+    Handler run;
+};
+
+int cmdCanRun(const Options& o, Edit& edit, std::ostream& out, std::ostream&) {
+    std::string lang = o.args.size() > 1 ? o.args[1] : o.lang;
+    bool ok = edit.CanRun(lang);
+    out << (ok ? "True" : "False") << "\n";
+    return ok ? 0 : 1;
+}
+
+int cmdDoInfoXml(const Options& o, Edit& edit, std::ostream&, std::ostream& err) {
+    int32_t rc = edit.DOINFOXML(o.args[1]);
+    if (rc == 1) err << "tessed: project file not found: " << o.args[1] << "\n";
+    if (rc == 2) err << "tessed: cannot open project file: " << o.args[1] << "\n";
+    return rc;
+}
+
+int cmdMakeCsv(const Options& o, Edit& edit, std::ostream&, std::ostream& err) {
+    int32_t rc = edit.MAKECSV(o.args[1], o.args[2]);
+    if (rc == 1) err << "tessed: project file not found: " << o.args[1] << "\n";
+    if (rc == 2) err << "tessed: cannot open project file: " << o.args[1] << "\n";
+    if (rc == 3) err << "tessed: the controller file could not be completed: " << o.args[2] << "\n";
+    return rc;
+}
+
+int cmdShow(const Options& o, Edit& edit, std::ostream&, std::ostream&) {
+    if (o.args.size() > 1) edit.setFileToOpen(o.args[1]);
+    edit.Show();
+    return 0;
+}
+
+const std::map<std::string, Command>& commands() {
+    static const std::map<std::string, Command> table = {
+        {"canrun", {0, 1, cmdCanRun}},
+        {"doinfoxml", {1, 1, cmdDoInfoXml}},
+        {"makecsv", {2, 2, cmdMakeCsv}},
+        {"show", {0, 1, cmdShow}},
+    };
+    return table;
+}
+
+}  // namespace
+
+bool Parse(const std::vector<std::string>& argv, Options& out, std::string& error) {
+    for (size_t i = 0; i < argv.size(); ++i) {
+        const std::string& a = argv[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= argv.size()) {
+                error = "option " + a + " needs a value";
+                return false;
+            }
+            into = argv[++i];
+            return true;
+        };
+        if (a == "--data-dir") {
+            if (!value(out.dataDir)) return false;
+        } else if (a == "--documents-dir") {
+            if (!value(out.documentsDir)) return false;
+        } else if (a == "--lang") {
+            if (!value(out.lang)) return false;
+        } else if (a == "--host") {
+            if (!value(out.host)) return false;
+        } else if (a == "--modal") {
+            out.modal = true;
+        } else if (a.size() > 1 && a[0] == '-' && a != "--help" && a != "--version") {
+            error = "unknown option " + a;
+            return false;
+        } else {
+            out.args.push_back(a);
+        }
+    }
+    return true;
+}
+
+int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
+    Options o;
+    std::string error;
+    if (!Parse(argv, o, error)) {
+        err << "tessed: " << error << "\n" << kUsage;
+        return 2;
+    }
+    if (!o.args.empty() && o.args[0] == "--help") {
+        out << kUsage;
+        return 0;
+    }
+    if (!o.args.empty() && o.args[0] == "--version") {
+        out << "tessed " << kVersionMajor << "." << kVersionMinor << "." << kVersionRevision << "\n";
+        return 0;
+    }
+    // With no command, or with a file as the only word, the user interface starts.
+    if (o.args.empty() || !commands().count(o.args[0])) o.args.insert(o.args.begin(), "show");
+    const Command& cmd = commands().at(o.args[0]);
+    size_t n = o.args.size() - 1;
+    if (n < cmd.minArgs || n > cmd.maxArgs) {
+        err << "tessed: wrong number of arguments for " << o.args[0] << "\n" << kUsage;
+        return 2;
+    }
+    applyEnvironment(o);
+    Edit edit;
+    applyProperties(o, edit);
+    return cmd.run(o, edit, out, err);
+}
+
+}  // namespace tessed::cli

@@ -1,0 +1,123 @@
+#include "edit.h"
+
+#include <filesystem>
+
+#include "env/environment.h"
+#include "env/messages.h"
+#include "env/state.h"
+
+namespace tessed {
+
+namespace {
+Edit* g_current = nullptr;
+
+UserInterfaceStarter& starter() {
+    static UserInterfaceStarter s;
+    return s;
+}
+
+ProjectBatch& batch() {
+    static ProjectBatch b;
+    return b;
+}
+
+void clearFlags() {
+    auto& f = Flags();
+    f.started = false;
+    f.systemDbFailed = false;
+    f.projectChanged = false;
+    f.scenarioChanged = false;
+    f.editorWorkValue = 0;
+}
+}  // namespace
+
+void SetUserInterfaceStarter(UserInterfaceStarter s) { starter() = std::move(s); }
+void SetProjectBatch(ProjectBatch b) { batch() = std::move(b); }
+
+Edit::Edit() {
+    Host().TEXTID = false;
+    Host().ParentEXEname = "False";
+    clearFlags();
+    g_current = this;
+    env::Env().InitFolders(env::AppFolderName());
+}
+
+Edit::~Edit() {
+    if (g_current == this) g_current = nullptr;
+}
+
+Edit* Edit::Current() { return g_current; }
+
+bool Edit::CanRun(const std::string& ParentLang) { return env::Env().CanRun(ParentLang); }
+
+int32_t Edit::DOINFOXML(const std::string& FileTDJ) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(FileTDJ, ec)) return 1;
+    if (!batch().doInfoXml) return 2;
+    return batch().doInfoXml(FileTDJ);
+}
+
+int32_t Edit::MAKECSV(const std::string& FileTDJ, const std::string& FileCSV) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(FileTDJ, ec)) return 1;
+    if (!batch().makeCsv) return 2;
+    return batch().makeCsv(FileTDJ, FileCSV);
+}
+
+void Edit::Show() {
+    if (!g_current) g_current = this;
+    if (starter()) {
+        starter()(*this);
+        return;
+    }
+    Messages().critical("Tessaro Editor", "The user interface is not available in this build.");
+    RaiseAppEnd();
+}
+
+void Edit::Reset() { clearFlags(); }
+
+void Edit::setLogging(bool v) { Host().Logging = v; }
+bool Edit::Logging() const { return Host().Logging; }
+void Edit::setSysAddressGateway(int32_t v) { Host().SysAddressGateway = v; }
+int32_t Edit::SysAddressGateway() const { return Host().SysAddressGateway; }
+void Edit::setGotoBusIN(int32_t v) { Host().GotoBusIN = v; }
+int32_t Edit::GotoBusIN() const { return Host().GotoBusIN; }
+void Edit::setKOGateway(int32_t v) { Host().KOGateway = v; }
+int32_t Edit::KOGateway() const { return Host().KOGateway; }
+void Edit::setKRZProjectFile(const std::string& v) { Host().KRZProjectFile = v; }
+std::string Edit::KRZProjectFile() const { return Host().KRZProjectFile; }
+void Edit::setEnabledLexora(bool v) { Host().EnabledLexora = v; }
+bool Edit::EnabledLexora() const { return Host().EnabledLexora; }
+void Edit::setParentLang(const std::string& v) { Host().ParentLang = v; }
+std::string Edit::ParentLang() const { return Host().ParentLang; }
+void Edit::setProjectName(const std::string& v) { Host().ProjectName = v; }
+std::string Edit::ProjectName() const { return Host().ProjectName; }
+void Edit::setProjectFile(const std::string& v) { Host().ProjectFile = v; }
+std::string Edit::ProjectFile() const { return Host().ProjectFile; }
+void Edit::setParentEXEname(const std::string& v) { Host().ParentEXEname = v; }
+std::string Edit::ParentEXEname() const { return Host().ParentEXEname; }
+void Edit::setModal(bool v) { Host().Modal = v; }
+bool Edit::Modal() const { return Host().Modal; }
+void Edit::setFileToOpen(const std::string& v) { Host().FileToOpen = v; }
+std::string Edit::FileToOpen() const { return Host().FileToOpen; }
+void Edit::setParentHandle(int64_t v) { Host().ParentHandle = v; }
+int64_t Edit::ParentHandle() const { return Host().ParentHandle; }
+
+void Edit::setWindowsState(int32_t v) {
+    if ((v == 0 || v == 1) && batch().windowsState) batch().windowsState(v);
+}
+
+void Edit::EndAPP() {
+    if (batch().endApp) batch().endApp();
+}
+
+bool Edit::TEXTID() const { return Host().TEXTID; }
+void Edit::setTEXTID(bool v) { Host().TEXTID = v; }
+
+void Edit::setAppEndHandler(std::function<void()> handler) { appEnd_ = std::move(handler); }
+
+void Edit::RaiseAppEnd() {
+    if (appEnd_) appEnd_();
+}
+
+}  // namespace tessed

@@ -1,0 +1,127 @@
+#include "env/files.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <utime.h>
+
+#include <fstream>
+#include <set>
+
+#include "env/profile.h"
+#include "support/test_env.h"
+
+using namespace tessed;
+using tessed::test::TempDir;
+namespace fs = std::filesystem;
+
+namespace {
+void touch(const fs::path& p, time_t when) {
+    std::ofstream(p) << "x";
+    struct utimbuf t {
+        when, when
+    };
+    utime(p.c_str(), &t);
+}
+}  // namespace
+
+TEST(Files, NextScenarioNumberTakesTheFirstGap) {
+    TempDir d;
+    EXPECT_EQ(files::NextScenarioNumber(d.path()), 1);
+    fs::create_directory(d / "1.spt");
+    fs::create_directory(d / "3.spt");
+    std::ofstream(d / "2.spt") << "a file, not a folder";
+    EXPECT_EQ(files::NextScenarioNumber(d.path()), 2);
+    fs::remove(d / "2.spt");
+    for (int i = 1; i <= 999; ++i) fs::create_directories(d / (std::to_string(i) + ".spt"));
+    EXPECT_EQ(files::NextScenarioNumber(d.path()), 0);
+}
+
+TEST(Files, ScenarioCompileStateComparesWholeSeconds) {
+    TempDir d;
+    auto tdx = d / "Kitchen.tdx";
+    touch(tdx, 1700000000);
+    EXPECT_EQ(files::ScenarioCompileState(tdx), 0);  // neither .spt nor .err
+    touch(d / "Kitchen.err", 1700000000);
+    EXPECT_EQ(files::ScenarioCompileState(tdx), 1);
+    touch(d / "Kitchen.spt", 1700000000);  // same second: compiled
+    EXPECT_EQ(files::ScenarioCompileState(tdx), -1);
+    touch(d / "Kitchen.spt", 1699999999);  // older than the scenario
+    EXPECT_EQ(files::ScenarioCompileState(tdx), 0);
+}
+
+TEST(Files, CsvLineIsQuotedUtf16) {
+    EXPECT_EQ(files::CsvLineBytes("a\tb\"c"), profile::Utf8ToUtf16Le("\"a\";\"b\"\"c\"\r\n"));
+    // An empty line keeps the file valid UTF-16LE.
+    EXPECT_EQ(files::CsvLineBytes(""), std::string("\r\0\n\0", 4));
+    // Line breaks inside a field never split the record.
+    EXPECT_EQ(files::CsvLineBytes("x\r\ny"), profile::Utf8ToUtf16Le("\"x  y\"\r\n"));
+    EXPECT_EQ(files::CsvLineBytes("\t"), profile::Utf8ToUtf16Le("\"\";\"\"\r\n"));
+}
+
+TEST(Files, HexTextRoundTripsAndNeverFails) {
+    EXPECT_EQ(files::TextToHex("A"), "4100");
+    std::string text = "Cucina \xC3\xA8 \xE2\x82\xAC \xF0\x9F\x92\xA1";  // è € and an emoji
+    EXPECT_EQ(files::HexToText(files::TextToHex(text)), text);
+    EXPECT_EQ(files::HexToText(""), "");
+    EXPECT_EQ(files::HexToText("41000"), "A");   // odd length: the last digit is ignored
+    EXPECT_EQ(files::HexToText("4Z00"), std::string("\x04", 1));
+    EXPECT_NO_THROW(files::HexToText("zz\xff\x80 garbage"));
+    EXPECT_NO_THROW(files::HexToText("00D8"));  // a lone surrogate
+}
+
+TEST(Files, TemporaryNamesAreUniqueAndReserved) {
+    TempDir d;
+    std::string err;
+    std::set<std::string> names;
+    for (int i = 0; i < 200; ++i) {
+        std::string n = files::GetTempFileName((d / "work").string(), "RS~", "tmp", err);
+        ASSERT_FALSE(n.empty());
+        EXPECT_TRUE(fs::exists(n));
+        EXPECT_EQ(fs::path(n).extension(), ".tmp");
+        EXPECT_EQ(fs::path(n).filename().string().substr(0, 3), "RS~");
+        names.insert(n);
+    }
+    EXPECT_EQ(names.size(), 200u);
+    EXPECT_TRUE(err.empty());
+
+    std::string folder = files::UniqueFolderName((d / "imports").string(), "prj", err);
+    EXPECT_TRUE(fs::is_directory(d / "imports"));
+    EXPECT_FALSE(fs::exists(folder));
+    EXPECT_EQ(fs::path(folder).parent_path(), d / "imports");
+}
+
+TEST(Files, UnwritableFolderGivesTheMessageText) {
+    TempDir d;
+    std::ofstream(d / "file") << "x";
+    std::string err;
+    EXPECT_EQ(files::GetTempFileName((d / "file" / "sub").string(), "A", "tmp", err), "");
+    EXPECT_FALSE(err.empty());
+    err.clear();
+    EXPECT_EQ(files::UniqueFolderName((d / "file" / "sub").string(), "A", err), "");
+    EXPECT_FALSE(err.empty());
+}
+
+TEST(Files, AtomicWriteReplacesWholeOrNothing) {
+    TempDir d;
+    auto f = d / "x.txt";
+    ASSERT_TRUE(files::WriteFileAtomic(f, "first"));
+    ASSERT_TRUE(files::WriteFileAtomic(f, "second"));
+    std::string s;
+    ASSERT_TRUE(files::ReadFile(f, s));
+    EXPECT_EQ(s, "second");
+    EXPECT_FALSE(files::WriteFileAtomic(d / "none" / "x.txt", "data"));
+    int count = 0;
+    for (auto& e : fs::directory_iterator(d.path())) count += e.path() != f;
+    EXPECT_EQ(count, 0) << "no temporary file is left behind";
+}
+
+TEST(Files, IsInsideRejectsEscapes) {
+    TempDir d;
+    fs::create_directories(d / "data" / "temp");
+    EXPECT_TRUE(files::IsInside(d / "data" / "temp", d / "data"));
+    EXPECT_FALSE(files::IsInside(d / "data", d / "data"));
+    EXPECT_FALSE(files::IsInside(d / "data" / "temp" / ".." / "..", d / "data"));
+    EXPECT_FALSE(files::IsInside(d / "database", d / "data"));
+    fs::create_directory_symlink(d.path(), d / "data" / "link");
+    EXPECT_FALSE(files::IsInside(d / "data" / "link" / "elsewhere", d / "data"));
+}

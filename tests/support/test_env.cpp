@@ -1,0 +1,89 @@
+#include "support/test_env.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+
+#include "env/environment.h"
+#include "env/state.h"
+#include "env/texts.h"
+
+namespace tessed::test {
+
+TempDir::TempDir() {
+    std::string tmpl = (fs::temp_directory_path() / "tessed-test-XXXXXX").string();
+    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = tmpl;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+fs::path FixtureCatalogue() { return TESSED_TEST_FIXTURES; }
+fs::path SourceFixtures() { return TESSED_TEST_SOURCE_FIXTURES; }
+
+FixtureEnv::FixtureEnv(bool open, const std::string& lang) {
+    data_ = dir_.path() / "data";
+    documents_ = dir_.path() / "documents";
+    fs::create_directories(data_ / "dat");
+    for (const char* l : {"ITA", "ENG"}) {
+        std::string name = std::string("TESSED") + l + ".mdb";
+        fs::copy_file(FixtureCatalogue() / "dat" / name, data_ / "dat" / name);
+    }
+    ::setenv("TESSED_DATA_DIR", data_.c_str(), 1);
+    ::setenv("TESSED_DOCUMENTS_DIR", documents_.c_str(), 1);
+    Host() = HostSettings{};
+    Flags() = RuntimeFlags{};
+    auto& env = env::Env();
+    env.CloseConnection();
+    texts::Clear();
+    if (!env.InitFolders(env::AppFolderName())) throw std::runtime_error("InitFolders failed");
+    if (lang != "ITA") {
+        std::ofstream(env.configFile()) << "[GENERALE]\r\nLINGUA=" << lang << "\r\n";
+    }
+    if (open && !env.OpenSystemDatabase()) throw std::runtime_error("OpenSystemDatabase failed");
+}
+
+FixtureEnv::~FixtureEnv() {
+    env::Env().CloseConnection();
+    texts::Clear();
+    ::unsetenv("TESSED_DATA_DIR");
+    ::unsetenv("TESSED_DOCUMENTS_DIR");
+    Host() = HostSettings{};
+}
+
+void ScriptedMessages::warning(const std::string& t, const std::string& s) {
+    calls.push_back({"warning", t, s});
+}
+void ScriptedMessages::critical(const std::string& t, const std::string& s) {
+    calls.push_back({"critical", t, s});
+}
+void ScriptedMessages::information(const std::string& t, const std::string& s) {
+    calls.push_back({"information", t, s});
+}
+Answer ScriptedMessages::yesNo(const std::string& t, const std::string& s) {
+    calls.push_back({"yesno", t, s});
+    if (answers.empty()) return Answer::No;
+    Answer a = answers.front();
+    answers.pop_front();
+    return a;
+}
+Answer ScriptedMessages::yesNoCancel(const std::string& t, const std::string& s) {
+    calls.push_back({"yesnocancel", t, s});
+    if (answers.empty()) return Answer::Cancel;
+    Answer a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+ScopedMessages::ScopedMessages() : boxes_(std::make_shared<ScriptedMessages>()) {
+    SetMessages(boxes_);
+}
+ScopedMessages::~ScopedMessages() { SetMessages(nullptr); }
+
+}  // namespace tessed::test

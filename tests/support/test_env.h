@@ -1,0 +1,79 @@
+#pragma once
+// Test helpers: temporary folders, a data folder seeded with the fixture
+// catalogue, and scripted message boxes.
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "env/messages.h"
+
+namespace tessed::test {
+
+namespace fs = std::filesystem;
+
+// A fresh folder removed with everything in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const fs::path& path() const { return path_; }
+    fs::path operator/(const std::string& s) const { return path_ / s; }
+
+private:
+    fs::path path_;
+};
+
+// The folder holding the fixture catalogue (dat/TESSEDITA.mdb, dat/TESSEDENG.mdb).
+fs::path FixtureCatalogue();
+// The source folder tests/fixtures (scenarios, projects, ...).
+fs::path SourceFixtures();
+
+// A complete environment on a temporary data folder that holds a copy of the
+// fixture catalogue: the process-wide environment is re-initialised on it and,
+// when `open` is set, the master database of `lang` is opened.
+class FixtureEnv {
+public:
+    explicit FixtureEnv(bool open = true, const std::string& lang = "ITA");
+    ~FixtureEnv();
+    const fs::path& data() const { return data_; }
+    const fs::path& documents() const { return documents_; }
+
+private:
+    TempDir dir_;
+    fs::path data_, documents_;
+};
+
+// Message boxes that record every call and answer from a queue (Yes, then
+// whatever was scripted; Cancel/No when the queue is empty).
+class ScriptedMessages : public MessageBoxes {
+public:
+    struct Call {
+        std::string kind, title, text;
+    };
+    std::vector<Call> calls;
+    std::deque<Answer> answers;
+
+    void warning(const std::string& t, const std::string& s) override;
+    void critical(const std::string& t, const std::string& s) override;
+    void information(const std::string& t, const std::string& s) override;
+    Answer yesNo(const std::string& t, const std::string& s) override;
+    Answer yesNoCancel(const std::string& t, const std::string& s) override;
+};
+
+// Installs scripted message boxes for the life of the object.
+class ScopedMessages {
+public:
+    ScopedMessages();
+    ~ScopedMessages();
+    ScriptedMessages& operator*() { return *boxes_; }
+    ScriptedMessages* operator->() { return boxes_.get(); }
+
+private:
+    std::shared_ptr<ScriptedMessages> boxes_;
+};
+
+}  // namespace tessed::test
