@@ -6,9 +6,9 @@
 #include <functional>
 #include <string>
 
-namespace tessed {
+#include "model/commands.h"
 
-enum ScrptStatus : int32_t { stscrDisabled = 0, stscrEnabled = 1, stscrError = 2 };
+namespace tessed {
 
 class Edit;
 
