@@ -94,7 +94,7 @@ TEST(Archive, EncryptedRoundTripKeepsBytesNamesAndTimes) {
     Put(t / "src/empty", "");
     std::vector<ArchiveItem> items{{"3.spt\\a.tdx", t / "src/a.tdx"},
                                    {"3.spt/a.spt", t / "src/a.spt"},
-                                   {"empty", t / "src/empty"}};
+                                   {"Cucina è.tdx", t / "src/empty"}};
     ASSERT_TRUE(WriteArchive(t / "p.tdj", items, kProjectPassword));
 
     std::vector<ArchiveEntryInfo> list;
@@ -105,9 +105,10 @@ TEST(Archive, EncryptedRoundTripKeepsBytesNamesAndTimes) {
     EXPECT_TRUE(list[0].encrypted && list[1].encrypted);
 
     ASSERT_TRUE(ExtractArchive(t / "p.tdj", t / "out", kProjectPassword));
-    EXPECT_EQ(Tree(t / "out"), (std::vector<std::string>{"3.spt", "3.spt/a.spt", "3.spt/a.tdx", "empty"}));
+    EXPECT_EQ(Tree(t / "out"),
+              (std::vector<std::string>{"3.spt", "3.spt/a.spt", "3.spt/a.tdx", "Cucina è.tdx"}));
     EXPECT_EQ(Get(t / "out/3.spt/a.spt"), kBinary);
-    EXPECT_EQ(Get(t / "out/empty"), "");
+    EXPECT_EQ(Get(t / "out/Cucina è.tdx"), "");
     EXPECT_EQ(files::ModifiedSeconds(t / "out/3.spt/a.tdx"), 1700000001);
     EXPECT_EQ(files::ScenarioCompileState(t / "out/3.spt/a.tdx"), -1);
 
