@@ -46,7 +46,7 @@ using EntryPtr = std::unique_ptr<archive_entry, EntryDeleter>;
 
 // A descriptor closed when it goes out of scope.
 class Fd {
-public:
+  public:
     explicit Fd(int fd = -1) : fd_(fd) {}
     ~Fd() {
         if (fd_ >= 0) ::close(fd_);
@@ -61,13 +61,13 @@ public:
         return fd < 0 || ::close(fd) == 0;
     }
 
-private:
+  private:
     int fd_;
 };
 
 // A folder removed with its content when the object goes, unless released.
 class ScratchFolder {
-public:
+  public:
     ScratchFolder() = default;
     ~ScratchFolder() {
         if (!path_.empty()) {
@@ -90,7 +90,7 @@ public:
     const fs::path& path() const { return path_; }
     void release() { path_.clear(); }
 
-private:
+  private:
     fs::path path_;
 };
 
@@ -154,9 +154,12 @@ ArchiveResult extractFile(struct archive* a, archive_entry* e, const std::string
                           const fs::path& path) {
     std::error_code ec;
     fs::create_directories(path.parent_path(), ec);
-    if (ec) return fail(ArchiveStatus::CannotWrite, sysText("cannot create", path.parent_path(), ec.value()));
+    if (ec)
+        return fail(ArchiveStatus::CannotWrite,
+                    sysText("cannot create", path.parent_path(), ec.value()));
     Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
-    if (fd.get() < 0) return fail(ArchiveStatus::CannotWrite, sysText("cannot create", path, errno));
+    if (fd.get() < 0)
+        return fail(ArchiveStatus::CannotWrite, sysText("cannot create", path, errno));
     for (;;) {
         const void* buf = nullptr;
         size_t size = 0;
@@ -271,7 +274,8 @@ ArchiveResult publish(ScratchFolder& scratch, const fs::path& destination) {
     if (!fs::exists(st)) {
         fs::rename(scratch.path(), destination, ec);
         if (ec)
-            return fail(ArchiveStatus::CannotWrite, sysText("cannot create", destination, ec.value()));
+            return fail(ArchiveStatus::CannotWrite,
+                        sysText("cannot create", destination, ec.value()));
         scratch.release();
         return {};
     }
@@ -283,7 +287,8 @@ ArchiveResult publish(ScratchFolder& scratch, const fs::path& destination) {
 
 bool iequalsZip(const fs::path& p) {
     std::string ext = p.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::toupper(c); });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return std::toupper(c); });
     return ext == ".ZIP";
 }
 
@@ -316,7 +321,8 @@ ArchiveResult writeEntry(struct archive* a, const ArchiveItem& item, const std::
         if (n == 0) break;
         total += n;
         if (total > st.st_size)
-            return fail(ArchiveStatus::CannotWrite, item.source.string() + ": changed while packed");
+            return fail(ArchiveStatus::CannotWrite,
+                        item.source.string() + ": changed while packed");
         if (archive_write_data(a, buf.data(), size_t(n)) != n)
             return fail(ArchiveStatus::CannotWrite, name + ": " + errText(a));
     }
@@ -368,7 +374,8 @@ ArchiveResult WriteArchive(const fs::path& target, const std::vector<ArchiveItem
     fs::create_directories(dir, ec);
     std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
     Fd fd(::mkstemp(tmpl.data()));
-    if (fd.get() < 0) return fail(ArchiveStatus::CannotWrite, sysText("cannot create", tmpl, errno));
+    if (fd.get() < 0)
+        return fail(ArchiveStatus::CannotWrite, sysText("cannot create", tmpl, errno));
     struct Unlink {
         std::string path;
         ~Unlink() {
@@ -407,7 +414,8 @@ ArchiveResult WriteArchive(const fs::path& target, const std::vector<ArchiveItem
     return {};
 }
 
-ArchiveResult PackFolder(const fs::path& folder, const fs::path& target, std::string_view password) {
+ArchiveResult PackFolder(const fs::path& folder, const fs::path& target,
+                         std::string_view password) {
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) return fail(ArchiveStatus::Missing, folder.string());
     std::vector<ArchiveItem> items;
@@ -448,10 +456,11 @@ ArchiveResult ExtractArchive(const fs::path& archive, const fs::path& destinatio
     std::error_code ec;
     if (!fs::exists(archive, ec)) return fail(ArchiveStatus::Missing, archive.string());
     fs::path dest = fs::absolute(destination, ec).lexically_normal();
-    if (dest.has_filename() == false) dest = dest.parent_path();
+    if (!dest.has_filename()) dest = dest.parent_path();
     ScratchFolder scratch;
     if (!scratch.create(dest.parent_path(), dest.filename().string()))
-        return fail(ArchiveStatus::CannotWrite, sysText("cannot create in", dest.parent_path(), errno));
+        return fail(ArchiveStatus::CannotWrite,
+                    sysText("cannot create in", dest.parent_path(), errno));
     if (auto r = extractInto(archive, scratch.path(), password); !r) return r;
     return publish(scratch, dest);
 }
@@ -495,7 +504,8 @@ ArchiveResult UnpackProject(const fs::path& projectFile, const fs::path& destina
     if (!dest.has_filename()) dest = dest.parent_path();
     ScratchFolder scratch;
     if (!scratch.create(dest.parent_path(), dest.filename().string()))
-        return fail(ArchiveStatus::CannotWrite, sysText("cannot create in", dest.parent_path(), errno));
+        return fail(ArchiveStatus::CannotWrite,
+                    sysText("cannot create in", dest.parent_path(), errno));
     if (auto r = extractInto(projectFile, scratch.path(), password); !r) return r;
 
     std::vector<fs::path> inner;
@@ -503,7 +513,8 @@ ArchiveResult UnpackProject(const fs::path& projectFile, const fs::path& destina
         std::error_code ec2;
         if (item.is_regular_file(ec2) && iequalsZip(item.path())) inner.push_back(item.path());
     }
-    if (ec) return fail(ArchiveStatus::CannotWrite, sysText("cannot list", scratch.path(), ec.value()));
+    if (ec)
+        return fail(ArchiveStatus::CannotWrite, sysText("cannot list", scratch.path(), ec.value()));
     std::sort(inner.begin(), inner.end());
     for (const auto& zip : inner) {
         // "...zip" would name the parent folder: only a plain name is a scenario folder.
@@ -513,7 +524,8 @@ ArchiveResult UnpackProject(const fs::path& projectFile, const fs::path& destina
         fs::path into = scratch.path() / folder;
         if (!fs::exists(fs::symlink_status(into, ec))) {
             fs::create_directory(into, ec);
-            if (ec) return fail(ArchiveStatus::CannotWrite, sysText("cannot create", into, ec.value()));
+            if (ec)
+                return fail(ArchiveStatus::CannotWrite, sysText("cannot create", into, ec.value()));
         } else if (!fs::is_directory(fs::symlink_status(into, ec))) {
             return fail(ArchiveStatus::CannotWrite, into.string() + ": exists as a file");
         }

@@ -2,8 +2,8 @@
 
 #include <archive.h>
 #include <archive_entry.h>
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -62,7 +62,9 @@ void Craft(const fs::path& target, const std::vector<Raw>& entries) {
     for (const auto& r : entries) {
         archive_entry* e = archive_entry_new();
         archive_entry_set_pathname(e, r.name.c_str());
-        archive_entry_set_filetype(e, r.kind == 'd' ? AE_IFDIR : r.kind == 's' ? AE_IFLNK : AE_IFREG);
+        archive_entry_set_filetype(e, r.kind == 'd'   ? AE_IFDIR
+                                      : r.kind == 's' ? AE_IFLNK
+                                                      : AE_IFREG);
         archive_entry_set_perm(e, 0644);
         if (r.kind == 's') archive_entry_set_symlink(e, r.link.c_str());
         archive_entry_set_size(e, r.kind == 'f' ? int64_t(r.data.size()) : 0);
@@ -79,8 +81,8 @@ const std::string kBinary("PK\x03\x04\0\xff\r\n\x1a tail", 15);
 TEST(Archive, SafeEntryNames) {
     EXPECT_EQ(SafeEntryName("3.spt\\Kitchen.tdx"), "3.spt/Kitchen.tdx");
     EXPECT_EQ(SafeEntryName("./a//b/"), "a/b");
-    for (const char* bad : {"", "/abs", "\\abs", "../x", "a/../../x", "..\\x", "a/..", "C:x", "c:\\x",
-                            "./", "."})
+    for (const char* bad :
+         {"", "/abs", "\\abs", "../x", "a/../../x", "..\\x", "a/..", "C:x", "c:\\x", "./", "."})
         EXPECT_EQ(SafeEntryName(bad), "") << bad;
 }
 
@@ -115,7 +117,8 @@ TEST(Archive, EncryptedRoundTripKeepsBytesNamesAndTimes) {
     std::string data;
     ASSERT_TRUE(ReadEntry(t / "p.tdj", "3.spt\\a.spt", data, kProjectPassword));
     EXPECT_EQ(data, kBinary);
-    EXPECT_EQ(ReadEntry(t / "p.tdj", "nope", data, kProjectPassword).status, ArchiveStatus::NotFound);
+    EXPECT_EQ(ReadEntry(t / "p.tdj", "nope", data, kProjectPassword).status,
+              ArchiveStatus::NotFound);
 }
 
 TEST(Archive, PackFolderTakesOnlyTheFolderFilesWithoutPassword) {
@@ -124,7 +127,8 @@ TEST(Archive, PackFolderTakesOnlyTheFolderFilesWithoutPassword) {
     Put(t / "3.spt/a.csv", "a");
     Put(t / "3.spt/sub/x", "x");
     fs::create_symlink("/etc/passwd", t / "3.spt/link");
-    ASSERT_TRUE(PackFolder(t / "3.spt", t / "3.spt/3.spt.zip"));  // written inside the folder itself
+    ASSERT_TRUE(
+        PackFolder(t / "3.spt", t / "3.spt/3.spt.zip"));  // written inside the folder itself
     std::vector<ArchiveEntryInfo> list;
     ASSERT_TRUE(ListArchive(t / "3.spt/3.spt.zip", list));
     ASSERT_EQ(list.size(), 2u);
@@ -157,7 +161,8 @@ TEST(Archive, WrongOrMissingPasswordChangesNothing) {
     for (std::string_view pw : {std::string_view("WRONG"), std::string_view()}) {
         auto r = ExtractArchive(t / "p.tdj", t / "work", pw);
         EXPECT_EQ(r.status, ArchiveStatus::WrongPassword) << r.detail;
-        EXPECT_EQ(ExtractArchive(t / "p.tdj", t / "fresh", pw).status, ArchiveStatus::WrongPassword);
+        EXPECT_EQ(ExtractArchive(t / "p.tdj", t / "fresh", pw).status,
+                  ArchiveStatus::WrongPassword);
         std::string data;
         EXPECT_EQ(ReadEntry(t / "p.tdj", "a", data, pw).status, ArchiveStatus::WrongPassword);
     }
@@ -270,8 +275,8 @@ TEST(Archive, ProjectWithABadInnerZipLeavesNothing) {
     Put(t / "f", "x");
     Craft(t / "evil.zip", {{"../../escape", "x"}});
     Put(t / "broken.zip", "PK\x03\x04 truncated");
-    for (auto [name, inner] : {std::pair{"3.spt.zip", "evil.zip"}, std::pair{"3.spt.zip", "broken.zip"},
-                               std::pair{"...zip", "good"}}) {
+    for (auto [name, inner] : {std::pair{"3.spt.zip", "evil.zip"},
+                               std::pair{"3.spt.zip", "broken.zip"}, std::pair{"...zip", "good"}}) {
         if (std::string(inner) == "good") {
             ASSERT_TRUE(WriteArchive(t / "good", {{"a", t / "f"}}));
         }
@@ -294,7 +299,7 @@ TEST(ArchiveInterop, OurArchivesOpenWithUnzipAndBsdtar) {
     EXPECT_NE(Shell("unzip -P WRONG -o " + tdj + " -d " + (t / "bad").string()), 0);
     ASSERT_EQ(Shell("unzip -P KORVASNU -o " + tdj + " -d " + (t / "u").string()), 0);
     ASSERT_EQ(Shell("mkdir " + (t / "b").string() + " && bsdtar --passphrase KORVASNU -xf " + tdj +
-                  " -C " + (t / "b").string()),
+                    " -C " + (t / "b").string()),
               0);
     for (const char* dir : {"u", "b"}) {
         EXPECT_EQ(Tree(t / dir), Tree(t / "staging")) << dir;
@@ -330,8 +335,8 @@ TEST(ArchiveInterop, InfoZipArchivesOpenHere) {
     }
     // A whole project: inner zip without password inside the protected outer one.
     fs::create_directories(t / "st");
-    ASSERT_EQ(Shell("cd " + (t / "src/3.spt").string() + " && zip -q " + (t / "st/3.spt.zip").string() +
-                  " Kitchen.tdx Kitchen.spt"),
+    ASSERT_EQ(Shell("cd " + (t / "src/3.spt").string() + " && zip -q " +
+                    (t / "st/3.spt.zip").string() + " Kitchen.tdx Kitchen.spt"),
               0);
     fs::copy_file(t / "src/Home.prj", t / "st/Home.prj");
     ASSERT_EQ(Shell("cd " + (t / "st").string() + " && zip -q -P KORVASNU ../Home.tdj *"), 0);
