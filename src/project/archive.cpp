@@ -1,0 +1,542 @@
+#include "project/archive.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace tessed::archive {
+
+namespace {
+
+constexpr size_t kBlock = 64 * 1024;
+
+ArchiveResult fail(ArchiveStatus status, std::string detail) { return {status, std::move(detail)}; }
+
+std::string errText(struct archive* a) {
+    const char* s = archive_error_string(a);
+    return s ? s : "unknown archive error";
+}
+
+std::string sysText(const std::string& what, const fs::path& p, int err) {
+    return what + " " + p.string() + ": " + std::strerror(err);
+}
+
+struct ReadDeleter {
+    void operator()(struct archive* a) const { archive_read_free(a); }
+};
+struct WriteDeleter {
+    void operator()(struct archive* a) const { archive_write_free(a); }
+};
+struct EntryDeleter {
+    void operator()(archive_entry* e) const { archive_entry_free(e); }
+};
+using ReadPtr = std::unique_ptr<struct archive, ReadDeleter>;
+using WritePtr = std::unique_ptr<struct archive, WriteDeleter>;
+using EntryPtr = std::unique_ptr<archive_entry, EntryDeleter>;
+
+// A descriptor closed when it goes out of scope.
+class Fd {
+  public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    // Closes now and reports whether the close succeeded.
+    bool close() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+  private:
+    int fd_;
+};
+
+// A folder removed with its content when the object goes, unless released.
+class ScratchFolder {
+  public:
+    ScratchFolder() = default;
+    ~ScratchFolder() {
+        if (!path_.empty()) {
+            std::error_code ec;
+            fs::remove_all(path_, ec);
+        }
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    // Creates a fresh folder inside `parent` (created when missing).
+    bool create(const fs::path& parent, const std::string& stem) {
+        std::error_code ec;
+        fs::create_directories(parent, ec);
+        std::string tmpl = (parent / ("." + stem + ".XXXXXX")).string();
+        if (!::mkdtemp(tmpl.data())) return false;
+        path_ = tmpl;
+        return true;
+    }
+    const fs::path& path() const { return path_; }
+    void release() { path_.clear(); }
+
+  private:
+    fs::path path_;
+};
+
+// The entry's name in the archive: its UTF-8 form when the archive records
+// one, the raw bytes otherwise.
+std::string entryName(archive_entry* e) {
+    const char* p = archive_entry_pathname_utf8(e);
+    if (!p) p = archive_entry_pathname(e);
+    std::string name = p ? p : "";
+    std::replace(name.begin(), name.end(), '\\', '/');
+    return name;
+}
+
+bool isLinkOrSpecial(archive_entry* e) {
+    if (archive_entry_hardlink(e) || archive_entry_symlink(e)) return true;
+    auto type = archive_entry_filetype(e);
+    return type != AE_IFREG && type != AE_IFDIR;
+}
+
+// A data read that failed. The traditional encryption checks a password against
+// one byte only, so one wrong password in 256 passes that check and shows up as
+// a bad checksum or undecodable data instead: on an encrypted entry every data
+// failure is reported as a wrong password (damage to an encrypted entry cannot
+// be told apart from it).
+ArchiveResult dataError(struct archive* a, archive_entry* e, const std::string& name) {
+    std::string msg = errText(a);
+    if (archive_entry_is_encrypted(e)) return fail(ArchiveStatus::WrongPassword, name + ": " + msg);
+    return fail(ArchiveStatus::Corrupt, name + ": " + msg);
+}
+
+ArchiveResult openRead(const fs::path& file, std::string_view password, ReadPtr& out) {
+    std::error_code ec;
+    if (!fs::exists(file, ec)) return fail(ArchiveStatus::Missing, file.string());
+    if (!fs::is_regular_file(file, ec))
+        return fail(ArchiveStatus::CannotRead, file.string() + ": not a file");
+    ReadPtr a(archive_read_new());
+    if (!a) return fail(ArchiveStatus::CannotRead, "out of memory");
+    // The central directory is required: an archive cut short anywhere fails
+    // as a whole instead of yielding the entries before the cut.
+    archive_read_support_format_zip_seekable(a.get());
+    if (!password.empty() &&
+        archive_read_add_passphrase(a.get(), std::string(password).c_str()) != ARCHIVE_OK)
+        return fail(ArchiveStatus::CannotRead, errText(a.get()));
+    if (archive_read_open_filename(a.get(), file.c_str(), kBlock) != ARCHIVE_OK)
+        return fail(ArchiveStatus::CannotRead, file.string() + ": " + errText(a.get()));
+    out = std::move(a);
+    return {};
+}
+
+// Next header; `done` is set at the end of the archive.
+ArchiveResult nextHeader(struct archive* a, archive_entry*& e, bool& done) {
+    int r = archive_read_next_header(a, &e);
+    done = r == ARCHIVE_EOF;
+    // A warning on a header concerns the name's character set only.
+    if (r == ARCHIVE_OK || r == ARCHIVE_WARN || r == ARCHIVE_EOF) return {};
+    return fail(ArchiveStatus::Corrupt, errText(a));
+}
+
+// Writes the data of the current entry to `path`, replacing a file of that name.
+ArchiveResult extractFile(struct archive* a, archive_entry* e, const std::string& name,
+                          const fs::path& path) {
+    std::error_code ec;
+    fs::create_directories(path.parent_path(), ec);
+    if (ec)
+        return fail(ArchiveStatus::CannotWrite,
+                    sysText("cannot create", path.parent_path(), ec.value()));
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (fd.get() < 0)
+        return fail(ArchiveStatus::CannotWrite, sysText("cannot create", path, errno));
+    for (;;) {
+        const void* buf = nullptr;
+        size_t size = 0;
+        la_int64_t offset = 0;
+        int r = archive_read_data_block(a, &buf, &size, &offset);
+        if (r == ARCHIVE_EOF) break;
+        // A warning here is a bad checksum or a wrong size: the data is damaged.
+        if (r != ARCHIVE_OK) return dataError(a, e, name);
+        const char* p = static_cast<const char*>(buf);
+        while (size > 0) {
+            ssize_t n = ::pwrite(fd.get(), p, size, offset);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return fail(ArchiveStatus::CannotWrite, sysText("cannot write", path, errno));
+            }
+            p += n;
+            size -= size_t(n);
+            offset += n;
+        }
+    }
+    if (archive_entry_mtime_is_set(e)) {
+        struct timespec times[2];
+        times[0].tv_sec = 0;
+        times[0].tv_nsec = UTIME_OMIT;
+        times[1].tv_sec = archive_entry_mtime(e);
+        times[1].tv_nsec = archive_entry_mtime_nsec(e);
+        ::futimens(fd.get(), times);
+    }
+    if (!fd.close()) return fail(ArchiveStatus::CannotWrite, sysText("cannot write", path, errno));
+    return {};
+}
+
+// Extracts every entry of `file` into the existing, empty folder `into`.
+ArchiveResult extractInto(const fs::path& file, const fs::path& into, std::string_view password) {
+    ReadPtr a;
+    if (auto r = openRead(file, password, a); !r) return r;
+    for (;;) {
+        archive_entry* e = nullptr;
+        bool done = false;
+        if (auto r = nextHeader(a.get(), e, done); !r) return r;
+        if (done) break;
+        std::string name = entryName(e);
+        if (isLinkOrSpecial(e))
+            return fail(ArchiveStatus::UnsafeEntry, name + ": link or special file");
+        std::string rel = SafeEntryName(name);
+        if (rel.empty()) {
+            // A folder entry "./" names the destination itself and is harmless;
+            // anything else that leaves no name is not.
+            bool onlyDots = !name.empty() && name.front() == '.' &&
+                            name.find_first_not_of("./") == std::string::npos &&
+                            name.find("..") == std::string::npos;
+            if (archive_entry_filetype(e) == AE_IFDIR && onlyDots) continue;
+            return fail(ArchiveStatus::UnsafeEntry, name + ": path outside the destination");
+        }
+        fs::path path = into / rel;
+        if (archive_entry_filetype(e) == AE_IFDIR) {
+            std::error_code ec;
+            fs::create_directories(path, ec);
+            if (ec || !fs::is_directory(path, ec))
+                return fail(ArchiveStatus::CannotWrite, sysText("cannot create", path, ec.value()));
+            continue;
+        }
+        if (auto r = extractFile(a.get(), e, name, path); !r) return r;
+    }
+    if (archive_read_close(a.get()) != ARCHIVE_OK)
+        return fail(ArchiveStatus::Corrupt, errText(a.get()));
+    return {};
+}
+
+// Moves the content of `from` into `to`, which exists. Every clash between a
+// file and a folder is found before anything moves, so a refused merge leaves
+// `to` as it was.
+ArchiveResult checkMerge(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    for (const auto& item : fs::directory_iterator(from, ec)) {
+        std::error_code ec2;
+        fs::path target = to / item.path().filename();
+        auto st = fs::symlink_status(target, ec2);
+        if (!fs::exists(st)) continue;
+        bool srcDir = item.is_directory(ec2);
+        bool dstDir = fs::is_directory(st);
+        if (srcDir != dstDir || fs::is_symlink(st))
+            return fail(ArchiveStatus::CannotWrite, target.string() + ": exists as another kind");
+        if (srcDir)
+            if (auto r = checkMerge(item.path(), target); !r) return r;
+    }
+    if (ec) return fail(ArchiveStatus::CannotWrite, sysText("cannot list", from, ec.value()));
+    return {};
+}
+
+ArchiveResult moveInto(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    for (const auto& item : fs::directory_iterator(from, ec)) {
+        std::error_code ec2;
+        fs::path target = to / item.path().filename();
+        if (item.is_directory(ec2) && fs::is_directory(fs::symlink_status(target, ec2))) {
+            if (auto r = moveInto(item.path(), target); !r) return r;
+            continue;
+        }
+        fs::rename(item.path(), target, ec2);
+        if (ec2)
+            return fail(ArchiveStatus::CannotWrite, sysText("cannot move to", target, ec2.value()));
+    }
+    if (ec) return fail(ArchiveStatus::CannotWrite, sysText("cannot list", from, ec.value()));
+    return {};
+}
+
+// Hands a fully extracted scratch folder over to `destination`.
+ArchiveResult publish(ScratchFolder& scratch, const fs::path& destination) {
+    std::error_code ec;
+    auto st = fs::symlink_status(destination, ec);
+    if (!fs::exists(st)) {
+        fs::rename(scratch.path(), destination, ec);
+        if (ec)
+            return fail(ArchiveStatus::CannotWrite,
+                        sysText("cannot create", destination, ec.value()));
+        scratch.release();
+        return {};
+    }
+    if (!fs::is_directory(st))
+        return fail(ArchiveStatus::CannotWrite, destination.string() + ": not a folder");
+    if (auto r = checkMerge(scratch.path(), destination); !r) return r;
+    return moveInto(scratch.path(), destination);
+}
+
+bool iequalsZip(const fs::path& p) {
+    std::string ext = p.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return std::toupper(c); });
+    return ext == ".ZIP";
+}
+
+ArchiveResult writeEntry(struct archive* a, const ArchiveItem& item, const std::string& name) {
+    Fd fd(::open(item.source.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        int err = errno;
+        return fail(err == ENOENT ? ArchiveStatus::Missing : ArchiveStatus::CannotWrite,
+                    sysText("cannot open", item.source, err));
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return fail(ArchiveStatus::CannotWrite, item.source.string() + ": not a regular file");
+    EntryPtr e(archive_entry_new());
+    archive_entry_set_pathname_utf8(e.get(), name.c_str());
+    archive_entry_set_filetype(e.get(), AE_IFREG);
+    archive_entry_set_perm(e.get(), 0644);
+    archive_entry_set_size(e.get(), st.st_size);
+    archive_entry_set_mtime(e.get(), st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+    if (archive_write_header(a, e.get()) < ARCHIVE_OK)
+        return fail(ArchiveStatus::CannotWrite, name + ": " + errText(a));
+    std::vector<char> buf(kBlock);
+    int64_t total = 0;
+    for (;;) {
+        ssize_t n = ::read(fd.get(), buf.data(), buf.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return fail(ArchiveStatus::CannotWrite, sysText("cannot read", item.source, errno));
+        }
+        if (n == 0) break;
+        total += n;
+        if (total > st.st_size)
+            return fail(ArchiveStatus::CannotWrite,
+                        item.source.string() + ": changed while packed");
+        if (archive_write_data(a, buf.data(), size_t(n)) != n)
+            return fail(ArchiveStatus::CannotWrite, name + ": " + errText(a));
+    }
+    if (total != st.st_size)
+        return fail(ArchiveStatus::CannotWrite, item.source.string() + ": changed while packed");
+    if (archive_write_finish_entry(a) < ARCHIVE_OK)
+        return fail(ArchiveStatus::CannotWrite, name + ": " + errText(a));
+    return {};
+}
+
+}  // namespace
+
+std::string SafeEntryName(std::string_view name) {
+    std::string n(name);
+    std::replace(n.begin(), n.end(), '\\', '/');
+    if (n.empty() || n.front() == '/') return {};
+    // "C:..." names a drive on the Windows side, wherever it points.
+    if (n.size() >= 2 && n[1] == ':' && std::isalpha(static_cast<unsigned char>(n[0]))) return {};
+    std::string out;
+    size_t pos = 0;
+    while (pos <= n.size()) {
+        size_t slash = n.find('/', pos);
+        if (slash == std::string::npos) slash = n.size();
+        std::string_view part(n.data() + pos, slash - pos);
+        if (part == "..") return {};
+        if (part.find('\0') != std::string_view::npos) return {};
+        if (!part.empty() && part != ".") {
+            if (!out.empty()) out += '/';
+            out += part;
+        }
+        pos = slash + 1;
+    }
+    return out;
+}
+
+ArchiveResult WriteArchive(const fs::path& target, const std::vector<ArchiveItem>& items,
+                           std::string_view password) {
+    std::vector<std::string> names;
+    names.reserve(items.size());
+    for (const auto& item : items) {
+        std::string safe = SafeEntryName(item.entryName);
+        if (safe.empty()) return fail(ArchiveStatus::UnsafeEntry, item.entryName);
+        names.push_back(std::move(safe));
+    }
+
+    fs::path dir = target.parent_path();
+    if (dir.empty()) dir = ".";
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    Fd fd(::mkstemp(tmpl.data()));
+    if (fd.get() < 0)
+        return fail(ArchiveStatus::CannotWrite, sysText("cannot create", tmpl, errno));
+    struct Unlink {
+        std::string path;
+        ~Unlink() {
+            if (!path.empty()) ::unlink(path.c_str());
+        }
+    } cleanup{tmpl};
+
+    WritePtr a(archive_write_new());
+    if (!a) return fail(ArchiveStatus::CannotWrite, "out of memory");
+    if (archive_write_set_format_zip(a.get()) != ARCHIVE_OK ||
+        archive_write_set_options(a.get(), "zip:compression=deflate") != ARCHIVE_OK)
+        return fail(ArchiveStatus::CannotWrite, errText(a.get()));
+    if (!password.empty()) {
+        if (archive_write_set_options(a.get(), "zip:encryption=zipcrypt") != ARCHIVE_OK ||
+            archive_write_set_passphrase(a.get(), std::string(password).c_str()) != ARCHIVE_OK)
+            return fail(ArchiveStatus::CannotWrite, errText(a.get()));
+    }
+    // Whole blocks only at the end: the last block would otherwise be padded.
+    archive_write_set_bytes_in_last_block(a.get(), 1);
+    if (archive_write_open_fd(a.get(), fd.get()) != ARCHIVE_OK)
+        return fail(ArchiveStatus::CannotWrite, errText(a.get()));
+    for (size_t i = 0; i < items.size(); ++i)
+        if (auto r = writeEntry(a.get(), items[i], names[i]); !r) return r;
+    if (archive_write_close(a.get()) != ARCHIVE_OK)
+        return fail(ArchiveStatus::CannotWrite, errText(a.get()));
+
+    // Keep the permissions of the archive being replaced; new ones get 0644.
+    struct stat st {};
+    mode_t mode = (::stat(target.c_str(), &st) == 0) ? (st.st_mode & 07777) : 0644;
+    if (::fchmod(fd.get(), mode) != 0 || ::fsync(fd.get()) != 0)
+        return fail(ArchiveStatus::CannotWrite, sysText("cannot write", tmpl, errno));
+    if (!fd.close()) return fail(ArchiveStatus::CannotWrite, sysText("cannot write", tmpl, errno));
+    if (std::rename(tmpl.c_str(), target.c_str()) != 0)
+        return fail(ArchiveStatus::CannotWrite, sysText("cannot replace", target, errno));
+    cleanup.path.clear();
+    return {};
+}
+
+ArchiveResult PackFolder(const fs::path& folder, const fs::path& target,
+                         std::string_view password) {
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) return fail(ArchiveStatus::Missing, folder.string());
+    std::vector<ArchiveItem> items;
+    for (const auto& item : fs::directory_iterator(folder, ec)) {
+        std::error_code ec2;
+        if (item.is_symlink(ec2) || !item.is_regular_file(ec2)) continue;
+        // The archive being written may lie in the folder being packed.
+        if (fs::equivalent(item.path(), target, ec2)) continue;
+        items.push_back({item.path().filename().string(), item.path()});
+    }
+    if (ec) return fail(ArchiveStatus::CannotWrite, sysText("cannot list", folder, ec.value()));
+    std::sort(items.begin(), items.end(),
+              [](const ArchiveItem& x, const ArchiveItem& y) { return x.entryName < y.entryName; });
+    return WriteArchive(target, items, password);
+}
+
+ArchiveResult ListArchive(const fs::path& archive, std::vector<ArchiveEntryInfo>& entries) {
+    entries.clear();
+    ReadPtr a;
+    if (auto r = openRead(archive, {}, a); !r) return r;
+    for (;;) {
+        archive_entry* e = nullptr;
+        bool done = false;
+        if (auto r = nextHeader(a.get(), e, done); !r) return r;
+        if (done) break;
+        ArchiveEntryInfo info;
+        info.name = entryName(e);
+        info.isDirectory = archive_entry_filetype(e) == AE_IFDIR;
+        info.size = archive_entry_size_is_set(e) ? archive_entry_size(e) : 0;
+        info.encrypted = archive_entry_is_encrypted(e);
+        entries.push_back(std::move(info));
+    }
+    return {};
+}
+
+ArchiveResult ExtractArchive(const fs::path& archive, const fs::path& destination,
+                             std::string_view password) {
+    std::error_code ec;
+    if (!fs::exists(archive, ec)) return fail(ArchiveStatus::Missing, archive.string());
+    fs::path dest = fs::absolute(destination, ec).lexically_normal();
+    if (!dest.has_filename()) dest = dest.parent_path();
+    ScratchFolder scratch;
+    if (!scratch.create(dest.parent_path(), dest.filename().string()))
+        return fail(ArchiveStatus::CannotWrite,
+                    sysText("cannot create in", dest.parent_path(), errno));
+    if (auto r = extractInto(archive, scratch.path(), password); !r) return r;
+    return publish(scratch, dest);
+}
+
+ArchiveResult ReadEntry(const fs::path& archive, std::string_view name, std::string& out,
+                        std::string_view password) {
+    out.clear();
+    std::string wanted(name);
+    std::replace(wanted.begin(), wanted.end(), '\\', '/');
+    ReadPtr a;
+    if (auto r = openRead(archive, password, a); !r) return r;
+    for (;;) {
+        archive_entry* e = nullptr;
+        bool done = false;
+        if (auto r = nextHeader(a.get(), e, done); !r) return r;
+        if (done) break;
+        std::string entry = entryName(e);
+        if (entry != wanted || archive_entry_filetype(e) != AE_IFREG) continue;
+        std::string data;
+        for (;;) {
+            const void* buf = nullptr;
+            size_t size = 0;
+            la_int64_t offset = 0;
+            int r = archive_read_data_block(a.get(), &buf, &size, &offset);
+            if (r == ARCHIVE_EOF) break;
+            if (r != ARCHIVE_OK) return dataError(a.get(), e, entry);
+            if (size_t(offset) > data.size()) data.resize(size_t(offset));
+            data.replace(size_t(offset), size, static_cast<const char*>(buf), size);
+        }
+        out = std::move(data);
+        return {};
+    }
+    return fail(ArchiveStatus::NotFound, wanted);
+}
+
+ArchiveResult UnpackProject(const fs::path& projectFile, const fs::path& destination,
+                            std::string_view password) {
+    std::error_code ec;
+    if (!fs::exists(projectFile, ec)) return fail(ArchiveStatus::Missing, projectFile.string());
+    fs::path dest = fs::absolute(destination, ec).lexically_normal();
+    if (!dest.has_filename()) dest = dest.parent_path();
+    ScratchFolder scratch;
+    if (!scratch.create(dest.parent_path(), dest.filename().string()))
+        return fail(ArchiveStatus::CannotWrite,
+                    sysText("cannot create in", dest.parent_path(), errno));
+    if (auto r = extractInto(projectFile, scratch.path(), password); !r) return r;
+
+    std::vector<fs::path> inner;
+    for (const auto& item : fs::directory_iterator(scratch.path(), ec)) {
+        std::error_code ec2;
+        if (item.is_regular_file(ec2) && iequalsZip(item.path())) inner.push_back(item.path());
+    }
+    if (ec)
+        return fail(ArchiveStatus::CannotWrite, sysText("cannot list", scratch.path(), ec.value()));
+    std::sort(inner.begin(), inner.end());
+    for (const auto& zip : inner) {
+        // "...zip" would name the parent folder: only a plain name is a scenario folder.
+        std::string folder = zip.stem().string();
+        if (SafeEntryName(folder) != folder || folder.find('/') != std::string::npos)
+            return fail(ArchiveStatus::UnsafeEntry, zip.filename().string());
+        fs::path into = scratch.path() / folder;
+        if (!fs::exists(fs::symlink_status(into, ec))) {
+            fs::create_directory(into, ec);
+            if (ec)
+                return fail(ArchiveStatus::CannotWrite, sysText("cannot create", into, ec.value()));
+        } else if (!fs::is_directory(fs::symlink_status(into, ec))) {
+            return fail(ArchiveStatus::CannotWrite, into.string() + ": exists as a file");
+        }
+        if (auto r = extractInto(zip, into, {}); !r) {
+            r.detail = zip.filename().string() + ": " + r.detail;
+            return r;
+        }
+        fs::remove(zip, ec);
+        if (ec) return fail(ArchiveStatus::CannotWrite, sysText("cannot delete", zip, ec.value()));
+    }
+    return publish(scratch, dest);
+}
+
+}  // namespace tessed::archive

@@ -1,0 +1,112 @@
+#pragma once
+// Zip archives of the project manager: the password-protected project file
+// (settings file, one inner zip per scenario folder, information file) and the
+// unprotected inner scenario zips.
+//
+// Archives are written in standard zip format, deflated, with the traditional
+// PKWARE password encryption when a password is given, so that they open with
+// the Windows component's engine and with common zip tools. Entry names use "/";
+// names read from an archive accept "\" as well.
+//
+// Extraction is all or nothing: entries go into a fresh folder beside the
+// destination and are moved into the destination only when every entry was
+// read, decrypted and checked. An archive that holds an absolute path, a ".."
+// component, a drive prefix, a link or a device entry is refused as a whole.
+//
+// Failures are reported by result, never thrown: the caller turns them into the
+// numbered text of its own operation (the project layer raises ProjectError).
+// The detail text is technical (archive library message, entry name) and is
+// meant for logs, not for message boxes.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessed::archive {
+
+namespace fs = std::filesystem;
+
+// The password of every project file ("*.tdj"); inner archives have none.
+inline constexpr std::string_view kProjectPassword = "KORVASNU";
+
+enum class ArchiveStatus {
+    Ok,
+    Missing,        // the archive (or a source file) does not exist
+    CannotRead,     // the archive exists but cannot be opened or is not a zip archive
+    Corrupt,        // truncated or damaged data, bad checksum
+    WrongPassword,  // an encrypted entry and no password or the wrong one
+    UnsafeEntry,    // absolute path, "..", drive prefix, link, device, bad name
+    CannotWrite,    // a file or folder could not be created, written or renamed
+    NotFound,       // ReadEntry: no entry of that name
+};
+
+struct ArchiveResult {
+    ArchiveStatus status = ArchiveStatus::Ok;
+    std::string detail;
+
+    bool ok() const { return status == ArchiveStatus::Ok; }
+    explicit operator bool() const { return ok(); }
+};
+
+// One file to store: the name it gets inside the archive and the file it is read from.
+struct ArchiveItem {
+    std::string entryName;
+    fs::path source;
+};
+
+struct ArchiveEntryInfo {
+    std::string name;  // as stored, with "\" turned into "/"
+    int64_t size = 0;  // uncompressed size; 0 for folders
+    bool isDirectory = false;
+    bool encrypted = false;
+};
+
+// Writes a zip archive holding `items` in the given order. With a non-empty
+// password every entry is encrypted. The archive is written to a temporary file
+// beside `target` and renamed over it, so an existing target stays intact when
+// anything fails. Entry names that extraction would refuse are refused here too.
+ArchiveResult WriteArchive(const fs::path& target, const std::vector<ArchiveItem>& items,
+                           std::string_view password = {});
+
+// Packs the regular files directly inside `folder` (the "folder\*.*" of the
+// engine: no sub-folders, names without the folder's path), sorted by name, into
+// `target` as WriteArchive does. Sub-folders and links are not packed.
+ArchiveResult PackFolder(const fs::path& folder, const fs::path& target,
+                         std::string_view password = {});
+
+// Lists the entries of an archive (the names are readable without the password).
+ArchiveResult ListArchive(const fs::path& archive, std::vector<ArchiveEntryInfo>& entries);
+
+// Extracts every entry into `destination` (created when missing, merged with
+// what it holds otherwise; files of the same name are replaced). Files keep the
+// modification time stored in the archive, so the compile state of a scenario
+// (compiled file not older than the scenario file) survives a save and an open.
+// On any failure nothing is added to or changed in `destination`.
+ArchiveResult ExtractArchive(const fs::path& archive, const fs::path& destination,
+                             std::string_view password = {});
+
+// Reads one entry (name compared exactly, "\" read as "/") into memory.
+ArchiveResult ReadEntry(const fs::path& archive, std::string_view entryName, std::string& out,
+                        std::string_view password = {});
+
+// Unpacks a project file the way a project is opened: the outer archive with
+// the project password, then every top-level "*.zip" (any letter case) without
+// password into a folder named after its base name ("3.spt.zip" into "3.spt"),
+// the inner zip being deleted. Either the whole project lands in `destination`
+// or nothing does.
+ArchiveResult UnpackProject(const fs::path& projectFile, const fs::path& destination,
+                            std::string_view password = kProjectPassword);
+
+// Packs the files of a staging folder into a project file with the project password.
+inline ArchiveResult PackProject(const fs::path& stagingFolder, const fs::path& projectFile,
+                                 std::string_view password = kProjectPassword) {
+    return PackFolder(stagingFolder, projectFile, password);
+}
+
+// The safe relative form of an entry name: "\" read as "/", empty and "."
+// components dropped. Empty when the name is absolute, has a drive prefix, a
+// ".." component or nothing left.
+std::string SafeEntryName(std::string_view name);
+
+}  // namespace tessed::archive

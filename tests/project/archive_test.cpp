@@ -1,0 +1,355 @@
+#include "project/archive.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "env/files.h"
+#include "support/test_env.h"
+
+namespace tessed::archive {
+namespace {
+
+using test::TempDir;
+
+void Put(const fs::path& p, const std::string& bytes, int64_t mtime = 0) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << bytes;
+    if (mtime) {
+        struct timespec t[2] = {{0, UTIME_OMIT}, {mtime, 0}};
+        utimensat(AT_FDCWD, p.c_str(), t, 0);
+    }
+}
+
+std::string Get(const fs::path& p) {
+    std::string s;
+    return files::ReadFile(p, s) ? s : "<missing>";
+}
+
+// Every path under a folder, relative, sorted: shows exactly what an operation left.
+std::vector<std::string> Tree(const fs::path& root) {
+    std::vector<std::string> out;
+    std::error_code ec;
+    if (!fs::exists(root, ec)) return out;
+    for (auto& e : fs::recursive_directory_iterator(root))
+        out.push_back(fs::relative(e.path(), root).string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+bool HaveTool(const char* name) {
+    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+int Shell(const std::string& cmd) { return std::system((cmd + " >/dev/null 2>&1").c_str()); }
+
+// An archive written straight through the library, so that entries this module
+// would never write (unsafe names, links) can be offered to the reader.
+struct Raw {
+    std::string name, data;
+    char kind = 'f';  // f file, d folder, s symbolic link (zip has no hard links)
+    std::string link = {};
+};
+void Craft(const fs::path& target, const std::vector<Raw>& entries) {
+    struct archive* a = archive_write_new();
+    archive_write_set_format_zip(a);
+    ASSERT_EQ(archive_write_open_filename(a, target.c_str()), ARCHIVE_OK);
+    for (const auto& r : entries) {
+        archive_entry* e = archive_entry_new();
+        archive_entry_set_pathname(e, r.name.c_str());
+        archive_entry_set_filetype(e, r.kind == 'd'   ? AE_IFDIR
+                                      : r.kind == 's' ? AE_IFLNK
+                                                      : AE_IFREG);
+        archive_entry_set_perm(e, 0644);
+        if (r.kind == 's') archive_entry_set_symlink(e, r.link.c_str());
+        archive_entry_set_size(e, r.kind == 'f' ? int64_t(r.data.size()) : 0);
+        archive_write_header(a, e);
+        if (r.kind == 'f') archive_write_data(a, r.data.data(), r.data.size());
+        archive_entry_free(e);
+    }
+    archive_write_close(a);
+    archive_write_free(a);
+}
+
+const std::string kBinary("PK\x03\x04\0\xff\r\n\x1a tail", 15);
+
+TEST(Archive, SafeEntryNames) {
+    EXPECT_EQ(SafeEntryName("3.spt\\Kitchen.tdx"), "3.spt/Kitchen.tdx");
+    EXPECT_EQ(SafeEntryName("./a//b/"), "a/b");
+    for (const char* bad :
+         {"", "/abs", "\\abs", "../x", "a/../../x", "..\\x", "a/..", "C:x", "c:\\x", "./", "."})
+        EXPECT_EQ(SafeEntryName(bad), "") << bad;
+}
+
+TEST(Archive, EncryptedRoundTripKeepsBytesNamesAndTimes) {
+    TempDir t;
+    // The compiled file one second newer than the scenario file: the compile
+    // state depends on that second surviving the archive (zip's own time field
+    // has two-second steps).
+    Put(t / "src/a.tdx", "<SCENARIO/>", 1700000001);
+    Put(t / "src/a.spt", kBinary, 1700000002);
+    Put(t / "src/empty", "");
+    std::vector<ArchiveItem> items{{"3.spt\\a.tdx", t / "src/a.tdx"},
+                                   {"3.spt/a.spt", t / "src/a.spt"},
+                                   {"Cucina è.tdx", t / "src/empty"}};
+    ASSERT_TRUE(WriteArchive(t / "p.tdj", items, kProjectPassword));
+
+    std::vector<ArchiveEntryInfo> list;
+    ASSERT_TRUE(ListArchive(t / "p.tdj", list));
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[0].name, "3.spt/a.tdx");
+    EXPECT_EQ(list[1].size, int64_t(kBinary.size()));
+    EXPECT_TRUE(list[0].encrypted && list[1].encrypted);
+
+    ASSERT_TRUE(ExtractArchive(t / "p.tdj", t / "out", kProjectPassword));
+    EXPECT_EQ(Tree(t / "out"),
+              (std::vector<std::string>{"3.spt", "3.spt/a.spt", "3.spt/a.tdx", "Cucina è.tdx"}));
+    EXPECT_EQ(Get(t / "out/3.spt/a.spt"), kBinary);
+    EXPECT_EQ(Get(t / "out/Cucina è.tdx"), "");
+    EXPECT_EQ(files::ModifiedSeconds(t / "out/3.spt/a.tdx"), 1700000001);
+    EXPECT_EQ(files::ScenarioCompileState(t / "out/3.spt/a.tdx"), -1);
+
+    std::string data;
+    ASSERT_TRUE(ReadEntry(t / "p.tdj", "3.spt\\a.spt", data, kProjectPassword));
+    EXPECT_EQ(data, kBinary);
+    EXPECT_EQ(ReadEntry(t / "p.tdj", "nope", data, kProjectPassword).status,
+              ArchiveStatus::NotFound);
+}
+
+TEST(Archive, PackFolderTakesOnlyTheFolderFilesWithoutPassword) {
+    TempDir t;
+    Put(t / "3.spt/b.tdx", "b");
+    Put(t / "3.spt/a.csv", "a");
+    Put(t / "3.spt/sub/x", "x");
+    fs::create_symlink("/etc/passwd", t / "3.spt/link");
+    ASSERT_TRUE(
+        PackFolder(t / "3.spt", t / "3.spt/3.spt.zip"));  // written inside the folder itself
+    std::vector<ArchiveEntryInfo> list;
+    ASSERT_TRUE(ListArchive(t / "3.spt/3.spt.zip", list));
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].name, "a.csv");
+    EXPECT_EQ(list[1].name, "b.tdx");
+    EXPECT_FALSE(list[0].encrypted);
+    EXPECT_EQ(PackFolder(t / "none", t / "x.zip").status, ArchiveStatus::Missing);
+}
+
+TEST(Archive, FailedWriteLeavesTheOldArchiveAndNoTemporaryFile) {
+    TempDir t;
+    Put(t / "f", "new");
+    Put(t / "p.tdj", "old archive");
+    EXPECT_EQ(WriteArchive(t / "p.tdj", {{"f", t / "f"}, {"g", t / "missing"}}).status,
+              ArchiveStatus::Missing);
+    EXPECT_EQ(WriteArchive(t / "p.tdj", {{"../f", t / "f"}}).status, ArchiveStatus::UnsafeEntry);
+    EXPECT_EQ(Get(t / "p.tdj"), "old archive");
+    EXPECT_EQ(Tree(t.path()), (std::vector<std::string>{"f", "p.tdj"}));
+    ASSERT_TRUE(WriteArchive(t / "p.tdj", {{"f", t / "f"}}));
+    std::string data;
+    ASSERT_TRUE(ReadEntry(t / "p.tdj", "f", data));
+    EXPECT_EQ(data, "new");
+}
+
+TEST(Archive, WrongOrMissingPasswordChangesNothing) {
+    TempDir t;
+    Put(t / "f", "secret");
+    ASSERT_TRUE(WriteArchive(t / "p.tdj", {{"a", t / "f"}, {"b", t / "f"}}, kProjectPassword));
+    Put(t / "work/keep", "keep");
+    for (std::string_view pw : {std::string_view("WRONG"), std::string_view()}) {
+        auto r = ExtractArchive(t / "p.tdj", t / "work", pw);
+        EXPECT_EQ(r.status, ArchiveStatus::WrongPassword) << r.detail;
+        EXPECT_EQ(ExtractArchive(t / "p.tdj", t / "fresh", pw).status,
+                  ArchiveStatus::WrongPassword);
+        std::string data;
+        EXPECT_EQ(ReadEntry(t / "p.tdj", "a", data, pw).status, ArchiveStatus::WrongPassword);
+    }
+    EXPECT_EQ(Tree(t.path()), (std::vector<std::string>{"f", "p.tdj", "work", "work/keep"}));
+}
+
+TEST(Archive, UnsafeEntriesAreRefusedAndNothingIsWritten) {
+    TempDir t;
+    const std::vector<std::vector<Raw>> bad{
+        {{"ok", "1"}, {"../escape", "x"}},
+        {{"ok", "1"}, {"/tmp/tessed-abs-escape", "x"}},
+        {{"ok", "1"}, {"a/../../escape", "x"}},
+        {{"ok", "1"}, {"..\\escape", "x"}},
+        {{"ok", "1"}, {"C:\\escape", "x"}},
+        {{"ok", "1"}, {"lnk", "", 's', "/etc"}, {"lnk/passwd", "x"}},
+    };
+    int n = 0;
+    for (const auto& entries : bad) {
+        fs::path zip = t / ("bad" + std::to_string(++n) + ".zip");
+        Craft(zip, entries);
+        Put(t / "work/keep", "keep");
+        auto r = ExtractArchive(zip, t / "work/dest");
+        EXPECT_EQ(r.status, ArchiveStatus::UnsafeEntry) << zip << " " << r.detail;
+        EXPECT_EQ(Tree(t / "work"), std::vector<std::string>{"keep"}) << zip;
+        EXPECT_EQ(UnpackProject(zip, t / "work/dest", {}).status, ArchiveStatus::UnsafeEntry);
+        EXPECT_EQ(Tree(t / "work"), std::vector<std::string>{"keep"}) << zip;
+    }
+    EXPECT_FALSE(fs::exists(t / "escape"));
+    EXPECT_FALSE(fs::exists("/tmp/tessed-abs-escape"));
+}
+
+TEST(Archive, DamagedArchivesGiveErrorsNotCrashes) {
+    TempDir t;
+    std::string body;
+    for (int i = 0; i < 3000; ++i) body += "line " + std::to_string(i * 7919 % 1000) + "\n";
+    Put(t / "f", body);
+    for (std::string_view pw : {std::string_view(), kProjectPassword}) {
+        ASSERT_TRUE(WriteArchive(t / "good.zip", {{"a", t / "f"}, {"b", t / "f"}}, pw));
+        std::string good = Get(t / "good.zip");
+        for (size_t cut : {size_t(0), size_t(10), size_t(40), good.size() / 2, good.size() - 30}) {
+            Put(t / "cut.zip", good.substr(0, cut));
+            auto r = ExtractArchive(t / "cut.zip", t / "dest", pw);
+            EXPECT_FALSE(r.ok()) << cut;
+            EXPECT_FALSE(fs::exists(t / "dest")) << cut;
+        }
+        std::string flipped = good;
+        for (size_t i = 200; i < 240; ++i) flipped[i] = char(flipped[i] ^ 0x5a);
+        Put(t / "flip.zip", flipped);
+        EXPECT_FALSE(ExtractArchive(t / "flip.zip", t / "dest", pw).ok());
+        EXPECT_FALSE(fs::exists(t / "dest"));
+    }
+    Put(t / "text.zip", "not an archive at all");
+    EXPECT_EQ(ExtractArchive(t / "text.zip", t / "dest").status, ArchiveStatus::CannotRead);
+    EXPECT_EQ(ExtractArchive(t / "none.zip", t / "dest").status, ArchiveStatus::Missing);
+}
+
+TEST(Archive, ExtractMergesIntoAnExistingFolderOrRefusesAClash) {
+    TempDir t;
+    Put(t / "f", "new");
+    ASSERT_TRUE(WriteArchive(t / "a.zip", {{"same", t / "f"}, {"d/x", t / "f"}}));
+    Put(t / "dest/same", "old");
+    Put(t / "dest/other", "other");
+    ASSERT_TRUE(ExtractArchive(t / "a.zip", t / "dest"));
+    EXPECT_EQ(Get(t / "dest/same"), "new");
+    EXPECT_EQ(Get(t / "dest/other"), "other");
+    EXPECT_EQ(Get(t / "dest/d/x"), "new");
+
+    Put(t / "clash/same", "old");
+    Put(t / "clash/d", "a file where the archive has a folder");
+    EXPECT_EQ(ExtractArchive(t / "a.zip", t / "clash").status, ArchiveStatus::CannotWrite);
+    EXPECT_EQ(Get(t / "clash/same"), "old");
+    EXPECT_EQ(Tree(t / "clash"), (std::vector<std::string>{"d", "same"}));
+}
+
+// A staging folder as a project save leaves it: settings file, inner zips, info.xml.
+void Stage(const TempDir& t, const fs::path& staging) {
+    Put(t / "w/3.spt/Kitchen.tdx", "<SCENARIO/>", 1700000003);
+    Put(t / "w/3.spt/Kitchen.spt", kBinary, 1700000004);
+    Put(t / "w/12.spt/Hall.tdx", "<SCENARIO/>", 1700000009);
+    Put(t / "w/12.spt/Hall.spt", "old", 1700000008);  // stale
+    ASSERT_TRUE(PackFolder(t / "w/3.spt", staging / "3.spt.zip"));
+    ASSERT_TRUE(PackFolder(t / "w/12.spt", staging / "12.spt.ZIP"));
+    Put(staging / "Home.prj", "[generale]\r\nkeyfile=Tessaro\r\n");
+    Put(staging / "info.xml", "<info/>");
+}
+
+TEST(Archive, ProjectUnpacksInnerZipsIntoTheirFolders) {
+    TempDir t;
+    Stage(t, t / "staging");
+    ASSERT_TRUE(PackProject(t / "staging", t / "Home.tdj"));
+    std::vector<ArchiveEntryInfo> list;
+    ASSERT_TRUE(ListArchive(t / "Home.tdj", list));
+    EXPECT_EQ(list.size(), 4u);
+
+    fs::create_directories(t / "data/temp");
+    ASSERT_TRUE(UnpackProject(t / "Home.tdj", t / "data/temp"));
+    EXPECT_EQ(Tree(t / "data/temp"),
+              (std::vector<std::string>{"12.spt", "12.spt/Hall.spt", "12.spt/Hall.tdx", "3.spt",
+                                        "3.spt/Kitchen.spt", "3.spt/Kitchen.tdx", "Home.prj",
+                                        "info.xml"}));
+    EXPECT_EQ(files::ScenarioCompileState(t / "data/temp/3.spt/Kitchen.tdx"), -1);
+    EXPECT_EQ(files::ScenarioCompileState(t / "data/temp/12.spt/Hall.tdx"), 0);
+    // No scratch folder is left beside the destination.
+    EXPECT_EQ(std::distance(fs::directory_iterator(t / "data"), fs::directory_iterator()), 1);
+    EXPECT_EQ(UnpackProject(t / "Home.tdj", t / "x", "WRONG").status, ArchiveStatus::WrongPassword);
+}
+
+TEST(Archive, ProjectWithABadInnerZipLeavesNothing) {
+    TempDir t;
+    Put(t / "f", "x");
+    Craft(t / "evil.zip", {{"../../escape", "x"}});
+    Put(t / "broken.zip", "PK\x03\x04 truncated");
+    for (auto [name, inner] : {std::pair{"3.spt.zip", "evil.zip"},
+                               std::pair{"3.spt.zip", "broken.zip"}, std::pair{"...zip", "good"}}) {
+        if (std::string(inner) == "good") {
+            ASSERT_TRUE(WriteArchive(t / "good", {{"a", t / "f"}}));
+        }
+        ASSERT_TRUE(WriteArchive(t / "p.tdj", {{"Home.prj", t / "f"}, {name, t / inner}},
+                                 kProjectPassword));
+        EXPECT_FALSE(UnpackProject(t / "p.tdj", t / "data/temp").ok()) << name << " " << inner;
+        EXPECT_FALSE(fs::exists(t / "data/temp"));
+        EXPECT_EQ(Tree(t / "data"), std::vector<std::string>{});
+    }
+    EXPECT_FALSE(fs::exists(t / "escape"));
+}
+
+// Interoperability with the common zip tools, both ways.
+TEST(ArchiveInterop, OurArchivesOpenWithUnzipAndBsdtar) {
+    if (!HaveTool("unzip") || !HaveTool("bsdtar")) GTEST_SKIP() << "unzip or bsdtar missing";
+    TempDir t;
+    Stage(t, t / "staging");
+    ASSERT_TRUE(PackProject(t / "staging", t / "Home.tdj"));
+    std::string tdj = (t / "Home.tdj").string();
+    EXPECT_NE(Shell("unzip -P WRONG -o " + tdj + " -d " + (t / "bad").string()), 0);
+    ASSERT_EQ(Shell("unzip -P KORVASNU -o " + tdj + " -d " + (t / "u").string()), 0);
+    ASSERT_EQ(Shell("mkdir " + (t / "b").string() + " && bsdtar --passphrase KORVASNU -xf " + tdj +
+                    " -C " + (t / "b").string()),
+              0);
+    for (const char* dir : {"u", "b"}) {
+        EXPECT_EQ(Tree(t / dir), Tree(t / "staging")) << dir;
+        EXPECT_EQ(Get(t / dir / "Home.prj"), Get(t / "staging/Home.prj"));
+        EXPECT_EQ(files::ModifiedSeconds(t / dir / "3.spt.zip"),
+                  files::ModifiedSeconds(t / "staging/3.spt.zip"));
+    }
+    // The inner zips have no password.
+    ASSERT_EQ(Shell("unzip -o " + (t / "u/3.spt.zip").string() + " -d " + (t / "i").string()), 0);
+    EXPECT_EQ(Get(t / "i/Kitchen.spt"), kBinary);
+    EXPECT_EQ(files::ModifiedSeconds(t / "i/Kitchen.spt"), 1700000004);
+}
+
+TEST(ArchiveInterop, InfoZipArchivesOpenHere) {
+    if (!HaveTool("zip")) GTEST_SKIP() << "zip missing";
+    TempDir t;
+    Put(t / "src/3.spt/Kitchen.tdx", "<SCENARIO/>", 1700000003);
+    Put(t / "src/3.spt/Kitchen.spt", kBinary + std::string(5000, 'z'), 1700000004);
+    Put(t / "src/Home.prj", "[generale]\r\nkeyfile=Tessaro\r\n");
+    const std::string cd = "cd " + (t / "src").string() + " && ";
+    // With folder entries (-r), without them (-D), stored (-0) and deflated.
+    int n = 0;
+    for (const char* flags : {"-r", "-r -D", "-r -0", "-r -D -0"}) {
+        fs::path zip = t / ("z" + std::to_string(++n) + ".tdj");
+        ASSERT_EQ(Shell(cd + "zip -q -P KORVASNU " + flags + " " + zip.string() + " ."), 0);
+        fs::path out = t / ("o" + std::to_string(n));
+        auto r = ExtractArchive(zip, out, kProjectPassword);
+        ASSERT_TRUE(r) << flags << " " << r.detail;
+        EXPECT_EQ(Tree(out), Tree(t / "src")) << flags;
+        EXPECT_EQ(Get(out / "3.spt/Kitchen.spt"), Get(t / "src/3.spt/Kitchen.spt"));
+        EXPECT_EQ(files::ScenarioCompileState(out / "3.spt/Kitchen.tdx"), -1);
+        EXPECT_EQ(ExtractArchive(zip, t / "w", "WRONG").status, ArchiveStatus::WrongPassword);
+    }
+    // A whole project: inner zip without password inside the protected outer one.
+    fs::create_directories(t / "st");
+    ASSERT_EQ(Shell("cd " + (t / "src/3.spt").string() + " && zip -q " +
+                    (t / "st/3.spt.zip").string() + " Kitchen.tdx Kitchen.spt"),
+              0);
+    fs::copy_file(t / "src/Home.prj", t / "st/Home.prj");
+    ASSERT_EQ(Shell("cd " + (t / "st").string() + " && zip -q -P KORVASNU ../Home.tdj *"), 0);
+    ASSERT_TRUE(UnpackProject(t / "Home.tdj", t / "work"));
+    EXPECT_EQ(Tree(t / "work"), (std::vector<std::string>{"3.spt", "3.spt/Kitchen.spt",
+                                                          "3.spt/Kitchen.tdx", "Home.prj"}));
+    // Links stored by zip -y are refused.
+    fs::create_symlink("/etc/passwd", t / "src/link");
+    ASSERT_EQ(Shell(cd + "zip -q -y -P KORVASNU " + (t / "l.tdj").string() + " Home.prj link"), 0);
+    EXPECT_EQ(ExtractArchive(t / "l.tdj", t / "lo", kProjectPassword).status,
+              ArchiveStatus::UnsafeEntry);
+    EXPECT_FALSE(fs::exists(t / "lo"));
+}
+
+}  // namespace
+}  // namespace tessed::archive
