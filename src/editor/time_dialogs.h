@@ -123,7 +123,7 @@ public:
     std::optional<int64_t> idRes;
 
 private:
-    const Moment now_;
+    Moment now_;
     HourMode hourMode_ = kOneHour;
     DayMode dayMode_ = kAlways;
     std::array<bool, 7> days_{};
@@ -160,7 +160,7 @@ public:
     std::optional<int64_t> idResCosa, idCosa;
 
 private:
-    const Moment now_;
+    Moment now_;
     int64_t idObj_ = 0, idArea_ = 0;
 };
 
