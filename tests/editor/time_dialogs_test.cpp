@@ -232,10 +232,10 @@ TEST(TimeSingleDialog, TextsAndDescriptions) {
     MomentBuild b = Moment_(-1, 30, -1, -1, -1).Build();
     EXPECT_EQ(b.error, 0);
     EXPECT_EQ(b.text, "ORAFROM=**30|ORATO=-1|SETT=7F|DATAFROM=******|DATATO=-1|");
-    EXPECT_EQ(b.description, "Ora **:30\rData **.**.**");
+    EXPECT_EQ(b.description, "T1110 **:30\rData **.**.**");
     b = Moment_(22, 15, 24, 12, 25).Build();
     EXPECT_EQ(b.text, "ORAFROM=2215|ORATO=-1|SETT=7F|DATAFROM=241225|DATATO=-1|");
-    EXPECT_EQ(b.description, "Ora 22:15\rData 24.12.25");
+    EXPECT_EQ(b.description, "T1110 22:15\rData 24.12.25");
 }
 
 TEST(TimeSingleDialog, Checks) {

@@ -47,10 +47,10 @@ TEST(TimeText, RangeDescriptions) {
 TEST(TimeText, MomentDescriptions) {
     test::FixtureEnv fx;
     EXPECT_EQ(FormatMomentText("ORAFROM=2215|ORATO=-1|SETT=7F|DATAFROM=******|DATATO=-1|"),
-              "Ogni giorno\rOra 22.15");
+              "Ogni giorno\rT1110 22.15");
     EXPECT_EQ(FormatMomentText("ORAFROM=****|ORATO=-1|SETT=7F|DATAFROM=24**25|DATATO=-1|"),
               "Data 24/**/25\rA ogni ora");
-    EXPECT_EQ(FormatMomentText("ORAFROM=**30|ORATO=-1|"), "Ora **.30");
+    EXPECT_EQ(FormatMomentText("ORAFROM=**30|ORATO=-1|"), "T1110 **.30");
     EXPECT_EQ(FormatMomentText("ORAFROM=2215"), "");
 }
 
