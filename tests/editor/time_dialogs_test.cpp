@@ -1,0 +1,292 @@
+#include "editor/time_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include "env/environment.h"
+#include "support/test_env.h"
+
+using namespace tessed;
+using namespace tessed::editor;
+
+namespace {
+
+// "Now" of every test: 15 June 2025, 10:45.
+const Moment kNow{2025, 6, 15, 10, 45};
+
+TimeRangeDialog AllWeek() {
+    TimeRangeDialog d(kNow);
+    for (int i = 0; i < 7; ++i) d.setWeekday(i, true);
+    return d;
+}
+
+// A date range from day/month/year to day/month/year; -1 is "**".
+TimeRangeDialog DateRange(int fd, int fm, int fy, int td, int tm, int ty) {
+    TimeRangeDialog d = AllWeek();
+    d.setDayMode(TimeRangeDialog::kDateRange);
+    d.dayFrom.selectData(fd);
+    d.monthFrom.selectData(fm);
+    d.yearFrom.selectData(fy);
+    d.dayTo.selectData(td);
+    d.monthTo.selectData(tm);
+    d.yearTo.selectData(ty);
+    return d;
+}
+
+TimeSingleDialog Moment_(int hh, int mm, int d, int m, int y) {
+    TimeSingleDialog dlg(kNow);
+    dlg.hour.selectData(hh);
+    dlg.minute.selectData(mm);
+    dlg.day.selectData(d);
+    dlg.month.selectData(m);
+    dlg.year.selectData(y);
+    return dlg;
+}
+
+}  // namespace
+
+TEST(TimeRangeDialog, StartState) {
+    TimeRangeDialog d(Moment{2025, 12, 31, 23, 10});
+    EXPECT_EQ(d.from.clock(), "23:10");
+    EXPECT_EQ(d.to.clock(), "00:10");
+    EXPECT_EQ(d.dayFrom.text() + d.monthFrom.text() + d.yearFrom.text(), "311225");
+    EXPECT_EQ(d.dayTo.text() + d.monthTo.text() + d.yearTo.text(), "010126");
+    EXPECT_EQ(d.dayFrom.count(), 31);  // no "any" day
+    EXPECT_EQ(d.monthFrom.item(0).text, "**");
+    EXPECT_EQ(d.yearTo.item(1).text, "05");
+    EXPECT_FALSE(d.dayFrom.enabled);
+    EXPECT_FALSE(d.yearTo.enabled);
+    d.setDayMode(TimeRangeDialog::kDateRange);
+    EXPECT_TRUE(d.dayFrom.enabled && d.yearTo.enabled);
+
+    EXPECT_TRUE(d.fromPickerEnabled());
+    EXPECT_FALSE(d.toPickerEnabled());
+    d.setHourMode(TimeRangeDialog::kBand);
+    EXPECT_TRUE(d.fromPickerEnabled() && d.toPickerEnabled());
+    d.setHourMode(TimeRangeDialog::kAnyHour);
+    EXPECT_FALSE(d.fromPickerEnabled() || d.toPickerEnabled());
+
+    d.setWeekday(2, true);
+    EXPECT_EQ(d.weekdayColour(2), 0xFF);
+    EXPECT_EQ(d.weekdayColour(3), 0xFF00);
+}
+
+TEST(TimeRangeDialog, WeekdayMasks) {
+    test::FixtureEnv fx;
+    auto text = [](std::initializer_list<int> boxes) {
+        TimeRangeDialog d(kNow);
+        for (int i : boxes) d.setWeekday(i, true);
+        return d.Build().text;
+    };
+    EXPECT_EQ(text({0, 1, 2, 3, 4}), "ORAFROM=1045|ORATO=-1|SETT=1F|DATAFROM=-1|DATATO=-1|");
+    EXPECT_NE(text({0}).find("|SETT=01|"), std::string::npos);
+    EXPECT_NE(text({1, 3}).find("|SETT=A|"), std::string::npos);
+
+    TimeRangeDialog none(kNow);
+    EXPECT_EQ(none.Build().error, 1081);
+}
+
+TEST(TimeRangeDialog, HoursTextsAndBandCheck) {
+    test::FixtureEnv fx;
+    TimeRangeDialog d = AllWeek();
+    d.setHourMode(TimeRangeDialog::kBand);
+    d.from = {7, 30};
+    d.to = {7, 30};
+    EXPECT_EQ(d.Build().error, 1079);
+    d.to = {7, 31};
+    EXPECT_EQ(d.Build().error, 0);
+    d.to = {18, 0};
+    RangeBuild b = d.Build();
+    EXPECT_EQ(b.text, "ORAFROM=0730|ORATO=1800|SETT=7F|DATAFROM=-1|DATATO=-1|");
+    EXPECT_EQ(b.description, "07:30 - 18:00\rTutta la settimana\rSempre");
+    // The hours check comes before the weekday check.
+    d.to = {6, 0};
+    for (int i = 0; i < 7; ++i) d.setWeekday(i, false);
+    EXPECT_EQ(d.Build().error, 1079);
+
+    d = AllWeek();
+    d.setHourMode(TimeRangeDialog::kAnyHour);
+    EXPECT_EQ(d.Build().text, "ORAFROM=-1|ORATO=-1|SETT=7F|DATAFROM=-1|DATATO=-1|");
+    EXPECT_EQ(d.Build().description.substr(0, 14), "Qualsiasi ora\r");
+}
+
+TEST(TimeRangeDialog, DateChecks) {
+    test::FixtureEnv fx;
+    const int any = -1;
+    // Day only.
+    RangeBuild b = DateRange(5, any, any, 20, any, any).Build();
+    EXPECT_EQ(b.error, 0);
+    EXPECT_EQ(b.note, 1735);
+    EXPECT_NE(b.text.find("DATAFROM=05**20**|DATATO=20**20**|"), std::string::npos);
+    EXPECT_NE(b.description.find("\rDal 05.**.**\rAl 20.**.**"), std::string::npos);
+    EXPECT_EQ(DateRange(20, any, any, 5, any, any).Build().error, 1730);
+    // Shapes differ.
+    EXPECT_EQ(DateRange(5, any, any, 20, 3, any).Build().error, 1734);
+    // Day and year.
+    EXPECT_EQ(DateRange(5, any, 26, 20, any, 25).Build().error, 1731);
+    EXPECT_EQ(DateRange(20, any, 25, 5, any, 25).Build().error, 1733);
+    EXPECT_EQ(DateRange(20, any, 25, 5, any, 26).Build().note, 1735);
+    // Day and month.
+    EXPECT_EQ(DateRange(5, 4, any, 20, 3, any).Build().error, 1732);
+    EXPECT_EQ(DateRange(20, 3, any, 5, 3, any).Build().error, 1733);
+    b = DateRange(20, 3, any, 5, 4, any).Build();
+    EXPECT_EQ(b.error + b.note, 0);
+    // Full dates: order, today, and dates that do not exist.
+    EXPECT_EQ(DateRange(1, 7, 25, 30, 6, 25).Build().error, 1084);
+    EXPECT_EQ(DateRange(1, 6, 25, 14, 6, 25).Build().error, 1084);  // ends yesterday
+    EXPECT_EQ(DateRange(1, 6, 25, 15, 6, 25).Build().error, 0);     // ends today
+    EXPECT_EQ(DateRange(1, 7, 25, 31, 4, 26).Build().error, 1084);
+    b = DateRange(1, 7, 25, 31, 12, 26).Build();
+    EXPECT_EQ(b.error, 0);
+    EXPECT_NE(b.text.find("DATAFROM=01072025|DATATO=31122026|"), std::string::npos);
+    // A list left without a selection never writes a broken text.
+    TimeRangeDialog d = DateRange(1, 7, 25, 31, 12, 26);
+    d.yearTo.setIndex(-1);
+    EXPECT_EQ(d.Build().error, 1084);
+}
+
+TEST(TimeRangeDialog, OkShowsTheFirstFailureOrConfirmsWithIcon) {
+    test::FixtureEnv fx;
+    test::ScopedMessages boxes;
+    auto& db = env::Env().master();
+
+    TimeRangeDialog bad(kNow);
+    EXPECT_FALSE(bad.Ok(db));
+    EXPECT_FALSE(bad.Confirmed);
+    ASSERT_EQ(boxes->calls.size(), 1u);
+    EXPECT_EQ(boxes->calls[0].kind, "warning");
+    EXPECT_EQ(boxes->calls[0].title, "Attenzione");
+    EXPECT_EQ(boxes->calls[0].text, "T1081");
+    EXPECT_TRUE(bad.timeText.empty());
+
+    // One hour, some weekdays, always: icon 201.
+    TimeRangeDialog one(kNow);
+    one.setWeekday(0, true);
+    ASSERT_TRUE(one.Ok(db));
+    EXPECT_TRUE(one.Confirmed);
+    EXPECT_EQ(one.idRes, 201);
+    EXPECT_EQ(one.timeText, "ORAFROM=1045|ORATO=-1|SETT=01|DATAFROM=-1|DATATO=-1|");
+    EXPECT_EQ(one.description, "10:45\rLun  -   -   -   -   -   - \rSempre");
+
+    // Any hour, some weekdays, a repeating range: the note, then icon 200.
+    TimeRangeDialog range = DateRange(5, -1, -1, 20, -1, -1);
+    range.setWeekday(6, false);
+    range.setHourMode(TimeRangeDialog::kAnyHour);
+    boxes->calls.clear();
+    ASSERT_TRUE(range.Ok(db));
+    ASSERT_EQ(boxes->calls.size(), 1u);
+    EXPECT_EQ(boxes->calls[0].kind, "information");
+    EXPECT_EQ(boxes->calls[0].text, "Il periodo si ripete");
+    EXPECT_EQ(range.idRes, 200);
+
+    // Band, every day, always: icon 2. Any hour, every day, always: no row.
+    TimeRangeDialog band = AllWeek();
+    band.setHourMode(TimeRangeDialog::kBand);
+    ASSERT_TRUE(band.Ok(db));
+    EXPECT_EQ(band.idRes, 2);
+    TimeRangeDialog plain = AllWeek();
+    plain.setHourMode(TimeRangeDialog::kAnyHour);
+    ASSERT_TRUE(plain.Ok(db));
+    EXPECT_FALSE(plain.idRes);
+}
+
+TEST(TimeRangeDialog, RestoreAndRebuild) {
+    test::FixtureEnv fx;
+    for (const char* text : {"ORAFROM=0730|ORATO=1800|SETT=1F|DATAFROM=-1|DATATO=-1|",
+                             "ORAFROM=-1|ORATO=-1|SETT=A|DATAFROM=05**20**|DATATO=20**20**|",
+                             "ORAFROM=2359|ORATO=-1|SETT=01|DATAFROM=050320**|DATATO=050420**|",
+                             "ORAFROM=0000|ORATO=0001|SETT=7F|DATAFROM=01072025|DATATO=31122026|",
+                             "ORAFROM=1200|ORATO=-1|SETT=40|DATAFROM=05**2026|DATATO=06**2027|"}) {
+        TimeRangeDialog d(kNow);
+        d.Restore(text);
+        EXPECT_EQ(d.Build().text, text);
+    }
+    // Keys in any case; the to lists get the date parts, months and years "**".
+    TimeRangeDialog d(kNow);
+    d.Restore("orafrom=0615|orato=-1|sett=3|datafrom=05**20**|datato=20**20**|");
+    EXPECT_EQ(d.hourMode(), TimeRangeDialog::kOneHour);
+    EXPECT_EQ(d.from.clock(), "06:15");
+    EXPECT_TRUE(d.weekday(0) && d.weekday(1) && !d.weekday(2));
+    EXPECT_EQ(d.dayMode(), TimeRangeDialog::kDateRange);
+    EXPECT_TRUE(d.dayTo.enabled);
+    EXPECT_EQ(d.dayTo.data(), 20);
+    EXPECT_EQ(d.monthTo.data(), -1);
+
+    // A text without "|" keeps the start values.
+    TimeRangeDialog kept(kNow);
+    kept.Restore("ORAFROM=0730");
+    EXPECT_EQ(kept.from.clock(), "10:45");
+    EXPECT_EQ(kept.weekMask(), 0);
+}
+
+TEST(TimeRangeDialog, LoadDataSetsTheWhoCaption) {
+    test::FixtureEnv fx;
+    TimeRangeDialog d(kNow);
+    d.LoadData(env::Env().master(), 23, 3, "ORAFROM=-1|ORATO=-1|SETT=7F|DATAFROM=-1|DATATO=-1|");
+    EXPECT_EQ(d.who.caption, "Tempo");  // the family description wins
+    EXPECT_EQ(d.who.whoCode, 200);
+    EXPECT_EQ(d.hourMode(), TimeRangeDialog::kAnyHour);
+}
+
+TEST(TimeSingleDialog, TextsAndDescriptions) {
+    test::FixtureEnv fx;
+    MomentBuild b = Moment_(-1, 30, -1, -1, -1).Build();
+    EXPECT_EQ(b.error, 0);
+    EXPECT_EQ(b.text, "ORAFROM=**30|ORATO=-1|SETT=7F|DATAFROM=******|DATATO=-1|");
+    EXPECT_EQ(b.description, "T1110 **:30\rData **.**.**");
+    b = Moment_(22, 15, 24, 12, 25).Build();
+    EXPECT_EQ(b.text, "ORAFROM=2215|ORATO=-1|SETT=7F|DATAFROM=241225|DATATO=-1|");
+    EXPECT_EQ(b.description, "T1110 22:15\rData 24.12.25");
+}
+
+TEST(TimeSingleDialog, Checks) {
+    const int any = -1;
+    auto error = [](TimeSingleDialog d) { return d.Build().error; };
+    EXPECT_EQ(error(Moment_(any, any, any, any, any)), 1545);  // nothing chosen
+    EXPECT_EQ(error(Moment_(8, any, any, any, any)), 0);
+    EXPECT_EQ(error(Moment_(any, any, 31, 4, any)), 1545);     // 31 April
+    EXPECT_EQ(error(Moment_(any, any, 29, 2, any)), 0);        // 29 February, any year
+    EXPECT_EQ(error(Moment_(any, any, 30, 2, any)), 1545);
+    EXPECT_EQ(error(Moment_(any, any, 31, 12, any)), 0);
+    EXPECT_EQ(error(Moment_(any, any, any, 5, 25)), 1545);     // a past month of this year
+    EXPECT_EQ(error(Moment_(any, any, any, 6, 25)), 0);
+    EXPECT_EQ(error(Moment_(any, any, any, 1, 24)), 1545);     // a past year
+    EXPECT_EQ(error(Moment_(any, any, 14, 6, 25)), 1545);      // yesterday
+    EXPECT_EQ(error(Moment_(any, any, 15, 6, 25)), 0);         // today
+    EXPECT_EQ(error(Moment_(any, any, 29, 2, 27)), 1545);      // no 29 February in 2027
+    EXPECT_EQ(error(Moment_(any, any, 29, 2, 28)), 0);
+    EXPECT_EQ(error(Moment_(any, any, any, any, 24)), 1545);   // year alone, past
+    EXPECT_EQ(error(Moment_(any, any, 3, any, 24)), 1545);
+    EXPECT_EQ(error(Moment_(any, any, any, any, 25)), 0);
+}
+
+TEST(TimeSingleDialog, OkLooksUpTheObjectsWhat) {
+    test::FixtureEnv fx;
+    test::ScopedMessages boxes;
+    TimeSingleDialog d(kNow);
+    d.LoadData(env::Env().master(), 23, 3, "");
+    EXPECT_FALSE(d.Ok(env::Env().master()));
+    ASSERT_EQ(boxes->calls.size(), 1u);
+    EXPECT_EQ(boxes->calls[0].text, "Data o ora non valida");
+    EXPECT_FALSE(d.Confirmed);
+
+    d.hour.selectData(7);
+    ASSERT_TRUE(d.Ok(env::Env().master()));
+    EXPECT_TRUE(d.Confirmed);
+    EXPECT_EQ(d.idCosa, 200);
+    EXPECT_EQ(d.idResCosa, 2);
+    EXPECT_EQ(d.timeText, "ORAFROM=07**|ORATO=-1|SETT=7F|DATAFROM=******|DATATO=-1|");
+}
+
+TEST(TimeSingleDialog, RestoreAndRebuild) {
+    for (const char* text : {"ORAFROM=2215|ORATO=-1|SETT=7F|DATAFROM=******|DATATO=-1|",
+                             "ORAFROM=**30|ORATO=-1|SETT=7F|DATAFROM=29**28|DATATO=-1|",
+                             "ORAFROM=0000|ORATO=-1|SETT=7F|DATAFROM=010130|DATATO=-1|"}) {
+        TimeSingleDialog d(kNow);
+        d.Restore(text);
+        EXPECT_EQ(d.Build().text, text);
+    }
+    // Values that name no item leave the lists as they were.
+    TimeSingleDialog d(kNow);
+    d.Restore("ORAFROM=2599|ORATO=-1|SETT=7F|DATAFROM=xx1399|DATATO=-1|");
+    EXPECT_EQ(d.Build().text, "ORAFROM=****|ORATO=-1|SETT=7F|DATAFROM=******|DATATO=-1|");
+}
