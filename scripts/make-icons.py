@@ -779,12 +779,12 @@ def splash():
         c.rect(x - 11, 128, x + 11, 150, col, radius=4)
         c.circle(x, 170, 4, WHITE)
     # a house outline around the devices
-    c.polyline([(30, 185), (30, 110), (200, 40), (370, 110), (370, 185)], 5, WHITE)
+    c.polyline([(30, 185), (30, 120), (200, 62), (370, 120), (370, 185)], 5, WHITE)
     title = "TESSARO EDITOR"
     sc = 3
-    c.text(title, (w - c.text_width(title, sc)) / 2.0, 70, sc, WHITE)
+    c.text(title, (w - c.text_width(title, sc)) / 2.0, 20, sc, WHITE)
     sub = "HOME AUTOMATION SCENARIOS"
-    c.text(sub, (w - c.text_width(sub, 1.5)) / 2.0, 100, 1.5, (200, 225, 245))
+    c.text(sub, (w - c.text_width(sub, 1.5)) / 2.0, 205, 1.5, (200, 225, 245))
     return c
 
 
