@@ -583,3 +583,21 @@ INSERT INTO tr (ID, D) VALUES
   (10, 'Energy meter');
 UPDATE ANA_KEYOBJECT SET DESCRI_KO = (SELECT D FROM tr WHERE ID = ID_KO);
 DROP TABLE tr;
+
+-- The built-in compiler's findings and progress.
+INSERT INTO ANA_LABELS (Id, TESTO) VALUES
+  (1900, 'Compiling scenario %1'),
+  (1901, 'The scenario has no start event.'),
+  (1902, 'The scenario has no action.'),
+  (1903, 'Conditions %1 and %2 are not linked by an operator.'),
+  (1904, '%1: %2 elements, at most %3 are allowed.'),
+  (1905, 'Element %1 of %2: the time "%3" is not valid.'),
+  (1906, 'Element %1 of %2: WHO code %3 is not in the catalogue.'),
+  (1907, 'Element %1 of %2: WHAT code %3 is not in the catalogue.'),
+  (1908, 'Element %1 of %2: WHERE code %3 is not in the catalogue.'),
+  (1909, 'Element %1 of %2: object %3 is not in the catalogue.'),
+  (1910, 'Scenario %1 compiled.'),
+  (1911, 'The compiled file %1 cannot be written.'),
+  (1912, 'NOT IF condition'),
+  (1913, 'Alternative action'),
+  (1914, 'Element %1 of %2: its value is missing.');

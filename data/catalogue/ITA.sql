@@ -583,3 +583,21 @@ INSERT INTO tr (ID, D) VALUES
   (10, 'Misuratore di energia');
 UPDATE ANA_KEYOBJECT SET DESCRI_KO = (SELECT D FROM tr WHERE ID = ID_KO);
 DROP TABLE tr;
+
+-- Messaggi e avanzamento del compilatore interno.
+INSERT INTO ANA_LABELS (Id, TESTO) VALUES
+  (1900, 'Compilazione dello scenario %1'),
+  (1901, 'Lo scenario non ha un evento di avvio.'),
+  (1902, 'Lo scenario non ha azioni.'),
+  (1903, 'Le condizioni %1 e %2 non sono collegate da un operatore.'),
+  (1904, '%1: %2 elementi, al massimo %3 sono ammessi.'),
+  (1905, 'Elemento %1 di %2: l''orario "%3" non è valido.'),
+  (1906, 'Elemento %1 di %2: il codice CHI %3 non è nel catalogo.'),
+  (1907, 'Elemento %1 di %2: il codice COSA %3 non è nel catalogo.'),
+  (1908, 'Elemento %1 di %2: il codice DOVE %3 non è nel catalogo.'),
+  (1909, 'Elemento %1 di %2: l''oggetto %3 non è nel catalogo.'),
+  (1910, 'Scenario %1 compilato.'),
+  (1911, 'Impossibile scrivere il file compilato %1.'),
+  (1912, 'Condizione NON SE'),
+  (1913, 'Azione alternativa'),
+  (1914, 'Elemento %1 di %2: manca il valore.');
