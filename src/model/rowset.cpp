@@ -62,10 +62,16 @@ std::pair<std::string_view, std::string_view> splitName(std::string_view qname) 
     return {qname.substr(0, colon), qname.substr(colon + 1)};
 }
 
+Scope scopeWith(const Scope& parent, const pugi::xml_node& n);
+
+// Whether `n` is the element `local` of namespace `ns`; an element's own
+// declarations apply to its name.
 bool is(const pugi::xml_node& n, const Scope& scope, std::string_view ns, std::string_view local) {
     if (n.type() != pugi::node_element) return false;
     auto [prefix, name] = splitName(n.name());
-    return db::iequals(name, local) && db::iequals(scope.uri(prefix), ns);
+    if (!db::iequals(name, local)) return false;
+    if (Scope::declares(n)) return db::iequals(scopeWith(scope, n).uri(prefix), ns);
+    return db::iequals(scope.uri(prefix), ns);
 }
 
 // The element child in namespace `ns` with the local name `local`.
