@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <limits>
 #include <optional>
 #include <pugixml.hpp>
 #include <utility>
@@ -388,11 +387,13 @@ std::string formatDouble(double d) {
     return ec == std::errc() ? std::string(buf, p) : std::to_string(d);
 }
 
+// A whole number for a Long column. The range is the stored integer's, not the
+// 32 bits the Windows tables declare, so that every value this side writes
+// also reads back.
 std::optional<int64_t> toLong(double d) {
     if (!std::isfinite(d)) return std::nullopt;
     double r = std::nearbyint(d);
-    if (r < std::numeric_limits<int32_t>::min() || r > std::numeric_limits<int32_t>::max())
-        return std::nullopt;
+    if (r < -9.2e18 || r > 9.2e18) return std::nullopt;
     return static_cast<int64_t>(r);
 }
 
@@ -403,11 +404,7 @@ std::optional<db::Value> convert(const db::Value& v, DataType src, ColumnType ds
     switch (dst) {
         case ColumnType::Long: {
             if (src == DataType::Boolean) return db::Value(v.toInt() ? -1 : 0);
-            if (v.isInt()) {
-                auto l = toLong(double(v.toInt()));
-                if (!l) return std::nullopt;
-                return db::Value(static_cast<long long>(*l));
-            }
+            if (v.isInt()) return v;
             if (v.isReal()) {
                 auto l = toLong(v.toDouble());
                 if (!l) return std::nullopt;
@@ -415,11 +412,7 @@ std::optional<db::Value> convert(const db::Value& v, DataType src, ColumnType ds
             }
             std::string text = v.toText();
             if (trim(text).empty()) return db::Value();
-            if (auto i = parseInt(text)) {
-                auto l = toLong(double(*i));
-                if (!l) return std::nullopt;
-                return db::Value(static_cast<long long>(*l));
-            }
+            if (auto i = parseInt(text)) return db::Value(static_cast<long long>(*i));
             if (auto f = parseFloat(text)) {
                 auto l = toLong(*f);
                 if (!l) return std::nullopt;
