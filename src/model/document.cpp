@@ -39,7 +39,7 @@ std::string cannotSave(const std::string& path) {
 // Releases a savepoint on commit, rolls back to it otherwise; nests inside an
 // open transaction, which a plain BEGIN would not.
 class Savepoint {
-public:
+  public:
     Savepoint(db::Database& db, const char* name) : db_(db), name_(name) {
         db_.executeScript("SAVEPOINT " + name_);
     }
@@ -55,7 +55,7 @@ public:
         done_ = true;
     }
 
-private:
+  private:
     db::Database& db_;
     std::string name_;
     bool done_ = false;
@@ -73,9 +73,7 @@ void ScenarioDocument::SetDescription(const std::string& text) {
     description_ = text;
 }
 
-std::string ScenarioDocument::TitleText() const {
-    return texts::GetText(kTextTitle) + " " + name_;
-}
+std::string ScenarioDocument::TitleText() const { return texts::GetText(kTextTitle) + " " + name_; }
 
 std::shared_ptr<Collezione> ScenarioDocument::Project() const {
     return project_ ? project_ : CurrentProject();
@@ -159,8 +157,8 @@ void ScenarioDocument::SaveAs(const std::string& path) {
     db::Database& db = database();
     try {
         for (auto table : scenario::kFileTableOrder) {
-            std::string order = schema::IsElementTable(table) ? " ORDER BY ORDINE, ID"
-                                                              : " ORDER BY rowid";
+            std::string order =
+                schema::IsElementTable(table) ? " ORDER BY ORDINE, ID" : " ORDER BY rowid";
             auto rows = db.query("SELECT * FROM " + std::string(table) + order);
             if (!rows.empty()) file.tables.emplace_back(table, rowset::FromDbRows(rows, table));
         }
@@ -254,10 +252,20 @@ bool ScenarioDocument::InsertIntoPRJ(std::string_view table, const ElementValues
         keyOpt = v.value;
     }
 
-    std::vector<db::Value> common = {
-        v.ID_OBJ, descri, img, static_cast<long long>(v.CHI_KEY),
-        static_cast<long long>(v.COSA_KEY), static_cast<long long>(dove), v.ID_RES_COSA,
-        v.PARAM[0], v.PARAM[1], v.PARAM[2], v.PARAM[3], v.PARAM[4], level, addInt};
+    std::vector<db::Value> common = {v.ID_OBJ,
+                                     descri,
+                                     img,
+                                     static_cast<long long>(v.CHI_KEY),
+                                     static_cast<long long>(v.COSA_KEY),
+                                     static_cast<long long>(dove),
+                                     v.ID_RES_COSA,
+                                     v.PARAM[0],
+                                     v.PARAM[1],
+                                     v.PARAM[2],
+                                     v.PARAM[3],
+                                     v.PARAM[4],
+                                     level,
+                                     addInt};
     static constexpr const char* kCommon =
         "ID_OBJ,DESCRI,IMG,CHI_KEY,COSA_KEY,DOVE_KEY,ID_RES_COSA,PARAM_1,PARAM_2,PARAM_3,"
         "PARAM_4,PARAM_5,LEVEL_KEY,ADD_INT";
@@ -356,8 +364,7 @@ bool ScenarioDocument::DeleteOPE(std::string_view opeTable, int32_t ID_OPE, int3
     }
 }
 
-bool ScenarioDocument::RebuildOrder(std::string_view table, int32_t id1, int32_t id2,
-                                    bool relink) {
+bool ScenarioDocument::RebuildOrder(std::string_view table, int32_t id1, int32_t id2, bool relink) {
     SetModified(true);
     const std::string t = canonical(schema::kElementTables, table);
     if (t.empty()) return false;

@@ -38,7 +38,7 @@ struct ElementValues {
 };
 
 class ScenarioDocument {
-public:
+  public:
     // `db` null: the process-wide master connection, taken at each call.
     explicit ScenarioDocument(db::Database* db = nullptr) : db_(db) {}
 
@@ -88,7 +88,7 @@ public:
     const Abilita& FileAbilita() const { return fileAbilita_; }
     const Disabilita& FileDisabilita() const { return fileDisabilita_; }
 
-private:
+  private:
     db::Database& database() const;
     void preset();
 

@@ -38,8 +38,8 @@ std::shared_ptr<Scenario> Collezione::FindByFullPath(std::string_view path) {
 
 void Oggetto::ReadCapabilities(db::Database& db) {
     try {
-        auto row = db.queryOne("SELECT * FROM ASS_OBJ_AREE WHERE ID_OBJ=?",
-                               {db::Value(Key).toInt()});
+        auto row =
+            db.queryOne("SELECT * FROM ASS_OBJ_AREE WHERE ID_OBJ=?", {db::Value(Key).toInt()});
         if (!row) return;
         for (size_t i = 0; i < row->size(); ++i) {
             const std::string& name = row->names()[i];

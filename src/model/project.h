@@ -21,7 +21,7 @@ namespace tessed {
 
 // Raised by a keyed collection for a duplicate key or a missing member.
 class CollectionError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -30,7 +30,7 @@ public:
 // is reached by position or enumeration only.
 template <class T>
 class KeyedCollection {
-public:
+  public:
     using Member = std::shared_ptr<T>;
 
     // Adds `member` under `key` (no key when empty) and returns it.
@@ -74,7 +74,7 @@ public:
 
     // Enumeration in insertion order ("for each").
     class iterator {
-    public:
+      public:
         using Inner = typename std::vector<std::pair<std::string, Member>>::const_iterator;
         explicit iterator(Inner it) : it_(it) {}
         const Member& operator*() const { return it_->second; }
@@ -84,7 +84,7 @@ public:
         }
         bool operator==(const iterator& o) const { return it_ == o.it_; }
 
-    private:
+      private:
         Inner it_;
     };
     iterator begin() const { return iterator(entries_.begin()); }
@@ -95,7 +95,7 @@ public:
         return entries_[position - 1].first;
     }
 
-private:
+  private:
     int find(std::string_view key) const;
     std::vector<std::pair<std::string, Member>> entries_;
 };
@@ -112,7 +112,7 @@ int KeyedCollection<T>::find(std::string_view key) const {
 
 // One scenario of a project.
 class Scenario {
-public:
+  public:
     std::string ScriptName;  // written to the scenario file as "scen_name"
     std::string FullPath;    // full path of the scenario file
     std::string FilePath;    // folder of the scenario file
@@ -125,16 +125,15 @@ public:
 };
 
 class Scenari : public KeyedCollection<Scenario> {
-public:
+  public:
     // Adds `Sin`, or a new Scenario when it is null. The member's own Key is
     // left to the caller.
-    std::shared_ptr<Scenario> Add(std::string_view sKey,
-                                  std::shared_ptr<Scenario> Sin = nullptr);
+    std::shared_ptr<Scenario> Add(std::string_view sKey, std::shared_ptr<Scenario> Sin = nullptr);
 };
 
 // The project.
 class Collezione {
-public:
+  public:
     std::string Nome;
     std::string Descrizione;
     std::string Autore;
@@ -148,14 +147,14 @@ public:
     // when none does.
     std::shared_ptr<Scenario> FindByFullPath(std::string_view path);
 
-private:
+  private:
     std::shared_ptr<tessed::Scenari> scenari_;
 };
 
 // One palette object: its catalogue ID_OBJ as decimal text and the slot groups
 // it may be placed in.
 class Oggetto {
-public:
+  public:
     std::string Key;
     bool IsTrigger = false;
     bool IsTriggerSTOP = false;
@@ -171,7 +170,7 @@ public:
 };
 
 class Oggetti : public KeyedCollection<Oggetto> {
-public:
+  public:
     std::shared_ptr<Oggetto> Add(std::string_view sKey);
 };
 
@@ -180,7 +179,7 @@ using ConfValues = KeyedCollection<std::string>;
 
 // An element dragged in from the configurator.
 class cObjOleDrag {
-public:
+  public:
     int32_t ID_AREA = 0;
     int32_t ID_FAMIGLIA = 0;
     int32_t ID_OBJ = 0;
@@ -191,7 +190,7 @@ public:
     int32_t BUS_LEVEL = 0;
     int32_t I1 = 0;
     int32_t I2 = 0;
-    bool NoValid = false;  // set once a drop has applied the payload
+    bool NoValid = false;                   // set once a drop has applied the payload
     std::shared_ptr<ConfValues> ConfTable;  // shared, set by reference
 };
 

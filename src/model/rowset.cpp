@@ -22,7 +22,7 @@ constexpr std::string_view kNsRow = "#RowsetSchema";
 
 // In-scope namespace declarations, innermost last.
 class Scope {
-public:
+  public:
     void declare(const pugi::xml_node& n) {
         for (auto a : n.attributes()) {
             std::string_view name = a.name();
@@ -51,7 +51,7 @@ public:
         return {};
     }
 
-private:
+  private:
     std::vector<std::pair<std::string, std::string>> decls_;
 };
 
@@ -141,9 +141,9 @@ std::optional<bool> parseBool(std::string_view s) {
 }
 
 DataType typeFromName(std::string_view t) {
-    static constexpr std::string_view ints[] = {"int", "i1", "i2", "i4", "i8",
+    static constexpr std::string_view ints[] = {"int", "i1",  "i2",  "i4", "i8",
                                                 "ui1", "ui2", "ui4", "ui8"};
-    static constexpr std::string_view floats[] = {"float", "r4", "r8", "number",
+    static constexpr std::string_view floats[] = {"float",      "r4",      "r8",     "number",
                                                   "fixed.14.4", "decimal", "numeric"};
     for (auto n : ints)
         if (db::iequals(t, n)) return DataType::Int;
@@ -189,9 +189,9 @@ db::Value parseValue(std::string_view text, DataType type, const std::string& co
 
 struct SchemaColumn {
     ColumnInfo info;
-    std::string alias;        // the attribute name rows use
+    std::string alias;  // the attribute name rows use
     std::optional<long> number;
-    size_t position = 0;      // order in the schema, for columns without a number
+    size_t position = 0;  // order in the schema, for columns without a number
 };
 
 std::vector<SchemaColumn> readSchema(const pugi::xml_node& elementType, const Scope& scope) {
@@ -229,7 +229,7 @@ std::vector<SchemaColumn> readSchema(const pugi::xml_node& elementType, const Sc
 }
 
 class RowReader {
-public:
+  public:
     RowReader(const std::vector<SchemaColumn>& cols, std::string rowName)
         : cols_(cols), rowName_(std::move(rowName)) {}
 
@@ -264,7 +264,7 @@ public:
         }
     }
 
-private:
+  private:
     int find(std::string_view alias) const {
         for (size_t i = 0; i < cols_.size(); ++i)
             if (cols_[i].alias == alias) return int(i);
@@ -362,8 +362,8 @@ Rowset ReadRowset(const pugi::xml_node& root) {
 
 Rowset ParseRowset(std::string_view text) {
     pugi::xml_document doc;
-    auto result = doc.load_buffer(text.data(), text.size(), pugi::parse_default,
-                                  pugi::encoding_utf8);
+    auto result =
+        doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
     if (!result)
         throw RowsetError(std::string("not XML: ") + result.description() + " at offset " +
                           std::to_string(result.offset));
@@ -494,8 +494,8 @@ TableRows FromDbRows(const std::vector<db::Row>& rows, std::string_view table) {
                     }
                     break;
                 case ColumnType::Text:
-                    row[c] = v.isReal() ? db::Value(formatDouble(v.toDouble()))
-                                        : db::Value(v.toText());
+                    row[c] =
+                        v.isReal() ? db::Value(formatDouble(v.toDouble())) : db::Value(v.toText());
                     break;
                 case ColumnType::Boolean:
                     row[c] = db::Value(v.toBool());
@@ -551,8 +551,8 @@ std::string WriteRowset(std::string_view table, const TableRows& rows, std::stri
     out += nl + "\t<s:ElementType name='row' content='eltOnly' rs:updatable='true'>";
     for (size_t c = 0; c < columns.size(); ++c) {
         std::string name(columns[c].name);
-        out += nl + "\t\t<s:AttributeType name='" + name + "' rs:number='" +
-               std::to_string(c + 1) + "'";
+        out += nl + "\t\t<s:AttributeType name='" + name + "' rs:number='" + std::to_string(c + 1) +
+               "'";
         // A yes/no column of the database cannot hold Null.
         if (columns[c].type != ColumnType::Boolean) out += " rs:nullable='true'";
         out += " rs:maydefer='true' rs:write='true' rs:basetable='" + tableName +

@@ -22,7 +22,7 @@ namespace tessed::rowset {
 
 // A rowset that cannot be read: its text says which part is missing or malformed.
 class RowsetError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

@@ -53,7 +53,7 @@ CommandFields readCommand(const pugi::xml_node& n) {
 
 CommandFields CommandFields::From(const CommandRecord& r) {
     CommandFields f;
-    f.values = {r.Conf_A, r.Conf_PL, r.Interfaccia, r.Livello,
+    f.values = {r.Conf_A,   r.Conf_PL, r.Interfaccia,  r.Livello,
                 r.Pulsante, r.TypeCMD, r.PULSANTE_CEN, r.Indirizzo_CEN};
     return f;
 }
@@ -80,12 +80,12 @@ bool ScenarioFile::KeyAccepted() const { return key && db::iequals(*key, kSignat
 
 ScenarioFile ParseScenarioFile(std::string_view bytes, const std::string& path) {
     pugi::xml_document doc;
-    auto result = doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default,
-                                  pugi::encoding_utf8);
+    auto result =
+        doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_utf8);
     if (!result)
-        throw ScenarioFileError(unreadableText(path),
-                                std::string("not XML (") + result.description() +
-                                    " at byte " + std::to_string(result.offset) + ")");
+        throw ScenarioFileError(unreadableText(path), std::string("not XML (") +
+                                                          result.description() + " at byte " +
+                                                          std::to_string(result.offset) + ")");
     pugi::xml_node root;
     for (auto n : doc.children())
         if (n.type() == pugi::node_element && upper(n.name()) == "ROOT") root = n;
@@ -122,8 +122,7 @@ ScenarioFile ParseScenarioFile(std::string_view bytes, const std::string& path) 
                 if (table.empty()) continue;  // not one of ours: ignored
                 if (f.table(table))
                     throw ScenarioFileError(unreadableText(path),
-                                            "the table " + std::string(table) +
-                                                " is given twice");
+                                            "the table " + std::string(table) + " is given twice");
                 pugi::xml_node xml;
                 for (auto c : t.children())
                     if (c.type() == pugi::node_element) {
@@ -216,8 +215,8 @@ bool CheckVersion(const ScenarioFile& f) {
     if (!f.appRevision) return false;
     int64_t major = f.appMajor.value_or(0), minor = f.appMinor.value_or(0),
             revision = *f.appRevision;
-    auto mine = std::make_tuple<int64_t, int64_t, int64_t>(kVersionMajor, kVersionMinor,
-                                                           kVersionRevision);
+    auto mine =
+        std::make_tuple<int64_t, int64_t, int64_t>(kVersionMajor, kVersionMinor, kVersionRevision);
     if (std::make_tuple(major, minor, revision) > mine) {
         auto v = [](int64_t a, int64_t b, int64_t c) {
             return std::to_string(a) + "." + std::to_string(b) + "." + std::to_string(c);
@@ -269,9 +268,7 @@ std::string jsonNumber(const std::optional<T>& v) {
     return v ? std::to_string(*v) : "null";
 }
 
-std::string jsonText(const std::optional<std::string>& v) {
-    return v ? jsonString(*v) : "null";
-}
+std::string jsonText(const std::optional<std::string>& v) { return v ? jsonString(*v) : "null"; }
 
 std::string jsonCommand(const std::optional<CommandFields>& f) {
     if (!f) return "null";

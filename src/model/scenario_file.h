@@ -26,8 +26,8 @@ inline constexpr std::array<std::string_view, 8> kFileTableOrder = {
 
 // The child elements of `ABILITA` and `DISABILITA`, in file order.
 inline constexpr std::array<std::string_view, 8> kCommandFields = {
-    "CONF_A", "CONF_PL", "INTERFACCIA", "LIVELLO", "PULSANTE", "TYPECMD", "PULSANTE_CEN",
-    "INDIRIZZO_CEN"};
+    "CONF_A",   "CONF_PL", "INTERFACCIA",  "LIVELLO",
+    "PULSANTE", "TYPECMD", "PULSANTE_CEN", "INDIRIZZO_CEN"};
 
 // A command element as the file holds it: each field may be missing.
 struct CommandFields {
@@ -58,12 +58,12 @@ struct ScenarioFile {
 // localised message for the user; `detail` says what exactly was wrong, for
 // logs and the command line.
 class ScenarioFileError : public ProjectError {
-public:
+  public:
     ScenarioFileError(const std::string& text, std::string detail)
         : ProjectError(text), detail_(std::move(detail)) {}
     const std::string& detail() const { return detail_; }
 
-private:
+  private:
     std::string detail_;
 };
 

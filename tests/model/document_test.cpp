@@ -29,8 +29,8 @@ std::vector<std::string> tableText(std::string_view table) {
     for (const auto& r : master().query("SELECT * FROM " + std::string(table) + order)) {
         std::string line;
         for (size_t i = 0; i < r.size(); ++i)
-            line += r.names()[i] + "=" + (r.at(i).isNull() ? "<null>" : "[" + r.at(i).toText() + "]") +
-                    " ";
+            line += r.names()[i] + "=" +
+                    (r.at(i).isNull() ? "<null>" : "[" + r.at(i).toText() + "]") + " ";
         out.push_back(line);
     }
     return out;
@@ -57,7 +57,7 @@ std::string readAll(const fs::path& p) {
 }
 
 class DocumentTest : public ::testing::Test {
-protected:
+  protected:
     test::FixtureEnv env;
     ScenarioDocument doc;
 
@@ -228,7 +228,8 @@ TEST_F(DocumentTest, RebuildOrderMovesAndRelinks) {
 void fillEverything(ScenarioDocument& doc) {
     auto& db = master();
     const std::string awkward =
-        "\"Sala\" & 'cucina' <luci>\r\nriga 2\n\tfine \xC3\xA0\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x92\xA1";
+        "\"Sala\" & 'cucina' <luci>\r\nriga 2\n\tfine \xC3\xA0\xC3\xA9 \xE2\x82\xAC "
+        "\xF0\x9F\x92\xA1";
     int n = 0;
     for (auto t : schema::kElementTables) {
         ++n;
@@ -238,8 +239,9 @@ void fillEverything(ScenarioDocument& doc) {
                        "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
                    {1, 2, 1, awkward, "on.gif", 1, 2, 0, 1, -5, 2, 3, "a=1|b=2", true, awkward,
                     true, false});
-        db.execute("INSERT INTO " + std::string(t) + " (ID,ORDINE,ID_OBJ,DESCRI,KEY_OPT,CUSTOM) "
-                   "VALUES (?,?,?,?,?,?)",
+        db.execute("INSERT INTO " + std::string(t) +
+                       " (ID,ORDINE,ID_OBJ,DESCRI,KEY_OPT,CUSTOM) "
+                       "VALUES (?,?,?,?,?,?)",
                    {5, 1, n, "", nullptr, false});
     }
     db.execute("INSERT INTO TMP_OPE_OK (ID_OPE,ID1,ID2) VALUES (1,5,1), (2,1,5)");
@@ -271,7 +273,8 @@ TEST_F(DocumentTest, RoundTripKeepsEveryTableAndTheDump) {
     // The file itself: signature, version, element order, UTF-8 text as it stands.
     std::string text = readAll(first);
     EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n<key>Tessaro</key>\n"
-                         "<app_MAJOR>" + std::to_string(kVersionMajor) + "</app_MAJOR>\n",
+                         "<app_MAJOR>" +
+                             std::to_string(kVersionMajor) + "</app_MAJOR>\n",
                          0),
               0u);
     size_t last = 0;
@@ -297,7 +300,9 @@ TEST_F(DocumentTest, EmptyScenarioSavesAnEmptyProjectElement) {
 TEST_F(DocumentTest, WindowsFileLoadsAndDimmerStepsMove) {
     fs::path file = test::SourceFixtures() / "scenarios" / "windows_shape.tdx";
     doc.LoadPrj(file.string());
-    EXPECT_EQ(doc.Description(), "Cucina & soggiorno: \xC2\xAB" "sera\xC2\xBB");
+    EXPECT_EQ(doc.Description(),
+              "Cucina & soggiorno: \xC2\xAB"
+              "sera\xC2\xBB");
     EXPECT_EQ(doc.ScenarioName(), "Scena 1");
     EXPECT_EQ(doc.TitleText(), "T1096 Scena 1");
     EXPECT_EQ(doc.CurrentFile(), file.string());
@@ -314,10 +319,9 @@ TEST_F(DocumentTest, WindowsFileLoadsAndDimmerStepsMove) {
     EXPECT_NE(cond[1].find("DESCRI=[Luce 'A' & <B>\r\nriga due]"), std::string::npos);
     EXPECT_NE(cond[1].find("KEY_OPT=<null> CUSTOM=[0]"), std::string::npos);
     EXPECT_NE(cond[2].find("ID=[3] ORDINE=[3] ID_OBJ=<null>"), std::string::npos);
-    EXPECT_EQ(tableText("TMP_OPE_OK"),
-              (std::vector<std::string>{"ID_OPE=[2] ID1=[2] ID2=[1] ",
-                                        "ID_OPE=[1] ID1=[1] ID2=[3] ",
-                                        "ID_OPE=[2] ID1=[3] ID2=[4] "}));
+    EXPECT_EQ(tableText("TMP_OPE_OK"), (std::vector<std::string>{"ID_OPE=[2] ID1=[2] ID2=[1] ",
+                                                                 "ID_OPE=[1] ID1=[1] ID2=[3] ",
+                                                                 "ID_OPE=[2] ID1=[3] ID2=[4] "}));
     // Object 1 with what-codes 3 to 11 is object 42 after loading; 1, 2 and 12
     // stay, as does another object with what-code 3.
     EXPECT_EQ(column("TMP_STEP_ACT", "ID_OBJ"), (std::vector<int64_t>{1, 42, 42, 42, 1, 2, 1}));
@@ -378,18 +382,21 @@ TEST_F(DocumentTest, BrokenFilesFailCleanly) {
         {"not xml", "Tessaro, but not XML at all"},
         {"truncated", good.substr(0, good.size() * 2 / 3)},
         {"no root", "<?xml version=\"1.0\"?><scenario><key>Tessaro</key></scenario>"},
-        {"bad value", [&] {
+        {"bad value",
+         [&] {
              std::string s = good;
              s.replace(s.find("ID=\"3\" ORDINE=\"3\""), 17, "ID=\"3\" ORDINE=\"x\"");
              return s;
          }()},
-        {"no rowset", [&] {
+        {"no rowset",
+         [&] {
              std::string s = good;
              size_t a = s.find("<TMP_STEP_ACTrecordset>") + 23;
              s.erase(a, s.find("</TMP_STEP_ACTrecordset>") - a);
              return s;
          }()},
-        {"no data", [&] {
+        {"no data",
+         [&] {
              std::string s = good;
              size_t a = s.find("<rs:data>");
              s.erase(a, s.find("</rs:data>") + 10 - a);

@@ -156,10 +156,8 @@ TEST(RowsetReader, MalformedRowsetsFailWithAClearMessage) {
         return std::string("(no error)");
     };
     EXPECT_NE(message(good.substr(0, good.size() / 2)).find("not XML"), std::string::npos);
-    EXPECT_NE(message(replaced("ID='2'", "ID='two'")).find("row 2, column ID"),
-              std::string::npos);
-    EXPECT_NE(message(replaced("CUSTOM='True'", "CUSTOM='yes'")).find("CUSTOM"),
-              std::string::npos);
+    EXPECT_NE(message(replaced("ID='2'", "ID='two'")).find("row 2, column ID"), std::string::npos);
+    EXPECT_NE(message(replaced("CUSTOM='True'", "CUSTOM='yes'")).find("CUSTOM"), std::string::npos);
     EXPECT_NE(message(replaced("ID='2'", "ID='2' ID='3'")).find("twice"), std::string::npos);
     std::string noData = good;
     for (auto at = noData.find("rs:data>"); at != std::string::npos; at = noData.find("rs:data>"))
@@ -170,8 +168,8 @@ TEST(RowsetReader, MalformedRowsetsFailWithAClearMessage) {
     EXPECT_NE(message("<other/>").find("not a rowset"), std::string::npos);
 
     // A value in a column of the wrong kind for the table.
-    std::string text = replaced("<s:datatype dt:type='i4' dt:maxLength='4'/>",
-                    "<s:datatype dt:type='string'/>");
+    std::string text =
+        replaced("<s:datatype dt:type='i4' dt:maxLength='4'/>", "<s:datatype dt:type='string'/>");
     text.replace(text.find("ORDINE='1'"), 10, "ORDINE='first'");
     Rowset rs = ParseRowset(text);
     try {
