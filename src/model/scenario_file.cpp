@@ -151,6 +151,8 @@ ScenarioFile ParseScenarioFile(std::string_view bytes, const std::string& path) 
 ScenarioFile ReadScenarioFile(const std::filesystem::path& file) {
     std::string bytes;
     std::error_code ec;
+    if (!std::filesystem::exists(file, ec))
+        throw ScenarioFileError(unreadableText(file.string()), "the file does not exist");
     if (!std::filesystem::is_regular_file(file, ec) || !files::ReadFile(file, bytes))
         throw ScenarioFileError(unreadableText(file.string()), "the file cannot be read");
     return ParseScenarioFile(bytes, file.string());
