@@ -6,6 +6,7 @@
 
 #include "edit.h"
 #include "env/version.h"
+#include "model/scenario_file.h"
 
 namespace tessed::cli {
 
@@ -16,6 +17,7 @@ constexpr const char* kUsage =
     "       tessed [options] canrun [LANG]             can the editor run? prints True or False\n"
     "       tessed [options] doinfoxml PROJECT.tdj     regenerate the project's derived files\n"
     "       tessed [options] makecsv PROJECT.tdj OUT.csv  compile a project into a controller file\n"
+    "       tessed dump FILE.tdx                       print a scenario file as JSON\n"
     "       tessed --help | --version\n"
     "options:\n"
     "  --data-dir DIR       data folder (catalogue, configuration, working folder)\n"
@@ -68,6 +70,31 @@ int cmdShow(const Options& o, Edit& edit, std::ostream&, std::ostream&) {
     if (o.args.size() > 1) edit.setFileToOpen(o.args[1]);
     edit.Show();
     return 0;
+}
+
+// Prints a scenario file as JSON. It reads the file alone, so it needs neither
+// the data folder nor the catalogue.
+int cmdDump(const Options& o, std::ostream& out, std::ostream& err) {
+    try {
+        out << scenario::DumpJson(scenario::ReadScenarioFile(o.args[1]));
+        return 0;
+    } catch (const scenario::ScenarioFileError& e) {
+        err << "tessed: cannot read scenario file " << o.args[1] << ": " << e.detail() << "\n";
+        return 2;
+    }
+}
+
+// Commands that run without an Edit instance (and so without the data folder).
+struct StandaloneCommand {
+    size_t minArgs, maxArgs;
+    std::function<int(const Options&, std::ostream&, std::ostream&)> run;
+};
+
+const std::map<std::string, StandaloneCommand>& standaloneCommands() {
+    static const std::map<std::string, StandaloneCommand> table = {
+        {"dump", {1, 1, cmdDump}},
+    };
+    return table;
 }
 
 const std::map<std::string, Command>& commands() {
@@ -127,6 +154,17 @@ int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
     if (!o.args.empty() && o.args[0] == "--version") {
         out << "tessed " << kVersionMajor << "." << kVersionMinor << "." << kVersionRevision << "\n";
         return 0;
+    }
+    if (!o.args.empty()) {
+        auto it = standaloneCommands().find(o.args[0]);
+        if (it != standaloneCommands().end()) {
+            size_t n = o.args.size() - 1;
+            if (n < it->second.minArgs || n > it->second.maxArgs) {
+                err << "tessed: wrong number of arguments for " << o.args[0] << "\n" << kUsage;
+                return 2;
+            }
+            return it->second.run(o, out, err);
+        }
     }
     // With no command, or with a file as the only word, the user interface starts.
     if (o.args.empty() || !commands().count(o.args[0])) o.args.insert(o.args.begin(), "show");

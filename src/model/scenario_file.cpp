@@ -1,0 +1,349 @@
+#include "model/scenario_file.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <pugixml.hpp>
+#include <tuple>
+
+#include "env/files.h"
+#include "env/texts.h"
+#include "env/version.h"
+#include "model/schema.h"
+
+namespace tessed::scenario {
+
+namespace {
+
+std::string upper(std::string_view s) {
+    std::string r(s);
+    for (auto& c : r)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return r;
+}
+
+// The text of an element: its character data, CDATA included.
+std::string innerText(const pugi::xml_node& n) {
+    std::string s;
+    for (auto c : n.children())
+        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) s += c.value();
+    return s;
+}
+
+// A number as a numeric conversion reads it: leading number, else 0.
+int64_t number(const pugi::xml_node& n) { return db::Value(innerText(n)).toInt(); }
+
+std::string unreadableText(const std::string& path) {
+    std::string t = texts::GetText(kTextUnreadable);
+    if (!path.empty()) t += ": " + path;
+    return t;
+}
+
+CommandFields readCommand(const pugi::xml_node& n) {
+    CommandFields f;
+    for (auto c : n.children()) {
+        if (c.type() != pugi::node_element) continue;
+        std::string name = upper(c.name());
+        for (size_t i = 0; i < kCommandFields.size(); ++i)
+            if (name == kCommandFields[i]) f.values[i] = number(c);
+    }
+    return f;
+}
+
+}  // namespace
+
+CommandFields CommandFields::From(const CommandRecord& r) {
+    CommandFields f;
+    f.values = {r.Conf_A,   r.Conf_PL, r.Interfaccia,  r.Livello,
+                r.Pulsante, r.TypeCMD, r.PULSANTE_CEN, r.Indirizzo_CEN};
+    return f;
+}
+
+void CommandFields::ApplyTo(CommandRecord& r) const {
+    auto v = [&](size_t i) { return static_cast<int32_t>(values[i].value_or(0)); };
+    r.Conf_A = v(0);
+    r.Conf_PL = v(1);
+    r.Interfaccia = v(2);
+    r.Livello = v(3);
+    r.Pulsante = v(4);
+    r.TypeCMD = v(5);
+    r.PULSANTE_CEN = v(6);
+    r.Indirizzo_CEN = v(7);
+}
+
+const rowset::TableRows* ScenarioFile::table(std::string_view name) const {
+    for (const auto& t : tables)
+        if (db::iequals(t.first, name)) return &t.second;
+    return nullptr;
+}
+
+bool ScenarioFile::KeyAccepted() const { return key && db::iequals(*key, kSignature); }
+
+ScenarioFile ParseScenarioFile(std::string_view bytes, const std::string& path) {
+    pugi::xml_document doc;
+    auto result =
+        doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_utf8);
+    if (!result)
+        throw ScenarioFileError(unreadableText(path), std::string("not XML (") +
+                                                          result.description() + " at byte " +
+                                                          std::to_string(result.offset) + ")");
+    pugi::xml_node root;
+    for (auto n : doc.children())
+        if (n.type() == pugi::node_element && upper(n.name()) == "ROOT") root = n;
+    if (!root)
+        throw ScenarioFileError(unreadableText(path), "the document has no root element \"root\"");
+
+    ScenarioFile f;
+    for (auto n : root.children()) {
+        if (n.type() != pugi::node_element) continue;
+        std::string name = upper(n.name());
+        if (name == "KEY") {
+            f.key = innerText(n);
+        } else if (name == "DESCRIZIONE") {
+            f.descrizione = innerText(n);
+        } else if (name == "SCEN_NAME") {
+            f.scenName = innerText(n);
+        } else if (name == "APP_MAJOR") {
+            f.appMajor = number(n);
+        } else if (name == "APP_MINOR") {
+            f.appMinor = number(n);
+        } else if (name == "APP_REVISION") {
+            f.appRevision = number(n);
+        } else if (name == "ABILITA") {
+            f.abilita = readCommand(n);
+        } else if (name == "DISABILITA") {
+            f.disabilita = readCommand(n);
+        } else if (name == "PROJECT") {
+            for (auto t : n.children()) {
+                if (t.type() != pugi::node_element) continue;
+                std::string tname = upper(t.name());
+                std::string_view table;
+                for (auto candidate : schema::kWorkingTables)
+                    if (tname == upper(candidate) + "RECORDSET") table = candidate;
+                if (table.empty()) continue;  // not one of ours: ignored
+                if (f.table(table))
+                    throw ScenarioFileError(unreadableText(path),
+                                            "the table " + std::string(table) + " is given twice");
+                pugi::xml_node xml;
+                for (auto c : t.children())
+                    if (c.type() == pugi::node_element) {
+                        std::string_view cname = c.name();
+                        auto colon = cname.find(':');
+                        if (colon != std::string_view::npos) cname = cname.substr(colon + 1);
+                        if (upper(cname) == "XML") {
+                            xml = c;
+                            break;
+                        }
+                    }
+                try {
+                    if (!xml) throw rowset::RowsetError("the rowset is missing");
+                    auto rs = rowset::ReadRowset(xml);
+                    f.tables.emplace_back(std::string(table), rowset::ToTableRows(rs, table));
+                } catch (const rowset::RowsetError& e) {
+                    throw ScenarioFileError(unreadableText(path),
+                                            std::string(table) + ": " + e.what());
+                }
+            }
+        }
+    }
+    return f;
+}
+
+ScenarioFile ReadScenarioFile(const std::filesystem::path& file) {
+    std::string bytes;
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec))
+        throw ScenarioFileError(unreadableText(file.string()), "the file does not exist");
+    if (!std::filesystem::is_regular_file(file, ec) || !files::ReadFile(file, bytes))
+        throw ScenarioFileError(unreadableText(file.string()), "the file cannot be read");
+    return ParseScenarioFile(bytes, file.string());
+}
+
+namespace {
+
+void element(std::string& out, std::string_view name, std::string_view text) {
+    out += "<";
+    out += name;
+    out += ">";
+    out += rowset::EscapeXml(text);
+    out += "</";
+    out += name;
+    out += ">\n";
+}
+
+void commandElement(std::string& out, std::string_view name, const CommandFields& f) {
+    out += "<";
+    out += name;
+    out += ">";
+    for (size_t i = 0; i < kCommandFields.size(); ++i) {
+        out += "<";
+        out += kCommandFields[i];
+        out += ">" + std::to_string(f.values[i].value_or(0)) + "</";
+        out += kCommandFields[i];
+        out += ">";
+    }
+    out += "</";
+    out += name;
+    out += ">\n";
+}
+
+}  // namespace
+
+std::string FormatScenarioFile(const ScenarioFile& f) {
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n";
+    element(out, "key", f.key.value_or(std::string(kSignature)));
+    element(out, "app_MAJOR", std::to_string(f.appMajor.value_or(kVersionMajor)));
+    element(out, "app_Minor", std::to_string(f.appMinor.value_or(kVersionMinor)));
+    element(out, "app_Revision", std::to_string(f.appRevision.value_or(kVersionRevision)));
+    element(out, "descrizione", f.descrizione.value_or(""));
+    element(out, "scen_name", f.scenName.value_or(""));
+    commandElement(out, "ABILITA", f.abilita.value_or(CommandFields{}));
+    commandElement(out, "DISABILITA", f.disabilita.value_or(CommandFields{}));
+    bool any = false;
+    std::string project;
+    for (auto table : kFileTableOrder) {
+        const auto* rows = f.table(table);
+        if (!rows || rows->empty()) continue;
+        any = true;
+        project += "<" + std::string(table) + "recordset>";
+        project += rowset::WriteRowset(table, *rows);
+        project += "</" + std::string(table) + "recordset>\n";
+    }
+    out += any ? "<project>\n" + project + "</project>\n" : "<project/>\n";
+    out += "</root>\n";
+    return out;
+}
+
+bool CheckVersion(const ScenarioFile& f) {
+    if (!f.appRevision) return false;
+    int64_t major = f.appMajor.value_or(0), minor = f.appMinor.value_or(0),
+            revision = *f.appRevision;
+    auto mine =
+        std::make_tuple<int64_t, int64_t, int64_t>(kVersionMajor, kVersionMinor, kVersionRevision);
+    if (std::make_tuple(major, minor, revision) > mine) {
+        auto v = [](int64_t a, int64_t b, int64_t c) {
+            return std::to_string(a) + "." + std::to_string(b) + "." + std::to_string(c);
+        };
+        throw ProjectError(texts::GetText(kTextNewerFile) + " (" + v(major, minor, revision) +
+                           ") " + texts::GetText(kTextOwnVersion) + " (" +
+                           v(kVersionMajor, kVersionMinor, kVersionRevision) + ")");
+    }
+    return true;
+}
+
+namespace {
+
+std::string jsonString(std::string_view s) {
+    std::string out = "\"";
+    for (char ch : s) {
+        auto c = static_cast<unsigned char>(ch);
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (c < 0x20) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out += buf;
+                } else {
+                    out += ch;
+                }
+        }
+    }
+    return out + "\"";
+}
+
+template <class T>
+std::string jsonNumber(const std::optional<T>& v) {
+    return v ? std::to_string(*v) : "null";
+}
+
+std::string jsonText(const std::optional<std::string>& v) { return v ? jsonString(*v) : "null"; }
+
+std::string jsonCommand(const std::optional<CommandFields>& f) {
+    if (!f) return "null";
+    std::string out = "{";
+    for (size_t i = 0; i < kCommandFields.size(); ++i) {
+        if (i) out += ", ";
+        out += jsonString(kCommandFields[i]) + ": " + jsonNumber(f->values[i]);
+    }
+    return out + "}";
+}
+
+std::string jsonValue(const db::Value& v, schema::ColumnType type) {
+    if (v.isNull()) return "null";
+    switch (type) {
+        case schema::ColumnType::Long:
+            return std::to_string(v.toInt());
+        case schema::ColumnType::Boolean:
+            return v.toBool() ? "true" : "false";
+        case schema::ColumnType::Text:
+            return jsonString(v.toText());
+    }
+    return "null";
+}
+
+}  // namespace
+
+std::string DumpJson(const ScenarioFile& f) {
+    std::string out = "{\n";
+    out += "  \"key\": " + jsonText(f.key) + ",\n";
+    out += "  \"app_major\": " + jsonNumber(f.appMajor) + ",\n";
+    out += "  \"app_minor\": " + jsonNumber(f.appMinor) + ",\n";
+    out += "  \"app_revision\": " + jsonNumber(f.appRevision) + ",\n";
+    out += "  \"descrizione\": " + jsonText(f.descrizione) + ",\n";
+    out += "  \"scen_name\": " + jsonText(f.scenName) + ",\n";
+    out += "  \"abilita\": " + jsonCommand(f.abilita) + ",\n";
+    out += "  \"disabilita\": " + jsonCommand(f.disabilita) + ",\n";
+    out += "  \"tables\": {";
+    bool firstTable = true;
+    for (auto table : schema::kWorkingTables) {
+        auto columns = rowset::ColumnsOf(table);
+        out += firstTable ? "\n" : ",\n";
+        firstTable = false;
+        out += "    " + jsonString(table) + ": [";
+        const rowset::TableRows* rows = f.table(table);
+        std::vector<const std::vector<db::Value>*> ordered;
+        if (rows)
+            for (const auto& r : *rows) ordered.push_back(&r);
+        if (schema::IsElementTable(table)) {
+            // Display order: ORDINE, Null first as the database sorts it, ties in
+            // file order.
+            std::stable_sort(ordered.begin(), ordered.end(), [](auto* a, auto* b) {
+                const db::Value& x = (*a)[1];
+                const db::Value& y = (*b)[1];
+                if (x.isNull() || y.isNull()) return x.isNull() && !y.isNull();
+                return x.toInt() < y.toInt();
+            });
+        }
+        bool firstRow = true;
+        for (const auto* r : ordered) {
+            out += firstRow ? "\n" : ",\n";
+            firstRow = false;
+            out += "      {";
+            for (size_t c = 0; c < columns.size(); ++c) {
+                if (c) out += ", ";
+                out += jsonString(columns[c].name) + ": " +
+                       jsonValue(c < r->size() ? (*r)[c] : db::Value(), columns[c].type);
+            }
+            out += "}";
+        }
+        out += ordered.empty() ? "]" : "\n    ]";
+    }
+    out += "\n  }\n}\n";
+    return out;
+}
+
+}  // namespace tessed::scenario

@@ -1,0 +1,539 @@
+#include "model/document.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "env/environment.h"
+#include "env/files.h"
+#include "env/state.h"
+#include "env/version.h"
+#include "model/project.h"
+#include "model/scenario_file.h"
+#include "model/schema.h"
+#include "support/test_env.h"
+
+namespace tessed {
+namespace {
+
+namespace fs = std::filesystem;
+
+db::Database& master() { return env::Env().master(); }
+
+// One table's rows, rendered for comparison, in display order.
+std::vector<std::string> tableText(std::string_view table) {
+    std::string order = schema::IsElementTable(table) ? " ORDER BY ORDINE, ID" : " ORDER BY rowid";
+    std::vector<std::string> out;
+    for (const auto& r : master().query("SELECT * FROM " + std::string(table) + order)) {
+        std::string line;
+        for (size_t i = 0; i < r.size(); ++i)
+            line += r.names()[i] + "=" +
+                    (r.at(i).isNull() ? "<null>" : "[" + r.at(i).toText() + "]") + " ";
+        out.push_back(line);
+    }
+    return out;
+}
+
+std::map<std::string, std::vector<std::string>> allTables() {
+    std::map<std::string, std::vector<std::string>> m;
+    for (auto t : schema::kWorkingTables) m[std::string(t)] = tableText(t);
+    return m;
+}
+
+std::vector<int64_t> column(std::string_view table, std::string_view col) {
+    std::vector<int64_t> out;
+    for (const auto& r : master().query("SELECT " + std::string(col) + " FROM " +
+                                        std::string(table) + " ORDER BY ORDINE, ID"))
+        out.push_back(r.at(0).toInt(-999));
+    return out;
+}
+
+std::string readAll(const fs::path& p) {
+    std::string s;
+    files::ReadFile(p, s);
+    return s;
+}
+
+class DocumentTest : public ::testing::Test {
+  protected:
+    test::FixtureEnv env;
+    ScenarioDocument doc;
+
+    void SetUp() override {
+        SetCurrentProject(nullptr);
+        doc.NewFile();
+    }
+
+    int32_t add(std::string_view table, int32_t obj, const std::string& descri = "e",
+                int32_t area = 4) {
+        ElementValues v;
+        v.ID_OBJ = obj;
+        v.DESCRI = descri;
+        v.CHI_KEY = 1;
+        v.COSA_KEY = 1;
+        v.DOVE_KEY = 2;
+        v.ID_RES_COSA = 1;
+        v.area = area;
+        int32_t id = 0;
+        EXPECT_TRUE(doc.InsertIntoPRJ(table, v, id));
+        return id;
+    }
+};
+
+TEST_F(DocumentTest, IdentityAndOrderRules) {
+    EXPECT_EQ(add("TMP_TRIGGER", 1), 1);
+    EXPECT_EQ(column("TMP_TRIGGER", "ORDINE"), (std::vector<int64_t>{1}));
+    EXPECT_EQ(add("TMP_TRIGGER", 1), 2);
+    EXPECT_EQ(add("TMP_TRIGGER", 1), 3);
+    // Deleting the highest ID lets the next insert take it again ...
+    EXPECT_TRUE(doc.DeletePRJ("TMP_TRIGGER", 3));
+    EXPECT_EQ(add("TMP_TRIGGER", 1), 3);
+    // ... deleting another leaves a gap in both ID and ORDINE.
+    EXPECT_TRUE(doc.DeletePRJ("TMP_TRIGGER", 1));
+    EXPECT_EQ(add("TMP_TRIGGER", 1), 4);
+    EXPECT_EQ(column("TMP_TRIGGER", "ID"), (std::vector<int64_t>{2, 3, 4}));
+    EXPECT_EQ(column("TMP_TRIGGER", "ORDINE"), (std::vector<int64_t>{2, 3, 4}));
+    EXPECT_FALSE(doc.DeletePRJ("TMP_TRIGGER", 1)) << "nothing left to delete";
+
+    // An update keeps ID and ORDINE and rewrites the common columns.
+    ElementValues v;
+    v.ID_OBJ = 2;
+    v.DESCRI = "tapparella";
+    v.ID_RES_COSA = 3;
+    v.LEVEL_KEY = 2;
+    v.ADD_INT = 5;
+    v.PARAM = {1, 2, 3, 4, 5};
+    int32_t id = 3;
+    ASSERT_TRUE(doc.InsertIntoPRJ("TMP_TRIGGER", v, id));
+    EXPECT_EQ(id, 3);
+    auto row = master().queryOne("SELECT * FROM TMP_TRIGGER WHERE ID=3");
+    EXPECT_EQ(row->getInt("ORDINE"), 3);
+    EXPECT_EQ(row->getText("DESCRI"), "tapparella");
+    EXPECT_EQ(row->getText("IMG"), "up.gif");
+    EXPECT_EQ(row->getInt("LEVEL_KEY"), 2);
+    EXPECT_EQ(row->getInt("ADD_INT"), 5);
+    EXPECT_EQ(row->getInt("PARAM_5"), 5);
+    EXPECT_FALSE(row->getBool("CUSTOM"));
+
+    // No level: both level columns 0; an unknown icon resource: the placeholder.
+    v.LEVEL_KEY = 0;
+    v.ID_RES_COSA = 77;
+    ASSERT_TRUE(doc.InsertIntoPRJ("TMP_TRIGGER", v, id));
+    row = master().queryOne("SELECT * FROM TMP_TRIGGER WHERE ID=3");
+    EXPECT_EQ(row->getInt("ADD_INT"), 0);
+    EXPECT_EQ(row->getText("IMG"), "noimg.gif");
+
+    // Only the fixed working tables are ever named in a statement.
+    EXPECT_FALSE(doc.InsertIntoPRJ("ANA_LABELS", v, id));
+    EXPECT_FALSE(doc.InsertIntoPRJ("TMP_TRIGGER; DROP TABLE ANA_LABELS", v, id));
+    EXPECT_FALSE(doc.DeletePRJ("TMP_OPE_OK", 1));
+    EXPECT_TRUE(master().tableExists("ANA_LABELS"));
+}
+
+TEST_F(DocumentTest, SpecialValuesByObjectAndArea) {
+    struct Case {
+        int32_t obj, area;
+        std::string value;
+        std::optional<std::string> keyOpt, descri;
+        bool custom;
+        int64_t dove;
+    };
+    const std::vector<Case> cases = {
+        {8, 3, "7:05", "07-05-00", "Ora\r07:05", true, 0},
+        {8, 6, "2024-03-01T21:30:15", "21-30-15", "Ora\r21:30", true, 0},
+        {8, 4, "21:30:15", "21-30-15", "Ora", true, 0},
+        {23, 3, "ORAFROM=0700/ORATO=-1/", "ORAFROM=0700/ORATO=-1/", "Ora", true, 0},
+        {23, 4, "08:00", "08-00-00", "Ora", true, 0},
+        {9, 5, "30", "30", "Ora", true, 2},
+        {45, 5, "12", "12", "Ora", true, 2},
+        {9, 0, "30", std::nullopt, "Ora", false, 2},
+        {8, 5, "7:05", std::nullopt, "Ora", false, 2},
+    };
+    for (const auto& c : cases) {
+        ElementValues v;
+        v.ID_OBJ = c.obj;
+        v.DESCRI = "Ora";
+        v.DOVE_KEY = 2;
+        v.value = c.value;
+        v.area = c.area;
+        int32_t id = 0;
+        ASSERT_TRUE(doc.InsertIntoPRJ("TMP_COND_OK", v, id));
+        auto r = master().queryOne("SELECT * FROM TMP_COND_OK WHERE ID=?", {id});
+        std::string label = std::to_string(c.obj) + "/" + std::to_string(c.area);
+        if (c.keyOpt)
+            EXPECT_EQ(r->getText("KEY_OPT"), *c.keyOpt) << label;
+        else
+            EXPECT_TRUE(r->at(r->index("KEY_OPT")).isNull()) << label;
+        EXPECT_EQ(r->getText("DESCRI"), *c.descri) << label;
+        EXPECT_EQ(r->getBool("CUSTOM"), c.custom) << label;
+        EXPECT_EQ(r->getInt("DOVE_KEY"), c.dove) << label;
+    }
+    EXPECT_EQ(FormatTimeValue("not a time", '-', true), "not a time");
+    EXPECT_EQ(FormatTimeValue("25:00", '-', true), "25:00");
+}
+
+TEST_F(DocumentTest, OperatorLinksGoWithTheirCondition) {
+    int32_t a = add("TMP_COND_OK", 1), b = add("TMP_COND_OK", 1), c = add("TMP_COND_OK", 1);
+    EXPECT_TRUE(doc.InsertIntoOPE("TMP_OPE_OK", 1, a, b));
+    // ID1 0: the last condition before the new one.
+    EXPECT_TRUE(doc.InsertIntoOPE("TMP_OPE_OK", 2, 0, c));
+    EXPECT_EQ(tableText("TMP_OPE_OK")[1], "ID_OPE=[2] ID1=[2] ID2=[3] ");
+    master().execute("INSERT INTO TMP_OPE_OK (ID_OPE,ID1,ID2) VALUES (1,7,8)");
+    int32_t k1 = add("TMP_COND_KO", 1), k2 = add("TMP_COND_KO", 1);
+    EXPECT_TRUE(doc.InsertIntoOPE("TMP_OPE_KO", 1, k1, k2));
+
+    EXPECT_TRUE(doc.DeletePRJ("TMP_COND_OK", b, "TMP_OPE_OK"));
+    EXPECT_EQ(tableText("TMP_OPE_OK"), (std::vector<std::string>{"ID_OPE=[1] ID1=[7] ID2=[8] "}));
+    EXPECT_EQ(tableText("TMP_OPE_KO").size(), 1u) << "the other group's links stay";
+    // A condition without links is deleted, and that is a success.
+    EXPECT_TRUE(doc.DeletePRJ("TMP_COND_OK", c, "TMP_OPE_OK"));
+    EXPECT_EQ(column("TMP_COND_OK", "ID"), (std::vector<int64_t>{a}));
+
+    EXPECT_FALSE(doc.DeleteOPE("TMP_OPE_KO", 2, k1, k2)) << "another operator";
+    EXPECT_TRUE(doc.DeleteOPE("TMP_OPE_KO", 1, k1, k2));
+    EXPECT_TRUE(tableText("TMP_OPE_KO").empty());
+    // Nothing to link to: no link.
+    EXPECT_TRUE(doc.DeletePRJ("TMP_COND_KO", k1, "TMP_OPE_KO"));
+    EXPECT_FALSE(doc.InsertIntoOPE("TMP_OPE_KO", 1, 0, k2));
+    EXPECT_TRUE(tableText("TMP_OPE_KO").empty());
+}
+
+TEST_F(DocumentTest, RebuildOrderMovesAndRelinks) {
+    for (int i = 0; i < 4; ++i) add("TMP_COND_OK", 1);
+    // Moving the third onto the first: 3 takes order 1, the former 1 and 2 shift down.
+    ASSERT_TRUE(doc.RebuildOrder("TMP_COND_OK", 3, 1));
+    EXPECT_EQ(column("TMP_COND_OK", "ID"), (std::vector<int64_t>{3, 1, 2, 4}));
+    EXPECT_EQ(column("TMP_COND_OK", "ORDINE"), (std::vector<int64_t>{1, 2, 3, 4}));
+    // From above: 3 (order 1) onto 4 (order 4).
+    ASSERT_TRUE(doc.RebuildOrder("TMP_COND_OK", 3, 4));
+    EXPECT_EQ(column("TMP_COND_OK", "ID"), (std::vector<int64_t>{1, 2, 4, 3}));
+    EXPECT_EQ(column("TMP_COND_OK", "ORDINE"), (std::vector<int64_t>{1, 2, 3, 4}));
+    EXPECT_FALSE(doc.RebuildOrder("TMP_COND_OK", 3, 99));
+    EXPECT_EQ(column("TMP_COND_OK", "ID"), (std::vector<int64_t>{1, 2, 4, 3}));
+
+    doc.InsertIntoOPE("TMP_OPE_OK", 1, 1, 2);
+    doc.InsertIntoOPE("TMP_OPE_OK", 1, 2, 4);
+    doc.InsertIntoOPE("TMP_OPE_OK", 2, 4, 3);
+    ASSERT_TRUE(doc.RebuildOrder("TMP_COND_OK", 3, 2));  // without relink: ID2 follows
+    EXPECT_EQ(tableText("TMP_OPE_OK")[0], "ID_OPE=[1] ID1=[1] ID2=[3] ");
+    doc.InsertIntoOPE("TMP_OPE_OK", 2, 3, 2);
+    // With relink every link naming either condition goes; the caller adds new ones.
+    ASSERT_TRUE(doc.RebuildOrder("TMP_COND_OK", 1, 4, true));
+    EXPECT_EQ(tableText("TMP_OPE_OK"), (std::vector<std::string>{"ID_OPE=[2] ID1=[3] ID2=[2] "}));
+}
+
+// A scenario with rows in all eight tables and awkward texts.
+void fillEverything(ScenarioDocument& doc) {
+    auto& db = master();
+    const std::string awkward =
+        "\"Sala\" & 'cucina' <luci>\r\nriga 2\n\tfine \xC3\xA0\xC3\xA9 \xE2\x82\xAC "
+        "\xF0\x9F\x92\xA1";
+    int n = 0;
+    for (auto t : schema::kElementTables) {
+        ++n;
+        db.execute("INSERT INTO " + std::string(t) +
+                       " (ID,ORDINE,ID_OBJ,DESCRI,IMG,CHI_KEY,COSA_KEY,DOVE_KEY,ID_RES_COSA,"
+                       "PARAM_1,LEVEL_KEY,ADD_INT,KEY_OPT,CUSTOM,TOOLTIP,REPEAT,RESTART) "
+                       "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
+                   {1, 2, 1, awkward, "on.gif", 1, 2, 0, 1, -5, 2, 3, "a=1|b=2", true, awkward,
+                    true, false});
+        db.execute("INSERT INTO " + std::string(t) +
+                       " (ID,ORDINE,ID_OBJ,DESCRI,KEY_OPT,CUSTOM) "
+                       "VALUES (?,?,?,?,?,?)",
+                   {5, 1, n, "", nullptr, false});
+    }
+    db.execute("INSERT INTO TMP_OPE_OK (ID_OPE,ID1,ID2) VALUES (1,5,1), (2,1,5)");
+    db.execute("INSERT INTO TMP_OPE_KO (ID_OPE,ID1,ID2) VALUES (2,1,5)");
+    doc.SetDescription(awkward);
+}
+
+TEST_F(DocumentTest, RoundTripKeepsEveryTableAndTheDump) {
+    test::TempDir dir;
+    fillEverything(doc);
+    auto before = allTables();
+    std::string description = doc.Description();
+    fs::path first = dir / "first.tdx", second = dir / "second.tdx";
+    doc.SaveAs(first.string());
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_EQ(doc.CurrentFile(), first.string());
+
+    doc.LoadPrj(first.string());
+    EXPECT_EQ(allTables(), before);
+    EXPECT_EQ(doc.Description(), description);
+    EXPECT_FALSE(doc.Modified());
+    doc.SaveAs(second.string());
+
+    std::string a = scenario::DumpJson(scenario::ReadScenarioFile(first));
+    std::string b = scenario::DumpJson(scenario::ReadScenarioFile(second));
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(readAll(first), readAll(second));
+
+    // The file itself: signature, version, element order, UTF-8 text as it stands.
+    std::string text = readAll(first);
+    EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n<key>Tessaro</key>\n"
+                         "<app_MAJOR>" +
+                             std::to_string(kVersionMajor) + "</app_MAJOR>\n",
+                         0),
+              0u);
+    size_t last = 0;
+    for (auto t : scenario::kFileTableOrder) {
+        size_t at = text.find("<" + std::string(t) + "recordset><xml ");
+        ASSERT_NE(at, std::string::npos) << t;
+        EXPECT_GT(at, last) << t;
+        last = at;
+    }
+    EXPECT_NE(text.find("\xF0\x9F\x92\xA1"), std::string::npos);
+}
+
+TEST_F(DocumentTest, EmptyScenarioSavesAnEmptyProjectElement) {
+    test::TempDir dir;
+    fs::path file = dir / "empty.tdx";
+    doc.SaveAs(file.string());
+    EXPECT_NE(readAll(file).find("<project/>"), std::string::npos);
+    fillEverything(doc);
+    doc.LoadPrj(file.string());
+    for (const auto& [name, rows] : allTables()) EXPECT_TRUE(rows.empty()) << name;
+}
+
+TEST_F(DocumentTest, WindowsFileLoadsAndDimmerStepsMove) {
+    fs::path file = test::SourceFixtures() / "scenarios" / "windows_shape.tdx";
+    doc.LoadPrj(file.string());
+    EXPECT_EQ(doc.Description(),
+              "Cucina & soggiorno: \xC2\xAB"
+              "sera\xC2\xBB");
+    EXPECT_EQ(doc.ScenarioName(), "Scena 1");
+    EXPECT_EQ(doc.TitleText(), "T1096 Scena 1");
+    EXPECT_EQ(doc.CurrentFile(), file.string());
+    EXPECT_EQ(doc.FileAbilita().TypeCMD, 2);
+    EXPECT_EQ(doc.FileAbilita().Indirizzo_CEN, 7);
+
+    auto cond = tableText("TMP_COND_OK");
+    ASSERT_EQ(cond.size(), 3u);
+    EXPECT_NE(cond[0].find("ID=[2] ORDINE=[1] ID_OBJ=[8] DESCRI=[Ora\r07:30] IMG=<null> "
+                           "CHI_KEY=[1] COSA_KEY=[0] DOVE_KEY=[0]"),
+              std::string::npos)
+        << cond[0];
+    EXPECT_NE(cond[0].find("KEY_OPT=[07-30-00] CUSTOM=[1]"), std::string::npos);
+    EXPECT_NE(cond[1].find("DESCRI=[Luce 'A' & <B>\r\nriga due]"), std::string::npos);
+    EXPECT_NE(cond[1].find("KEY_OPT=<null> CUSTOM=[0]"), std::string::npos);
+    EXPECT_NE(cond[2].find("ID=[3] ORDINE=[3] ID_OBJ=<null>"), std::string::npos);
+    EXPECT_EQ(tableText("TMP_OPE_OK"), (std::vector<std::string>{"ID_OPE=[2] ID1=[2] ID2=[1] ",
+                                                                 "ID_OPE=[1] ID1=[1] ID2=[3] ",
+                                                                 "ID_OPE=[2] ID1=[3] ID2=[4] "}));
+    // Object 1 with what-codes 3 to 11 is object 42 after loading; 1, 2 and 12
+    // stay, as does another object with what-code 3.
+    EXPECT_EQ(column("TMP_STEP_ACT", "ID_OBJ"), (std::vector<int64_t>{1, 42, 42, 42, 1, 2, 1}));
+    EXPECT_EQ(column("TMP_STEP_ACT", "REPEAT"), (std::vector<int64_t>(7, 1)));
+}
+
+TEST_F(DocumentTest, KeyAndVersionChecks) {
+    test::TempDir dir;
+    std::string base = readAll(test::SourceFixtures() / "scenarios" / "windows_shape.tdx");
+    auto variant = [&](const std::string& from, const std::string& to) {
+        std::string s = base;
+        s.replace(s.find(from), from.size(), to);
+        fs::path p = dir / "v.tdx";
+        std::ofstream(p, std::ios::binary) << s;
+        return p.string();
+    };
+    // Any other key: description and name load, no rows.
+    doc.LoadPrj(variant("<key>TESSARO</key>", "<key>Tessera</key>"));
+    EXPECT_EQ(doc.ScenarioName(), "Scena 1");
+    EXPECT_TRUE(tableText("TMP_COND_OK").empty());
+    EXPECT_FALSE(doc.Modified());
+
+    auto version = [&](int major, int minor, int revision) {
+        return variant("<app_MAJOR>4</app_MAJOR><app_Minor>0</app_Minor><app_Revision>3",
+                       "<app_MAJOR>" + std::to_string(major) + "</app_MAJOR><app_Minor>" +
+                           std::to_string(minor) + "</app_Minor><app_Revision>" +
+                           std::to_string(revision));
+    };
+    doc.LoadPrj(version(kVersionMajor, kVersionMinor, kVersionRevision));
+    EXPECT_EQ(tableText("TMP_COND_OK").size(), 3u) << "the same version loads";
+    doc.LoadPrj(version(kVersionMajor - 1, 99, 99));
+    EXPECT_EQ(tableText("TMP_COND_OK").size(), 3u) << "an older version loads";
+
+    const int newer[][3] = {{kVersionMajor + 1, 0, 0},
+                            {kVersionMajor, kVersionMinor + 1, 0},
+                            {kVersionMajor, kVersionMinor, kVersionRevision + 1}};
+    for (const auto& v : newer) {
+        std::string file = version(v[0], v[1], v[2]);
+        try {
+            doc.LoadPrj(file);
+            ADD_FAILURE() << "a newer file must be refused";
+        } catch (const ProjectError& e) {
+            EXPECT_EQ(e.number(), 10001);
+            std::string expected = "T1007 (" + std::to_string(v[0]) + "." + std::to_string(v[1]) +
+                                   "." + std::to_string(v[2]) + ") T1008 (" + kVersionText + ")";
+            EXPECT_EQ(e.what(), expected);
+        }
+        EXPECT_TRUE(tableText("TMP_COND_OK").empty());
+        EXPECT_TRUE(doc.Modified());
+        EXPECT_TRUE(doc.CurrentFile().empty());
+    }
+}
+
+TEST_F(DocumentTest, BrokenFilesFailCleanly) {
+    test::TempDir dir;
+    std::string good = readAll(test::SourceFixtures() / "scenarios" / "windows_shape.tdx");
+    const std::vector<std::pair<std::string, std::string>> broken = {
+        {"not xml", "Tessaro, but not XML at all"},
+        {"truncated", good.substr(0, good.size() * 2 / 3)},
+        {"no root", "<?xml version=\"1.0\"?><scenario><key>Tessaro</key></scenario>"},
+        {"bad value",
+         [&] {
+             std::string s = good;
+             s.replace(s.find("ID=\"3\" ORDINE=\"3\""), 17, "ID=\"3\" ORDINE=\"x\"");
+             return s;
+         }()},
+        {"no rowset",
+         [&] {
+             std::string s = good;
+             size_t a = s.find("<TMP_STEP_ACTrecordset>") + 23;
+             s.erase(a, s.find("</TMP_STEP_ACTrecordset>") - a);
+             return s;
+         }()},
+        {"no data",
+         [&] {
+             std::string s = good;
+             size_t a = s.find("<rs:data>");
+             s.erase(a, s.find("</rs:data>") + 10 - a);
+             return s;
+         }()},
+    };
+    for (const auto& [label, content] : broken) {
+        fillEverything(doc);
+        fs::path p = dir / "broken.tdx";
+        std::ofstream(p, std::ios::binary) << content;
+        try {
+            doc.LoadPrj(p.string());
+            ADD_FAILURE() << label << ": no error";
+        } catch (const scenario::ScenarioFileError& e) {
+            EXPECT_EQ(e.number(), 10001);
+            EXPECT_EQ(std::string(e.what()), "T1024: " + p.string()) << label;
+            EXPECT_FALSE(e.detail().empty()) << label;
+        }
+        for (const auto& [name, rows] : allTables()) EXPECT_TRUE(rows.empty()) << label << name;
+        EXPECT_TRUE(doc.Modified()) << label;
+        EXPECT_TRUE(doc.CurrentFile().empty()) << label;
+    }
+    EXPECT_THROW(doc.LoadPrj((dir / "missing.tdx").string()), scenario::ScenarioFileError);
+}
+
+TEST_F(DocumentTest, SaveTakesNameAndCommandsFromTheProject) {
+    test::TempDir dir;
+    fs::path file = dir / "1.spt" / "Cucina.tdx";
+    fs::create_directories(file.parent_path());
+    auto project = std::make_shared<Collezione>();
+    auto entry = project->Scenari()->Add("s1");
+    entry->FullPath = file.string();
+    entry->ScriptName = "Cucina sera";
+    entry->Abilita.Livello = 4;
+    entry->Abilita.Interfaccia = 3;
+    entry->Disabilita.TypeCMD = 1;
+    doc.SetProject(project);
+    add("TMP_TRIGGER", 1);
+    doc.SaveAs(file.string());
+
+    scenario::ScenarioFile f = scenario::ReadScenarioFile(file);
+    EXPECT_EQ(f.scenName, "Cucina sera");
+    CommandRecord ab, dis;
+    f.abilita->ApplyTo(ab);
+    f.disabilita->ApplyTo(dis);
+    EXPECT_EQ(ab.Livello, 4);
+    EXPECT_EQ(ab.Interfaccia, 3);
+    EXPECT_EQ(dis.TypeCMD, 1);
+
+    // A save that cannot be written throws, and the previous file stays.
+    std::string previous = readAll(file);
+    doc.SetDescription("changed");
+    fs::create_directories(dir / "blocked.tdx" / "inside");
+    EXPECT_THROW(doc.SaveAs((dir / "blocked.tdx").string()), scenario::ScenarioFileError);
+    EXPECT_THROW(doc.SaveAs((dir / "nofolder" / "x.tdx").string()), scenario::ScenarioFileError);
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_EQ(doc.CurrentFile(), file.string());
+    EXPECT_EQ(readAll(file), previous);
+    for (const auto& e : fs::directory_iterator(file.parent_path()))
+        EXPECT_EQ(e.path().filename(), "Cucina.tdx") << "no temporary file left behind";
+}
+
+TEST_F(DocumentTest, NewFileEmptiesAndCountsAsUnsaved) {
+    int presets = 0;
+    doc.PresetApp = [&] { ++presets; };
+    fillEverything(doc);
+    doc.SetModified(false);
+    doc.NewFile();
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_TRUE(Flags().scenarioChanged);
+    EXPECT_TRUE(doc.Description().empty());
+    EXPECT_EQ(presets, 1);
+    for (const auto& [name, rows] : allTables()) EXPECT_TRUE(rows.empty()) << name;
+    doc.SetDescription("");
+    doc.SetModified(false);
+    doc.SetDescription("nuova");
+    EXPECT_TRUE(doc.Modified());
+}
+
+TEST_F(DocumentTest, GetRecordSetAndAppendRecords) {
+    test::TempDir dir;
+    fs::path p = dir / "RS~1.tmp";
+    rowset::TableRows rows = {{1, 2, 3}, {2, nullptr, 4}};
+    std::ofstream(p, std::ios::binary) << rowset::WriteRowset("TMP_OPE_KO", rows);
+    rowset::Rowset rs = GetRecordSet(p.string());
+    EXPECT_FALSE(fs::exists(p)) << "the file is deleted after reading";
+    EXPECT_EQ(AppendRecords(master(), rs, "TMP_OPE_KO"), 2);
+    EXPECT_EQ(tableText("TMP_OPE_KO")[1], "ID_OPE=[2] ID1=<null> ID2=[4] ");
+    EXPECT_THROW(GetRecordSet(p.string()), scenario::ScenarioFileError);
+    // A bad value anywhere adds nothing.
+    rowset::Rowset bad = rs;
+    bad.rows.push_back({db::Value("x"), 1, 1});
+    bad.columns[0].type = rowset::DataType::String;
+    EXPECT_THROW(AppendRecords(master(), bad, "TMP_OPE_KO"), rowset::RowsetError);
+    EXPECT_EQ(tableText("TMP_OPE_KO").size(), 2u);
+}
+
+TEST(DumpCommand, PrintsTheFileAsJsonWithoutADataFolder) {
+    fs::path exe = fs::path(TESSED_BINARY_DIR) / "src" / "tessed";
+    if (!fs::exists(exe)) GTEST_SKIP() << "the tessed program is not built";
+    test::TempDir dir;
+    fs::path out = dir / "out.json", err = dir / "err.txt";
+    fs::path file = test::SourceFixtures() / "scenarios" / "windows_shape.tdx";
+    // A data folder that does not exist must stay so: the dump reads the file alone.
+    std::string env = "TESSED_DATA_DIR='" + (dir / "nodata").string() + "' ";
+    auto run = [&](const fs::path& f) {
+        std::string cmd = env + "'" + exe.string() + "' dump '" + f.string() + "' >'" +
+                          out.string() + "' 2>'" + err.string() + "'";
+        return WEXITSTATUS(std::system(cmd.c_str()));
+    };
+    ASSERT_EQ(run(file), 0) << readAll(err);
+    EXPECT_FALSE(fs::exists(dir / "nodata"));
+    EXPECT_EQ(readAll(out), scenario::DumpJson(scenario::ReadScenarioFile(file)));
+    std::string json = readAll(out);
+    EXPECT_NE(json.find("\"key\": \"TESSARO\",\n  \"app_major\": 4,\n  \"app_minor\": 0,\n"
+                        "  \"app_revision\": 3,\n"),
+              std::string::npos);
+    EXPECT_NE(json.find("\"abilita\": {\"CONF_A\": 1, \"CONF_PL\": 2, \"INTERFACCIA\": 0, "
+                        "\"LIVELLO\": 4, \"PULSANTE\": 5, \"TYPECMD\": 2, \"PULSANTE_CEN\": 6, "
+                        "\"INDIRIZZO_CEN\": 7}"),
+              std::string::npos);
+    // Rows in ORDINE order, every column, Null as null, booleans as true/false.
+    EXPECT_NE(json.find("\"TMP_COND_OK\": [\n      {\"ID\": 2, \"ORDINE\": 1, \"ID_OBJ\": 8, "
+                        "\"DESCRI\": \"Ora\\r07:30\", \"IMG\": null"),
+              std::string::npos);
+    EXPECT_NE(json.find("\"KEY_OPT\": \"07-30-00\", \"CUSTOM\": true"), std::string::npos);
+    EXPECT_NE(json.find("\"TMP_TRIGGER\": [],"), std::string::npos);
+    EXPECT_NE(json.find("\"TMP_OPE_OK\": [\n      {\"ID_OPE\": 2, \"ID1\": 2, \"ID2\": 1},"),
+              std::string::npos);
+    EXPECT_NE(json.find("\"TMP_OPE_KO\": []\n  }\n}\n"), std::string::npos);
+
+    std::ofstream(dir / "bad.tdx") << "<root><project><TMP_COND_OKrecordset><xml>";
+    EXPECT_EQ(run(dir / "bad.tdx"), 2);
+    EXPECT_TRUE(readAll(out).empty());
+    EXPECT_NE(readAll(err).find("cannot read scenario file"), std::string::npos);
+    EXPECT_EQ(run(dir / "missing.tdx"), 2);
+}
+
+}  // namespace
+}  // namespace tessed

@@ -1,0 +1,223 @@
+#include "model/rowset.h"
+
+#include <gtest/gtest.h>
+
+namespace tessed::rowset {
+namespace {
+
+// The shape the Windows data-access library writes, with its habits: tabs,
+// single quotes, hexadecimal character references, a row tag wrapped over two
+// lines, columns listed out of their number order, omitted Nulls.
+constexpr const char* kWindowsRowset =
+    "<xml xmlns:s='uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882'\n"
+    "\txmlns:dt='uuid:C2F41010-65B3-11d1-A29F-00AA00C14882'\n"
+    "\txmlns:rs='urn:schemas-microsoft-com:rowset'\n"
+    "\txmlns:z='#RowsetSchema'>\n"
+    "<s:Schema id='RowsetSchema'>\n"
+    "\t<s:ElementType name='row' content='eltOnly' rs:updatable='true'>\n"
+    "\t\t<s:AttributeType name='DESCRI' rs:number='4' rs:nullable='true' rs:write='true'>\n"
+    "\t\t\t<s:datatype dt:type='string' dt:maxLength='255'/>\n"
+    "\t\t</s:AttributeType>\n"
+    "\t\t<s:AttributeType name='ID' rs:number='1' rs:write='true'>\n"
+    "\t\t\t<s:datatype dt:type='int' dt:maxLength='4' rs:precision='10' "
+    "rs:fixedlength='true' rs:maybenull='false'/>\n"
+    "\t\t</s:AttributeType>\n"
+    "\t\t<s:AttributeType name='CUSTOM' rs:number='18' rs:write='true'>\n"
+    "\t\t\t<s:datatype dt:type='boolean' dt:maxLength='2' rs:fixedlength='true' "
+    "rs:maybenull='false'/>\n"
+    "\t\t</s:AttributeType>\n"
+    "\t\t<s:AttributeType name='ORDINE' rs:number='2' rs:write='true'>\n"
+    "\t\t\t<s:datatype dt:type='i4' dt:maxLength='4'/>\n"
+    "\t\t</s:AttributeType>\n"
+    "\t\t<s:Extends type='rs:rowbase'/>\n"
+    "\t</s:ElementType>\n"
+    "</s:Schema>\n"
+    "<rs:data>\n"
+    "\t<z:row ID='1' ORDINE='1' DESCRI='&#x27;Sera&#x27; &#x26; &#x3c;notte&#x3e;&#xd;&#xa;"
+    "Caff\xC3\xA8' CUSTOM='True'/>\n"
+    "\t<z:row DESCRI='' ID='2'\n"
+    "\t\t ORDINE='2' CUSTOM='False'/>\n"
+    "\t<z:row ID='6'/>\n"
+    "</rs:data>\n"
+    "</xml>\n";
+
+TEST(RowsetReader, TakesTheWindowsLibraryShape) {
+    Rowset rs = ParseRowset(kWindowsRowset);
+    ASSERT_EQ(rs.columns.size(), 4u);
+    EXPECT_EQ(rs.columns[0].name, "ID");
+    EXPECT_EQ(rs.columns[1].name, "ORDINE");
+    EXPECT_EQ(rs.columns[2].name, "DESCRI");
+    EXPECT_EQ(rs.columns[3].name, "CUSTOM");
+    ASSERT_EQ(rs.rows.size(), 3u);
+    EXPECT_EQ(rs.rows[0][2].toText(), "'Sera' & <notte>\r\nCaff\xC3\xA8");
+    EXPECT_EQ(rs.rows[0][3], db::Value(true));
+    EXPECT_EQ(rs.rows[1][2], db::Value(""));
+    EXPECT_FALSE(rs.rows[1][2].isNull()) << "an empty text is not Null";
+    EXPECT_EQ(rs.rows[1][1], db::Value(2));
+    EXPECT_EQ(rs.rows[1][3], db::Value(false));
+    EXPECT_TRUE(rs.rows[2][1].isNull());
+    EXPECT_TRUE(rs.rows[2][2].isNull());
+    EXPECT_TRUE(rs.rows[2][3].isNull()) << "maybenull='false' never rejects an omitted value";
+
+    TableRows t = ToTableRows(rs, "tmp_cond_ok");
+    ASSERT_EQ(t.size(), 3u);
+    ASSERT_EQ(t[0].size(), schema::kElementColumns.size());
+    EXPECT_EQ(t[0][0], db::Value(1));
+    EXPECT_EQ(t[0][17], db::Value(true));  // CUSTOM
+    EXPECT_TRUE(t[0][2].isNull()) << "a column the rowset lacks is Null";
+}
+
+TEST(RowsetReader, ResolvesByNamespaceNotPrefix) {
+    // Other prefixes, double quotes, the rowset namespace as the default one,
+    // and an element in a look-alike namespace that must be ignored.
+    const char* text =
+        "<x:xml xmlns:x=\"urn:anything\" xmlns:a=\"uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882\" "
+        "xmlns:b=\"uuid:C2F41010-65B3-11d1-A29F-00AA00C14882\" "
+        "xmlns=\"urn:schemas-microsoft-com:rowset\" xmlns:rs=\"urn:other\">"
+        "<a:Schema><a:ElementType name=\"rec\"><a:AttributeType name=\"ID_OPE\" number=\"9\">"
+        "<a:datatype b:type=\"int\"/></a:AttributeType>"
+        "<a:AttributeType name=\"ID1\"/></a:ElementType></a:Schema>"
+        "<data><rec xmlns=\"#RowsetSchema\" ID_OPE=\"3\" ID1=\"x\"/><rs:data/>"
+        "<delete><rec xmlns=\"#RowsetSchema\" ID_OPE=\"4\"/></delete></data></x:xml>";
+    Rowset rs = ParseRowset(text);
+    ASSERT_EQ(rs.rows.size(), 1u);
+    EXPECT_EQ(rs.rows[0][rs.columnIndex("ID_OPE")], db::Value(3));
+    EXPECT_EQ(rs.rows[0][rs.columnIndex("ID1")], db::Value("x"))
+        << "a column without a type is a text";
+}
+
+TEST(RowsetReader, UpdateInsertDeleteSectionsAndAliases) {
+    const char* text =
+        "<xml xmlns:s='uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882' "
+        "xmlns:dt='uuid:C2F41010-65B3-11d1-A29F-00AA00C14882' "
+        "xmlns:rs='urn:schemas-microsoft-com:rowset' xmlns:z='#RowsetSchema'>"
+        "<s:Schema id='RowsetSchema'><s:ElementType name='row' content='eltOnly'>"
+        "<s:AttributeType name='ID' rs:number='1'><s:datatype dt:type='int'/></s:AttributeType>"
+        "<s:AttributeType name='c1' rs:name='KEY OPT' rs:number='2'/>"
+        "<s:AttributeType name='DESCRI' rs:number='3'/>"
+        "<s:extends type='rs:rowbase'/></s:ElementType></s:Schema>"
+        "<rs:data>"
+        "<z:row ID='1' c1='a' DESCRI='one'/>"
+        "<rs:update><rs:original><z:row ID='2' c1='b' DESCRI='two'/></rs:original>"
+        "<z:row DESCRI='TWO' rs:forcenull='c1'/></rs:update>"
+        "<rs:insert><z:row ID='3' DESCRI='three'/></rs:insert>"
+        "<rs:delete><z:row ID='4'/></rs:delete>"
+        "</rs:data></xml>";
+    Rowset rs = ParseRowset(text);
+    ASSERT_EQ(rs.rows.size(), 3u);
+    EXPECT_EQ(rs.columns[1].name, "KEY OPT");
+    EXPECT_EQ(rs.rows[0][1], db::Value("a"));
+    EXPECT_EQ(rs.rows[1][0], db::Value(2));
+    EXPECT_TRUE(rs.rows[1][1].isNull()) << "forced Null";
+    EXPECT_EQ(rs.rows[1][2], db::Value("TWO"));
+    EXPECT_EQ(rs.rows[2][0], db::Value(3));
+}
+
+TEST(RowsetReader, NumericKeysArriveAsIntFloatOrText) {
+    const char* text =
+        "<xml xmlns:s='uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882' "
+        "xmlns:dt='uuid:C2F41010-65B3-11d1-A29F-00AA00C14882' "
+        "xmlns:rs='urn:schemas-microsoft-com:rowset' xmlns:z='#RowsetSchema'><s:Schema>"
+        "<s:ElementType name='row'>"
+        "<s:AttributeType name='CHI_KEY'><s:datatype dt:type='float'/></s:AttributeType>"
+        "<s:AttributeType name='COSA_KEY'><s:datatype dt:type='string'/></s:AttributeType>"
+        "<s:AttributeType name='DOVE_KEY'><s:datatype dt:type='i2'/></s:AttributeType>"
+        "<s:AttributeType name='REPEAT'><s:datatype dt:type='int'/></s:AttributeType>"
+        "</s:ElementType></s:Schema><rs:data>"
+        "<z:row CHI_KEY='1.0' COSA_KEY=' 12 ' DOVE_KEY='7' REPEAT='-1'/>"
+        "<z:row CHI_KEY='2.6E1' COSA_KEY='' DOVE_KEY='0' REPEAT='0'/>"
+        "</rs:data></xml>";
+    TableRows t = ToTableRows(ParseRowset(text), "TMP_STEP_ACT");
+    ASSERT_EQ(t.size(), 2u);
+    EXPECT_EQ(t[0][5], db::Value(1));
+    EXPECT_TRUE(t[0][5].isInt());
+    EXPECT_EQ(t[0][6], db::Value(12));
+    EXPECT_EQ(t[0][7], db::Value(7));
+    EXPECT_EQ(t[0][19], db::Value(true));
+    EXPECT_EQ(t[1][5], db::Value(26));
+    EXPECT_TRUE(t[1][6].isNull()) << "an empty text in a number column is no number";
+    EXPECT_EQ(t[1][19], db::Value(false));
+}
+
+TEST(RowsetReader, MalformedRowsetsFailWithAClearMessage) {
+    std::string good = kWindowsRowset;
+    auto replaced = [&](const std::string& from, const std::string& to) {
+        std::string s = good;
+        auto at = s.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return s.replace(at, from.size(), to);
+    };
+    auto message = [](const std::string& text) {
+        try {
+            ParseRowset(text);
+        } catch (const RowsetError& e) {
+            return std::string(e.what());
+        }
+        return std::string("(no error)");
+    };
+    EXPECT_NE(message(good.substr(0, good.size() / 2)).find("not XML"), std::string::npos);
+    EXPECT_NE(message(replaced("ID='2'", "ID='two'")).find("row 2, column ID"), std::string::npos);
+    EXPECT_NE(message(replaced("CUSTOM='True'", "CUSTOM='yes'")).find("CUSTOM"), std::string::npos);
+    EXPECT_NE(message(replaced("ID='2'", "ID='2' ID='3'")).find("twice"), std::string::npos);
+    std::string noData = good;
+    for (auto at = noData.find("rs:data>"); at != std::string::npos; at = noData.find("rs:data>"))
+        noData.replace(at, 8, "rs:rows>");
+    EXPECT_NE(message(noData).find("data section"), std::string::npos);
+    EXPECT_NE(message("<xml><rs:data/></xml>").find("schema"), std::string::npos);
+    EXPECT_NE(message(replaced("name='ORDINE'", "name='ID'")).find("twice"), std::string::npos);
+    EXPECT_NE(message("<other/>").find("not a rowset"), std::string::npos);
+
+    // A value in a column of the wrong kind for the table.
+    std::string text =
+        replaced("<s:datatype dt:type='i4' dt:maxLength='4'/>", "<s:datatype dt:type='string'/>");
+    text.replace(text.find("ORDINE='1'"), 10, "ORDINE='first'");
+    Rowset rs = ParseRowset(text);
+    try {
+        ToTableRows(rs, "TMP_TRIGGER");
+        ADD_FAILURE() << "a text in ORDINE must be refused";
+    } catch (const RowsetError& e) {
+        EXPECT_NE(std::string(e.what()).find("row 1, column ORDINE"), std::string::npos);
+    }
+    EXPECT_THROW(ToTableRows(rs, "ANA_LABELS"), RowsetError);
+}
+
+TEST(RowsetWriter, WritesTheLibraryShapeAndReadsBack) {
+    TableRows rows(3, std::vector<db::Value>(schema::kElementColumns.size()));
+    rows[0][0] = 1;
+    rows[0][1] = 1;
+    rows[0][3] = "\"Luce\" 'A' & <B>\r\n\tn\xC3\xBCmero \xE2\x82\xAC";
+    rows[0][17] = true;
+    rows[1][0] = 2;
+    rows[1][3] = "";
+    rows[1][17] = false;
+    rows[2][0] = 3;
+    rows[2][16] = std::string(300, 'x');  // longer than a text column holds
+    std::string xml = WriteRowset("tmp_step_act", rows);
+
+    EXPECT_EQ(xml.rfind("<xml xmlns:s='uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882'\n", 0), 0u);
+    EXPECT_NE(xml.find("\t\t<s:AttributeType name='ID' rs:number='1' rs:nullable='true' "
+                       "rs:maydefer='true' rs:write='true' rs:basetable='TMP_STEP_ACT' "
+                       "rs:basecolumn='ID'>\n\t\t\t<s:datatype dt:type='int' dt:maxLength='4' "
+                       "rs:precision='10' rs:fixedlength='true'/>"),
+              std::string::npos);
+    EXPECT_NE(xml.find("name='CUSTOM' rs:number='18' rs:maydefer"), std::string::npos);
+    EXPECT_NE(xml.find("dt:type='boolean' dt:maxLength='2' rs:fixedlength='true'/>"),
+              std::string::npos);
+    EXPECT_NE(xml.find("name='DESCRI' rs:number='4' rs:nullable='true'"), std::string::npos);
+    EXPECT_NE(xml.find("dt:type='string' dt:maxLength='255'/>"), std::string::npos);
+    EXPECT_NE(xml.find("dt:maxLength='536870910' rs:long='true'"), std::string::npos);
+    EXPECT_NE(xml.find("\t\t<s:extends type='rs:rowbase'/>\n\t</s:ElementType>"),
+              std::string::npos);
+    EXPECT_NE(xml.find("\t<z:row ID='1' ORDINE='1' DESCRI='&#x22;Luce&#x22; &#x27;A&#x27; "
+                       "&#x26; &#x3c;B&#x3e;&#xd;&#xa;&#x9;n\xC3\xBCmero \xE2\x82\xAC' "
+                       "CUSTOM='True'/>"),
+              std::string::npos);
+    EXPECT_NE(xml.find("<z:row ID='2' DESCRI='' CUSTOM='False'/>"), std::string::npos)
+        << "Nulls are omitted, an empty text is not";
+
+    Rowset back = ParseRowset(xml);
+    EXPECT_EQ(ToTableRows(back, "TMP_STEP_ACT"), rows);
+}
+
+}  // namespace
+}  // namespace tessed::rowset
