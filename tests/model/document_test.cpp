@@ -495,8 +495,7 @@ TEST_F(DocumentTest, GetRecordSetAndAppendRecords) {
 }
 
 TEST(DumpCommand, PrintsTheFileAsJsonWithoutADataFolder) {
-    fs::path exe = fs::path(TESSED_BINARY_DIR) / "src" / "tessed";
-    if (!fs::exists(exe)) GTEST_SKIP() << "the tessed program is not built";
+    fs::path exe = TESSED_EXE;
     test::TempDir dir;
     fs::path out = dir / "out.json", err = dir / "err.txt";
     fs::path file = test::SourceFixtures() / "scenarios" / "windows_shape.tdx";
