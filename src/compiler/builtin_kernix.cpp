@@ -9,6 +9,9 @@
 #include "env/files.h"
 #include "env/texts.h"
 #include "env/version.h"
+#include "compiler/frames.h"
+#include "compiler/listing.h"
+#include "editor/time_text.h"
 
 namespace tessed::compiler {
 
@@ -82,6 +85,33 @@ bool validClock(const std::string& s) {
 }
 
 // Escapes the characters that would break a line or a field of the file.
+// A time text of a time element: "KEY=value|" parts whose values are "-1"
+// (not set), or pairs of digits or "**" (any) making real hours and minutes.
+bool validTimeText(const std::string& s) {
+    auto parts = editor::SplitTimeText(s);
+    if (!parts.valid) return false;
+    bool any = false;
+    auto pairs = [&](const std::optional<std::string>& v, bool clock) {
+        if (!v) return true;
+        any = true;
+        if (*v == "-1") return true;
+        if (v->empty() || v->size() % 2 || v->size() > 8) return false;
+        for (size_t i = 0; i < v->size(); i += 2) {
+            auto f = editor::FieldValue(std::string_view(*v).substr(i, 2));
+            if (!f) return false;
+            if (clock && *f >= 0 && *f > (i == 0 ? 23 : 59)) return false;
+        }
+        return true;
+    };
+    bool ok = pairs(parts.oraFrom, true) && pairs(parts.oraTo, true) &&
+              pairs(parts.dataFrom, false) && pairs(parts.dataTo, false);
+    if (parts.sett) {
+        any = true;
+        ok = ok && (*parts.sett == "-1" || editor::ParseWeekMask(*parts.sett).has_value());
+    }
+    return ok && any;
+}
+
 std::string esc(const std::string& s) {
     std::string out;
     out.reserve(s.size());
@@ -156,6 +186,8 @@ void BuiltinKernix::check(db::Database& c) {
                 bad(kTxtMissingValue, "");
             } else if (obj == 8 && custom && !validClock(keyOpt)) {
                 bad(kTxtBadTime, keyOpt);
+            } else if (obj == 23 && custom && !validClock(keyOpt) && !validTimeText(keyOpt)) {
+                bad(kTxtBadTime, keyOpt);
             }
         }
     }
@@ -176,12 +208,14 @@ void BuiltinKernix::check(db::Database& c) {
 
 std::string BuiltinKernix::Render(db::Database& c, const std::string& scenarioFile,
                                   const std::string& text1, const std::string& text2) {
-    (void)scenarioFile;
     std::string out;
     out += "TESSARO-SPT\n";
     out += "format=" + std::to_string(kSptFormatVersion) + "\n";
     out += "name=" + esc(text2) + "\n";
     out += "description=" + esc(text1) + "\n";
+    auto [enable, disable] = ScenarioCommands(scenarioFile);
+    out += "enable=" + esc(BuildCommandFrame(enable)) + "\n";
+    out += "disable=" + esc(BuildCommandFrame(disable)) + "\n";
     auto first = c.queryOne("SELECT REPEAT, RESTART FROM TMP_STEP_ACT ORDER BY ORDINE, ID");
     out += std::string("repeat=") + (first && first->getBool("REPEAT") ? "1" : "0") + "\n";
     out += std::string("restart=") + (first && first->getBool("RESTART") ? "1" : "0") + "\n";

@@ -6,6 +6,8 @@
 #include "env/environment.h"
 #include "env/files.h"
 #include "env/texts.h"
+#include "compiler/listing.h"
+#include "model/document.h"
 
 namespace tessed::compiler {
 
@@ -20,7 +22,11 @@ std::string upper(std::string s) {
 }  // namespace
 
 CompileRun::CompileRun(std::string mode, std::vector<CompileEntry> entries)
-    : mode_(std::move(mode)), entries_(std::move(entries)), factory_(CreateKernix) {}
+    : mode_(std::move(mode)),
+      entries_(std::move(entries)),
+      loader_([](const std::string& path) { Document().LoadPrj(path); }),
+      listing_(MakeCSVSingleS),
+      factory_(CreateKernix) {}
 
 std::string CompileRun::SptPath(const std::string& scenario) {
     fs::path p = scenario;

@@ -52,6 +52,8 @@ public:
     using ConfiguratorStarter = std::function<std::string()>;
     using KernixFactory = std::function<std::unique_ptr<Kernix>()>;
 
+    // By default scenarios load through the editor's document and their
+    // listings are written for the current project's scenarios.
     CompileRun(std::string mode, std::vector<CompileEntry> entries);
 
     void setLoader(Loader l) { loader_ = std::move(l); }

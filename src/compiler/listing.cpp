@@ -11,6 +11,8 @@
 #include "env/environment.h"
 #include "env/files.h"
 #include "env/texts.h"
+#include "model/document.h"
+#include "model/project.h"
 
 namespace tessed::compiler {
 
@@ -339,6 +341,30 @@ std::string BuildListing(db::Database& db, const ListingScenario& sc, const std:
 
 bool WriteListing(db::Database& db, const ListingScenario& sc, const std::string& errorText) {
     return files::WriteFileAtomic(ListingPath(sc.fullPath), BuildListing(db, sc, errorText));
+}
+
+void MakeCSVSingleS(const std::string& scenarioPath, const std::string& errorText) {
+    auto project = CurrentProject();
+    auto s = project ? project->FindByFullPath(scenarioPath) : nullptr;
+    if (!s) return;
+    ListingScenario sc;
+    sc.fullPath = s->FullPath;
+    sc.fileName = s->FileName.empty() ? fs::path(s->FullPath).filename().string() : s->FileName;
+    sc.scriptName = s->ScriptName;
+    sc.descrizione = s->Descrizione;
+    sc.abilita = s->Abilita;
+    sc.disabilita = s->Disabilita;
+    WriteListing(env::Env().master(), sc, errorText);
+}
+
+std::pair<Abilita, Disabilita> ScenarioCommands(const std::string& scenarioPath) {
+    auto project = CurrentProject();
+    if (auto s = project ? project->FindByFullPath(scenarioPath) : nullptr)
+        return {s->Abilita, s->Disabilita};
+    const auto& doc = Document();
+    if (!doc.CurrentFile().empty() && fs::path(doc.CurrentFile()) == fs::path(scenarioPath))
+        return {doc.FileAbilita(), doc.FileDisabilita()};
+    return {};
 }
 
 }  // namespace tessed::compiler

@@ -4,6 +4,7 @@
 // line per trigger, stop trigger, condition (with its operator) and action, in
 // the order the user arranged them. UTF-16LE, no byte-order mark.
 #include <string>
+#include <utility>
 
 #include "model/commands.h"
 
@@ -33,5 +34,16 @@ std::string BuildListing(db::Database& db, const ListingScenario& scenario,
 // Writes the listing through a temporary file renamed over the target; false
 // when it cannot be written.
 bool WriteListing(db::Database& db, const ListingScenario& scenario, const std::string& errorText);
+
+// The listing of the current project's scenario whose full path equals
+// `scenarioPath` (without regard to case), for the scenario loaded in the
+// master connection's working tables. A path that is not in the project writes
+// nothing.
+void MakeCSVSingleS(const std::string& scenarioPath, const std::string& errorText);
+
+// The enable and disable commands of a scenario file: those of the current
+// project's scenario, else those the document read from it when it is the
+// document's current file; empty records otherwise.
+std::pair<Abilita, Disabilita> ScenarioCommands(const std::string& scenarioPath);
 
 }  // namespace tessed::compiler

@@ -7,6 +7,8 @@
 #include "env/environment.h"
 #include "env/files.h"
 #include "env/texts.h"
+#include "model/document.h"
+#include "model/project.h"
 #include "model/schema.h"
 #include "support/test_env.h"
 
@@ -145,4 +147,42 @@ TEST(CompileRun, ConfiguratorModeReportsItsFailure) {
     CompileRun fine("LEXORA", {});
     fine.setConfiguratorStarter([] { return std::string(); });
     EXPECT_EQ(fine.run(obs).message, "");
+}
+
+TEST(CompileRun, ProjectScenarioCompilesFromItsFileWithListing) {
+    test::FixtureEnv fx;
+    fs::path folder = fx.data() / "temp" / "1.spt";
+    fs::create_directories(folder);
+    fs::path tdx = folder / "1.tdx";
+    auto project = std::make_shared<Collezione>();
+    auto s = project->Scenari()->Add("1");
+    s->FullPath = tdx.string();
+    s->FileName = "1.tdx";
+    s->ScriptName = "Hall";
+    SetCurrentProject(project);
+    auto& doc = Document();
+    doc.NewFile();
+    ElementValues trigger;
+    trigger.ID_OBJ = 1;
+    trigger.CHI_KEY = 1;
+    trigger.COSA_KEY = 1;
+    trigger.DOVE_KEY = 2;
+    trigger.area = 3;
+    int32_t id = 0;
+    ASSERT_TRUE(doc.InsertIntoPRJ("TMP_TRIGGER", trigger, id));
+    ElementValues action = trigger;
+    action.COSA_KEY = 2;
+    action.area = 5;
+    id = 0;
+    ASSERT_TRUE(doc.InsertIntoPRJ("TMP_STEP_ACT", action, id));
+    doc.SaveAs(tdx.string());
+    schema::ClearWorkingTables(env::Env().master());
+
+    RecordingObserver obs;
+    CompileResult r = CompileRun("COMPILE", {{tdx.string(), "", "Hall"}}).run(obs);
+    EXPECT_EQ(r.compiled, 1) << r.summary;
+    EXPECT_TRUE(fs::exists(folder / "1.spt"));
+    EXPECT_TRUE(fs::exists(folder / "1.csv"));
+    EXPECT_FALSE(fs::exists(folder / "1.err"));
+    SetCurrentProject(std::make_shared<Collezione>());
 }

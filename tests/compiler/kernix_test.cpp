@@ -5,6 +5,7 @@
 #include "compiler/builtin_kernix.h"
 #include "env/environment.h"
 #include "env/files.h"
+#include "model/project.h"
 #include "support/test_env.h"
 
 using namespace tessed;
@@ -127,4 +128,39 @@ TEST(BuiltinKernix, IconKeysFollowTheColour) {
     EXPECT_EQ(IconKeyForColour(kColourRed), "vbred");
     EXPECT_EQ(IconKeyForColour(kColourBlack), "vbblack");
     EXPECT_EQ(IconKeyForColour(0x00FF00), "");
+}
+
+TEST(BuiltinKernix, TimeTextsOfTimetablesMustParse) {
+    test::FixtureEnv fx;
+    minimalScenario();
+    element("TMP_TRIGGER", 2, 23, 200, 200, 0, "DATAFROM=251226|ORAFROM=0730|", true);
+    element("TMP_COND_OK", 1, 23, 200, 200, 0,
+            "ORAFROM=0730|ORATO=1800|SETT=1F|DATAFROM=-1|DATATO=-1|", true);
+    EXPECT_EQ(compile(fx.data() / "a.spt").status, -1);
+    element("TMP_TRIGGER", 3, 23, 200, 200, 0, "ORAFROM=2575|", true);
+    element("TMP_TRIGGER", 4, 23, 200, 200, 0, "no parts at all", true);
+    element("TMP_TRIGGER", 5, 23, 200, 200, 0, "SETT=ZZ|", true);
+    Compiled c = compile(fx.data() / "b.spt");
+    EXPECT_EQ(c.findings.size(), 3u);
+}
+
+TEST(BuiltinKernix, CommandsOfTheProjectScenarioAreCompiled) {
+    test::FixtureEnv fx;
+    minimalScenario();
+    auto project = std::make_shared<Collezione>();
+    auto s = project->Scenari()->Add("1");
+    s->FullPath = (fx.data() / "temp" / "1.spt" / "1.tdx").string();
+    s->Abilita.TypeCMD = 1;
+    s->Abilita.Pulsante = 5;
+    s->Abilita.Conf_A = 1;
+    s->Abilita.Conf_PL = 5;
+    s->Disabilita.TypeCMD = 2;
+    s->Disabilita.PULSANTE_CEN = 7;
+    s->Disabilita.Indirizzo_CEN = 123;
+    SetCurrentProject(project);
+    std::string out = BuiltinKernix::Render(env::Env().master(), s->FullPath, "d", "n");
+    EXPECT_NE(out.find("enable=*15*05*15##\ndisable=*25*22#7*2123##\n"), std::string::npos) << out;
+    std::string none = BuiltinKernix::Render(env::Env().master(), "/elsewhere.tdx", "d", "n");
+    EXPECT_NE(none.find("enable=\ndisable=\n"), std::string::npos);
+    SetCurrentProject(std::make_shared<Collezione>());
 }
