@@ -76,18 +76,26 @@ struct ElementLine {
     void last(const std::string& f) { text += f; }
 };
 
+// The section query. The joins keep the meaning of the catalogue's joins: who
+// and object must exist (inner), a missing where or level keeps the row
+// (outer), and a missing what drops a trigger but keeps a condition or an
+// action. "A RIGHT JOIN B" is written as "B LEFT JOIN A", which returns the
+// same rows and lets SQLite look the catalogue rows up by key instead of
+// scanning the catalogue once per element.
 const char* kQuery =
     "SELECT ANA_CHI.DESCRI_CHI, ANA_OGGETTI.DESCRI_OBJ, ANA_COSA.DESCRI_COSA, "
     "ANA_DOVE.DESCRI_DOVE, ANA_RULE_OPEN_EXT.DESCRI AS LEVEL_DESCRI, ANA_RULE_OPEN_EXT.LEVEL_OPEN, "
-    "@T.* FROM (ANA_DOVE RIGHT JOIN (ANA_COSA @J ((ANA_CHI INNER JOIN @T ON ANA_CHI.ID_CHI = "
-    "@T.CHI_KEY) INNER JOIN ANA_OGGETTI ON @T.ID_OBJ = ANA_OGGETTI.ID_OBJ) ON ANA_COSA.ID_COSA = "
-    "@T.COSA_KEY) ON ANA_DOVE.ID_DOVE = @T.DOVE_KEY) LEFT JOIN ANA_RULE_OPEN_EXT ON @T.LEVEL_KEY = "
-    "ANA_RULE_OPEN_EXT.ID_OPEN_EXT ORDER BY @T.ORDINE ASC";
+    "@T.* FROM @T INNER JOIN ANA_CHI ON ANA_CHI.ID_CHI = @T.CHI_KEY "
+    "INNER JOIN ANA_OGGETTI ON @T.ID_OBJ = ANA_OGGETTI.ID_OBJ "
+    "@J ANA_COSA ON ANA_COSA.ID_COSA = @T.COSA_KEY "
+    "LEFT JOIN ANA_DOVE ON ANA_DOVE.ID_DOVE = @T.DOVE_KEY "
+    "LEFT JOIN ANA_RULE_OPEN_EXT ON @T.LEVEL_KEY = ANA_RULE_OPEN_EXT.ID_OPEN_EXT "
+    "ORDER BY @T.ORDINE ASC";
 
-std::string sectionQuery(const std::string& table, bool rightJoinWhat) {
+std::string sectionQuery(const std::string& table, bool keepMissingWhat) {
     std::string q = kQuery;
     replaceAll(q, "@T", table);
-    replaceAll(q, "@J", rightJoinWhat ? "RIGHT JOIN" : "INNER JOIN");
+    replaceAll(q, "@J", keepMissingWhat ? "LEFT JOIN" : "INNER JOIN");
     return q;
 }
 
@@ -309,7 +317,7 @@ std::string BuildListing(db::Database& db, const ListingScenario& sc, const std:
         Section section;
         const char* table;
         long label;
-        bool rightJoinWhat;
+        bool keepMissingWhat;
     };
     const Part parts[] = {
         {Section::Trigger, "TMP_TRIGGER", 1619, false},
@@ -320,7 +328,7 @@ std::string BuildListing(db::Database& db, const ListingScenario& sc, const std:
     for (const auto& p : parts) {
         std::vector<db::Row> rows;
         try {
-            rows = db.query(sectionQuery(p.table, p.rightJoinWhat));
+            rows = db.query(sectionQuery(p.table, p.keepMissingWhat));
         } catch (const db::Error&) {
             continue;
         }

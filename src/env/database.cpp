@@ -184,6 +184,9 @@ int Statement::execute() {
 void Statement::reset() {
     sqlite3_reset(stmt_);
     sqlite3_clear_bindings(stmt_);
+    // The statement may be prepared again after a schema change: read the
+    // column names afresh on the next row.
+    names_.reset();
 }
 
 int Statement::columnCount() const { return sqlite3_column_count(stmt_); }
@@ -308,14 +311,18 @@ Statement& Database::cached(const std::string& sql) {
     return it->second;
 }
 
+// The one-shot helpers run on cached statements: the same texts come back many
+// times (every element of a listing, every slot of the canvas), and preparing
+// costs more than running them. Each helper runs its statement to the end and
+// resets it, so a cached statement is never left half-read.
 int Database::execute(std::string_view sql, std::initializer_list<Value> params) {
-    Statement st = prepare(sql);
+    Statement& st = cached(std::string(sql));
     st.bindAll(params);
     return st.execute();
 }
 
 int Database::execute(std::string_view sql, const std::vector<Value>& params) {
-    Statement st = prepare(sql);
+    Statement& st = cached(std::string(sql));
     st.bindAll(params);
     return st.execute();
 }
@@ -331,22 +338,24 @@ void Database::executeScript(const std::string& sql) {
 }
 
 std::vector<Row> Database::query(std::string_view sql, std::initializer_list<Value> params) {
-    Statement st = prepare(sql);
+    Statement& st = cached(std::string(sql));
     st.bindAll(params);
     return st.rows();
 }
 
 std::vector<Row> Database::query(std::string_view sql, const std::vector<Value>& params) {
-    Statement st = prepare(sql);
+    Statement& st = cached(std::string(sql));
     st.bindAll(params);
     return st.rows();
 }
 
 std::optional<Row> Database::queryOne(std::string_view sql, std::initializer_list<Value> params) {
-    Statement st = prepare(sql);
+    Statement& st = cached(std::string(sql));
     st.bindAll(params);
-    if (!st.step()) return std::nullopt;
-    return st.row();
+    std::optional<Row> out;
+    if (st.step()) out = st.row();
+    st.reset();
+    return out;
 }
 
 bool Database::tableExists(std::string_view table) const {
