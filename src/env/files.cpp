@@ -33,6 +33,16 @@ std::string withSlash(std::string s) {
     return s;
 }
 
+// Creates a missing folder; false with text 1088 in `errorText` when it cannot.
+bool ensureFolder(const std::string& folder, std::string& errorText) {
+    std::error_code ec;
+    if (fs::is_directory(folder, ec)) return true;
+    fs::create_directories(folder, ec);
+    if (fs::is_directory(folder, ec)) return true;
+    errorText = texts::GetText(1088);
+    return false;
+}
+
 }  // namespace
 
 bool WriteFileAtomic(const fs::path& target, std::string_view bytes) {
@@ -83,14 +93,8 @@ int NextScenarioNumber(const fs::path& folder) {
 
 std::string UniqueFolderName(const std::string& parent, const std::string& prefix,
                              std::string& errorText) {
+    if (!ensureFolder(parent, errorText)) return {};
     std::error_code ec;
-    if (!fs::is_directory(parent, ec)) {
-        fs::create_directories(parent, ec);
-        if (!fs::is_directory(parent, ec)) {
-            errorText = texts::GetText(1088);
-            return {};
-        }
-    }
     for (;;) {
         std::string candidate = withSlash(parent) + prefix + std::to_string(randomIn(1, 100000));
         if (!fs::exists(candidate, ec)) return candidate;
@@ -99,14 +103,7 @@ std::string UniqueFolderName(const std::string& parent, const std::string& prefi
 
 std::string GetTempFileName(const std::string& folder, const std::string& prefix,
                             const std::string& extension, std::string& errorText) {
-    std::error_code ec;
-    if (!fs::is_directory(folder, ec)) {
-        fs::create_directories(folder, ec);
-        if (!fs::is_directory(folder, ec)) {
-            errorText = texts::GetText(1088);
-            return {};
-        }
-    }
+    if (!ensureFolder(folder, errorText)) return {};
     for (int attempt = 0; attempt < 100000; ++attempt) {
         std::time_t now = std::time(nullptr);
         std::tm tm{};
