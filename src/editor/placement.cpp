@@ -317,7 +317,12 @@ bool Placement::store(StripId group, const ElementValues& v, int32_t& id) {
 }
 
 bool Placement::create(const DragSource& s, const Resolved& r) {
-    const StripId group = r.strip;
+    return CreateElement(static_cast<int32_t>(sourceId(s)), r.strip,
+                         r.kind == Resolved::kSlot ? r.slot : 0);
+}
+
+bool Placement::CreateElement(int32_t idObj, StripId group, int slot) {
+    if (!IsSlotGroup(group)) return false;
     const std::string table(Info(group).table);
     db::Database& db = canvas_.database();
     if (Limited(group)) {
@@ -329,10 +334,11 @@ bool Placement::create(const DragSource& s, const Resolved& r) {
             return false;
         }
     }
-    const int firstBefore = canvas_.strip(group).firstShown();
+    const Strip& st = canvas_.strip(group);
+    const int firstBefore = st.firstShown();
     const int64_t targetId =
-        r.kind == Resolved::kSlot ? TagId(canvas_.strip(group).slot(r.slot).labelTag) : 0;
-    auto values = runDialog(static_cast<int32_t>(sourceId(s)), group, nullptr);
+        slot >= 1 && slot <= static_cast<int>(st.slots.size()) ? TagId(st.slot(slot).labelTag) : 0;
+    auto values = runDialog(idObj, group, nullptr);
     if (!values) return false;
     int32_t id = 0;
     if (!store(group, *values, id)) return false;
@@ -434,13 +440,13 @@ bool Placement::DoubleClick(const DropTarget& target) {
     try {
         if (info->id == StripId::kCondOk && db::iequals(target.control, info->marks))
             return operatorDialog(target.index);
-        if (db::iequals(target.control, info->pictures)) return edit(info->id, target.index);
+        if (db::iequals(target.control, info->pictures)) return EditElement(info->id, target.index);
     } catch (const db::Error&) {
     }
     return false;
 }
 
-bool Placement::edit(StripId group, int slot) {
+bool Placement::EditElement(StripId group, int slot) {
     const Strip& st = canvas_.strip(group);
     if (slot < 1 || slot > static_cast<int>(st.slots.size()) || !st.slot(slot).filled())
         return false;

@@ -75,6 +75,11 @@ class Placement {
     void Leave();
     // A drop; true when the tables changed.
     bool Drop(const DragSource& source, const DropTarget& target);
+    // A new element of object `idObj` in a slot group, as a palette drop that
+    // passed the capability check makes it (`slot` > 0: a drop on that slot).
+    bool CreateElement(int32_t idObj, StripId group, int slot = 0);
+    // The element of a filled slot edited in its dialog.
+    bool EditElement(StripId group, int slot);
     // A double-click on a slot picture (edit) or on an operator picture of the
     // conditions (the operator dialog); true when the tables changed.
     bool DoubleClick(const DropTarget& target);
@@ -118,7 +123,6 @@ class Placement {
     bool link(const Resolved& r, int idOpe);
     bool move(const DragSource& s, const Resolved& r);
     bool remove(const DragSource& s);
-    bool edit(StripId group, int slot);
     bool operatorDialog(int mark);
     // Opens the dialog of an element; `row` is the stored row when editing.
     // Returns the values when the dialog was confirmed.

@@ -189,8 +189,7 @@ bool PropertyDialog::LoadData(int32_t idObj, int32_t idArea) {
         SelectDove(0);
     } else {
         cmbDove.enabled = false;
-        cmbDove.setIndex(-1);
-        cmbLevel_Click();
+        SelectDove(-1);
     }
     if (!cmbCosa.enabled) ShowRow(PropRow::kCosa, false);
     if (!cmbDove.enabled) ShowRow(PropRow::kDove, false);
