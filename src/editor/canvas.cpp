@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <utility>
 
 #include "compiler/element_text.h"
@@ -41,7 +42,6 @@ constexpr std::array<StripInfo, kStripCount> kInfo = {{
      -1},
 }};
 // clang-format on
-
 
 // A file name of the catalogue that stays inside the resources folder.
 bool PlainFileName(std::string_view name) {
@@ -99,9 +99,8 @@ Captioned CaptionOf(db::Database& db, StripId group, const db::Row& r) {
         if (idObj == 9) {
             built = keyOpt.toText() + " " + compiler::WhatDescription(db, r.getInt("COSA_KEY"));
         } else if (idObj == 45) {
-            built = keyOpt.toText() + compiler::WhatDescription(db, r.getInt("COSA_KEY")) +
-                    " -> " + text(r, "PARAM_1") +
-                    compiler::WhatDescription(db, r.getInt("PARAM_2"));
+            built = keyOpt.toText() + compiler::WhatDescription(db, r.getInt("COSA_KEY")) + " -> " +
+                    text(r, "PARAM_1") + compiler::WhatDescription(db, r.getInt("PARAM_2"));
         } else {
             built = elementText("TMP_STEP_ACT");
         }
@@ -133,7 +132,8 @@ bool IsSlotGroup(StripId id) { return !Info(id).table.empty(); }
 
 const StripInfo* FindStripByControl(std::string_view control) {
     for (const auto& info : kInfo) {
-        for (auto name : {info.pictures, info.labels, info.frame, info.back, info.forward, info.marks})
+        for (auto name :
+             {info.pictures, info.labels, info.frame, info.back, info.forward, info.marks})
             if (!name.empty() && db::iequals(name, control)) return &info;
     }
     return nullptr;
@@ -206,7 +206,41 @@ std::filesystem::path Canvas::resources() const {
 
 void Canvas::ReposAll() { currentFamily_ = 0; }
 
+namespace {
+
+// One read snapshot for a whole refill: the catalogue and the working tables
+// are read under a single lock instead of one per statement. A savepoint nests
+// inside a transaction the caller may hold.
+class ReadSnapshot {
+  public:
+    explicit ReadSnapshot(db::Database& db) : db_(db) {
+        try {
+            db_.executeScript("SAVEPOINT canvas_refill");
+            open_ = true;
+        } catch (const db::Error&) {
+        }
+    }
+    ~ReadSnapshot() {
+        if (!open_) return;
+        try {
+            db_.executeScript("RELEASE canvas_refill");
+        } catch (const db::Error&) {
+        }
+    }
+    ReadSnapshot(const ReadSnapshot&) = delete;
+    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+  private:
+    db::Database& db_;
+    bool open_ = false;
+};
+
+}  // namespace
+
 void Canvas::PresetApp() {
+    db::Database& db = database();
+    std::optional<ReadSnapshot> snapshot;
+    if (db.isOpen()) snapshot.emplace(db);
     // A refilled canvas shows a scenario afresh: the check boxes take the
     // values of its action rows and nothing of the scenario shown before.
     chkRepeatACT = false;
@@ -224,10 +258,18 @@ void Canvas::PresetApp() {
 
 void Canvas::Load(StripId strip, int start) {
     switch (strip) {
-        case StripId::kFamilies: LoadFamiglie(start); break;
-        case StripId::kObjects: LoadObject(start); break;
-        case StripId::kOperators: LoadOperatori(start); break;
-        default: LoadGroup(strip, start); break;
+        case StripId::kFamilies:
+            LoadFamiglie(start);
+            break;
+        case StripId::kObjects:
+            LoadObject(start);
+            break;
+        case StripId::kOperators:
+            LoadOperatori(start);
+            break;
+        default:
+            LoadGroup(strip, start);
+            break;
     }
 }
 
@@ -469,9 +511,9 @@ int Canvas::Command1() {
     std::string dummy;
     if (!files::ReadFile(res / std::string(kDummy), dummy)) return 0;
     int made = 0;
-    for (const char* sql : {"SELECT ANA_RES_COSA.ID_RES_COSA, ANA_RES_COSA.IMG AS F FROM ANA_RES_COSA",
-                            "SELECT IMG_OBJ AS F FROM ANA_OGGETTI",
-                            "SELECT IMG_FAM AS F FROM ANA_FAMIGLIA"}) {
+    for (const char* sql :
+         {"SELECT ANA_RES_COSA.ID_RES_COSA, ANA_RES_COSA.IMG AS F FROM ANA_RES_COSA",
+          "SELECT IMG_OBJ AS F FROM ANA_OGGETTI", "SELECT IMG_FAM AS F FROM ANA_FAMIGLIA"}) {
         std::vector<db::Row> rows;
         try {
             rows = db.query(sql);

@@ -70,9 +70,9 @@ enum class StripId {
     kOperators,
 };
 inline constexpr int kStripCount = 9;
-inline constexpr std::array<StripId, 6> kSlotGroups = {
-    StripId::kTrigger, StripId::kTriggerStop, StripId::kCondOk,
-    StripId::kCondKo,  StripId::kStepAct,     StripId::kStepActElse};
+inline constexpr std::array<StripId, 6> kSlotGroups = {StripId::kTrigger, StripId::kTriggerStop,
+                                                       StripId::kCondOk,  StripId::kCondKo,
+                                                       StripId::kStepAct, StripId::kStepActElse};
 
 // The fixed facts of a strip: control names of the window, slot count, table,
 // area code.

@@ -53,8 +53,7 @@ int64_t Placement::sourceId(const DragSource& s) const {
     if (s.name == "IMGOPE") return fromStrip(StripId::kOperators);
     if (auto g = sourceGroup(s.name)) return fromStrip(*g);
     if (s.name == "IMGOPEOK" || s.name == "IMGOPEKO") {
-        const Strip& st =
-            canvas_.strip(s.name == "IMGOPEOK" ? StripId::kCondOk : StripId::kCondKo);
+        const Strip& st = canvas_.strip(s.name == "IMGOPEOK" ? StripId::kCondOk : StripId::kCondKo);
         if (s.index < 1 || s.index > static_cast<int>(st.marks.size())) return 0;
         return TagId(st.marks[static_cast<size_t>(s.index - 1)].tag);
     }
@@ -71,8 +70,7 @@ bool Placement::CanDrag(const DragSource& s) const {
     if (s.name == "IMGOPE") return shows(StripId::kOperators);
     if (auto g = sourceGroup(s.name)) return shows(*g);
     if (s.name == "IMGOPEOK" || s.name == "IMGOPEKO") {
-        const Strip& st =
-            canvas_.strip(s.name == "IMGOPEOK" ? StripId::kCondOk : StripId::kCondKo);
+        const Strip& st = canvas_.strip(s.name == "IMGOPEOK" ? StripId::kCondOk : StripId::kCondKo);
         return s.index >= 1 && s.index <= static_cast<int>(st.marks.size()) &&
                st.marks[static_cast<size_t>(s.index - 1)].picture.kind != Picture::kEmpty;
     }
@@ -145,13 +143,26 @@ DropEffect Placement::effect(const DragSource& s, const Resolved& r) const {
         if (!obj) return DropEffect::kRefuse;
         bool ok = false;
         switch (r.strip) {
-            case StripId::kTrigger: ok = obj->IsTrigger; break;
-            case StripId::kTriggerStop: ok = obj->IsTriggerSTOP; break;
-            case StripId::kCondOk: ok = obj->IsCondOk; break;
-            case StripId::kCondKo: ok = obj->IsCondKO; break;
-            case StripId::kStepAct: ok = obj->IsAct; break;
-            case StripId::kStepActElse: ok = obj->IsActElse; break;
-            default: break;
+            case StripId::kTrigger:
+                ok = obj->IsTrigger;
+                break;
+            case StripId::kTriggerStop:
+                ok = obj->IsTriggerSTOP;
+                break;
+            case StripId::kCondOk:
+                ok = obj->IsCondOk;
+                break;
+            case StripId::kCondKo:
+                ok = obj->IsCondKO;
+                break;
+            case StripId::kStepAct:
+                ok = obj->IsAct;
+                break;
+            case StripId::kStepActElse:
+                ok = obj->IsActElse;
+                break;
+            default:
+                break;
         }
         return ok ? DropEffect::kCreate : DropEffect::kRefuse;
     }
@@ -240,12 +251,18 @@ bool Placement::Drop(const DragSource& source, const DropTarget& target) {
     StopScrolling();
     try {
         switch (effect(source, r)) {
-            case DropEffect::kCreate: return create(source, r);
-            case DropEffect::kLink: return link(r, static_cast<int>(sourceId(source)));
-            case DropEffect::kMove: return move(source, r);
-            case DropEffect::kDelete: return remove(source);
-            case DropEffect::kDeleteLink: return remove(source);
-            default: return false;
+            case DropEffect::kCreate:
+                return create(source, r);
+            case DropEffect::kLink:
+                return link(r, static_cast<int>(sourceId(source)));
+            case DropEffect::kMove:
+                return move(source, r);
+            case DropEffect::kDelete:
+                return remove(source);
+            case DropEffect::kDeleteLink:
+                return remove(source);
+            default:
+                return false;
         }
     } catch (const db::Error&) {
         // A failing statement leaves the tables as they were.
@@ -258,8 +275,7 @@ std::optional<ElementValues> Placement::runDialog(int32_t idObj, StripId group,
     const int area = Info(group).area;
     db::Database& db = canvas_.database();
     const std::string keyOpt = row ? row->getText("KEY_OPT") : std::string();
-    if (idObj == kTimeObject &&
-        (group == StripId::kTrigger || group == StripId::kTriggerStop)) {
+    if (idObj == kTimeObject && (group == StripId::kTrigger || group == StripId::kTriggerStop)) {
         TimeSingleDialog dlg(now());
         dlg.LoadData(db, idObj, area, keyOpt);
         dialogs_.ShowTimeSingle(dlg);
@@ -310,8 +326,8 @@ bool Placement::store(StripId group, const ElementValues& v, int32_t& id) {
     // A time condition among the negated ones keeps its time text too: the
     // element insert writes it only for the other areas.
     if (v.ID_OBJ == kTimeObject && group == StripId::kCondKo) {
-        canvas_.database().execute("UPDATE TMP_COND_KO SET KEY_OPT=?, DOVE_KEY=0, CUSTOM=1 WHERE ID=?",
-                                   {v.value, id});
+        canvas_.database().execute(
+            "UPDATE TMP_COND_KO SET KEY_OPT=?, DOVE_KEY=0, CUSTOM=1 WHERE ID=?", {v.value, id});
     }
     return true;
 }
@@ -370,9 +386,9 @@ bool Placement::link(const Resolved& r, int idOpe) {
     if (id1 < 1 || id2 < 1 || idOpe < 1) return false;
     const std::string ope(Info(r.strip).opeTable);
     bool changed;
-    auto existing = canvas_.database().queryOne(
-        "SELECT ID_OPE FROM " + ope + " WHERE ID1=? AND ID2=?",
-        {static_cast<long long>(id1), static_cast<long long>(id2)});
+    auto existing =
+        canvas_.database().queryOne("SELECT ID_OPE FROM " + ope + " WHERE ID1=? AND ID2=?",
+                                    {static_cast<long long>(id1), static_cast<long long>(id2)});
     if (existing) {
         // One link per pair: a second operator replaces the first.
         changed = canvas_.database().execute(
@@ -481,9 +497,9 @@ bool Placement::operatorDialog(int mark) {
         ok = canvas_.document().InsertIntoOPE("TMP_OPE_OK", *dlg.Result(),
                                               static_cast<int32_t>(id1), static_cast<int32_t>(id2));
     } else {
-        ok = canvas_.database().execute("UPDATE TMP_OPE_OK SET ID_OPE=? WHERE ID1=? AND ID2=?",
-                                        {*dlg.Result(), static_cast<long long>(id1),
-                                         static_cast<long long>(id2)}) > 0;
+        ok = canvas_.database().execute(
+                 "UPDATE TMP_OPE_OK SET ID_OPE=? WHERE ID1=? AND ID2=?",
+                 {*dlg.Result(), static_cast<long long>(id1), static_cast<long long>(id2)}) > 0;
     }
     canvas_.Reload(StripId::kCondOk);
     return ok;

@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <sstream>
 
+#include "editor/canvas.h"
+#include "editor/selection_dialogs.h"
 #include "env/database.h"
 #include "env/environment.h"
 #include "env/messages.h"
 #include "env/texts.h"
-#include "editor/canvas.h"
-#include "editor/selection_dialogs.h"
 
 namespace tessed::editor {
 
@@ -74,17 +74,28 @@ int VolumeCode(int percent) {
     // The amplifier's volume runs 0 to 31; each step of 10 % is the nearest
     // code, so 70 % (21.7) is 22 and every step has its own code.
     switch (percent) {
-        case 10: return 3;
-        case 20: return 6;
-        case 30: return 9;
-        case 40: return 12;
-        case 50: return 15;
-        case 60: return 19;
-        case 70: return 22;
-        case 80: return 25;
-        case 90: return 28;
-        case 100: return 31;
-        default: return (percent * 31 + 50) / 100;
+        case 10:
+            return 3;
+        case 20:
+            return 6;
+        case 30:
+            return 9;
+        case 40:
+            return 12;
+        case 50:
+            return 15;
+        case 60:
+            return 19;
+        case 70:
+            return 22;
+        case 80:
+            return 25;
+        case 90:
+            return 28;
+        case 100:
+            return 31;
+        default:
+            return (percent * 31 + 50) / 100;
     }
 }
 
@@ -602,8 +613,12 @@ void PropertyDialog::whatRules() {
             enableList(cmbLevel, w != 161);
             cmbLevel_Click();
             break;
-        case 34: setTempEnabled(w == 236); break;
-        case 37: setTempEnabled(w == 237); break;
+        case 34:
+            setTempEnabled(w == 236);
+            break;
+        case 37:
+            setTempEnabled(w == 237);
+            break;
         case 43:
             if (IdArea == 4) {
                 enableList(cmbSonda, w == 566);
@@ -612,7 +627,9 @@ void PropertyDialog::whatRules() {
                 enableList(cmbSonda, !(w >= 263 && w <= 264));
             }
             break;
-        case 44: enableList(cmbSonda, !(w >= 308 && w <= 309)); break;
+        case 44:
+            enableList(cmbSonda, !(w >= 308 && w <= 309));
+            break;
         case 50: {
             bool on = w == 421 || w == 422 || w == 426 || w == 427;
             bool off = w >= 423 && w <= 425;
@@ -741,8 +758,12 @@ void PropertyDialog::cmbLevel_Click() {
     }
     if (rule) {
         const int64_t digits = rule->getInt("NUM_DIGIT_ADD");
-        auto lo = [&](int i) { return static_cast<int>(rule->getInt("MIN_ADD_I" + std::to_string(i))); };
-        auto hi = [&](int i) { return static_cast<int>(rule->getInt("MAX_ADD_I" + std::to_string(i))); };
+        auto lo = [&](int i) {
+            return static_cast<int>(rule->getInt("MIN_ADD_I" + std::to_string(i)));
+        };
+        auto hi = [&](int i) {
+            return static_cast<int>(rule->getInt("MAX_ADD_I" + std::to_string(i)));
+        };
         auto d = [](int v) { return std::to_string(v); };
         if (digits > 0) cmbADDInt.add(texts::GetText(kNoInterface), -1);
         if (digits == 1) {
@@ -777,7 +798,9 @@ void PropertyDialog::SetTemperature(int tenths) { UpDownTemp.set(tenths); }
 std::string PropertyDialog::lblTempV() const {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.1f", UpDownTemp.value / 10.0);
-    return std::string(buf) + "\xC2\xB0" "C";
+    return std::string(buf) +
+           "\xC2\xB0"
+           "C";
 }
 
 // ---------------------------------------------------------------- OK
@@ -863,8 +886,8 @@ OkResult PropertyDialog::cmdOK() {
         // name a where of the catalogue, which the element then stores.
         const std::string typed = txtDOVEPI.text;
         const int64_t v = Val(typed);
-        bool ok = !typed.empty() && cmbDove.count() > 0 && v >= UpDownDovePI.min &&
-                  v <= UpDownDovePI.max;
+        bool ok =
+            !typed.empty() && cmbDove.count() > 0 && v >= UpDownDovePI.min && v <= UpDownDovePI.max;
         if (ok) {
             try {
                 ok = database()
@@ -920,7 +943,9 @@ std::array<int32_t, 3> PropertyDialog::ReadParameters() const {
         case 37:
             if (w == 237) p[0] = temp;
             break;
-        case 38: p = {probe, op, temp}; break;
+        case 38:
+            p = {probe, op, temp};
+            break;
         case 43:
         case 44:
             if (idObj_ == 43 && IdArea == 4) {
@@ -933,14 +958,22 @@ std::array<int32_t, 3> PropertyDialog::ReadParameters() const {
             p[2] = probe;
             break;
         case 48:
-        case 50: p = {UpDownHour.value, UpDownMin.value, UpDownSec.value}; break;
+        case 50:
+            p = {UpDownHour.value, UpDownMin.value, UpDownSec.value};
+            break;
         case 51:
             p = {cmbPos[0].data().value_or(0), cmbPos[1].data().value_or(0),
                  cmbPos[2].data().value_or(0)};
             break;
-        case 52: p[0] = cmbPos[0].data().value_or(0); break;
-        case 56: p = {temp, UpDownHour.value, 0}; break;
-        case 58: p = {op, temp, 0}; break;
+        case 52:
+            p[0] = cmbPos[0].data().value_or(0);
+            break;
+        case 56:
+            p = {temp, UpDownHour.value, 0};
+            break;
+        case 58:
+            p = {op, temp, 0};
+            break;
         case 60:
             if (IdArea == 4) {
                 if (cmbSonda.enabled) p[0] = probe;
@@ -1072,7 +1105,9 @@ void PropertyDialog::Restore(const db::Row& row, bool custom) {
                 sel(cmbPos[1], p2);
                 sel(cmbPos[2], p3);
                 break;
-            case 52: sel(cmbPos[0], p1); break;
+            case 52:
+                sel(cmbPos[0], p1);
+                break;
             case 56:
                 SetTemperature(p1);
                 UpDownHour.set(p2);
@@ -1123,8 +1158,8 @@ std::vector<PropRow> PropertyDialog::VisibleRows() const {
 std::string PropertyDialog::StateText() const {
     std::ostringstream o;
     auto list = [&](const char* name, const ListBox& l) {
-        o << name << ": n=" << l.count() << " sel=" << l.index() << " data="
-          << (l.data() ? std::to_string(*l.data()) : "-") << " en=" << l.enabled
+        o << name << ": n=" << l.count() << " sel=" << l.index()
+          << " data=" << (l.data() ? std::to_string(*l.data()) : "-") << " en=" << l.enabled
           << " vis=" << l.visible << "\n";
     };
     auto spin = [&](const char* name, const Spinner& s) {
@@ -1144,7 +1179,8 @@ std::string PropertyDialog::StateText() const {
     list("cmbADDInt", cmbADDInt);
     list("cmbOperatorTemp", cmbOperatorTemp);
     list("cmbSonda", cmbSonda);
-    for (size_t i = 0; i < cmbPos.size(); ++i) list(("cmbPos" + std::to_string(8 + i)).c_str(), cmbPos[i]);
+    for (size_t i = 0; i < cmbPos.size(); ++i)
+        list(("cmbPos" + std::to_string(8 + i)).c_str(), cmbPos[i]);
     spin("UpDownTemp", UpDownTemp);
     spin("UpDownHour", UpDownHour);
     spin("UpDownMin", UpDownMin);
@@ -1156,8 +1192,8 @@ std::string PropertyDialog::StateText() const {
     box("txtKey_OPT2", txtKey_OPT2);
     box("txtDescri", txtDescri);
     o << "dtpTime: " << (dtpTimeVisible ? dtpTime.text() : "hidden") << "\n";
-    o << "captions: " << lblCosa.id << " " << lblDove.id << " " << lblTemp.id << " "
-      << lblSonda.id << "\n";
+    o << "captions: " << lblCosa.id << " " << lblDove.id << " " << lblTemp.id << " " << lblSonda.id
+      << "\n";
     return o.str();
 }
 

@@ -26,7 +26,11 @@ std::string LimitLength(std::string_view text, int maxChars) {
     int n = 0;
     while (i < text.size() && n < maxChars) {
         unsigned char c = static_cast<unsigned char>(text[i]);
-        size_t len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
+        size_t len = c < 0x80           ? 1
+                     : (c >> 5) == 0x6  ? 2
+                     : (c >> 4) == 0xE  ? 3
+                     : (c >> 3) == 0x1E ? 4
+                                        : 1;
         i += len;
         ++n;
     }
@@ -65,7 +69,9 @@ OperatorDialog::OperatorDialog() {
     cmbOperatore.setIndex(0);
 }
 
-void OperatorDialog::Preselect(int idOpe) { cmbOperatore.setIndex(FindItemIndex(cmbOperatore, idOpe)); }
+void OperatorDialog::Preselect(int idOpe) {
+    cmbOperatore.setIndex(FindItemIndex(cmbOperatore, idOpe));
+}
 
 void AmbiguityDialog::KeyPress(int key) {
     if (key == kKeyEnter) Ok();

@@ -107,7 +107,8 @@ TEST(Canvas, NineObjectsStopAtTheLastFullPage) {
 
 TEST(Canvas, FamilyPictureSwitchesWithTheCurrentFamily) {
     FixtureEnv env;
-    for (const char* f : {"light.gif", "lightp.gif", "shutter.gif", "shutterp.gif"}) TouchPicture(f);
+    for (const char* f : {"light.gif", "lightp.gif", "shutter.gif", "shutterp.gif"})
+        TouchPicture(f);
     EXPECT_EQ(SelectedFamilyPicture("lights.gif"), "lightsp.gif");
     EXPECT_EQ(SelectedFamilyPicture("a.b.png"), "a.bp.png");
     Canvas c;
@@ -163,7 +164,8 @@ TEST(Canvas, CaptionsAndToolTips) {
     AddElement("TMP_TRIGGER", 1, 1, "Hall\r\nlight", 1, 2, 700);
     AddElement("TMP_TRIGGER", 2, 1, "", 1, 2, 701);
     AddElement("TMP_TRIGGER", 3, 23, "ignored", 200, 0, 0, "****|-1|-1|******|-1|");
-    AddElement("TMP_COND_OK", 1, 23, "Range", 0, 0, 0, "ORAFROM=-1|ORATO=-1|SETT=7F|DATAFROM=-1|DATATO=-1|");
+    AddElement("TMP_COND_OK", 1, 23, "Range", 0, 0, 0,
+               "ORAFROM=-1|ORATO=-1|SETT=7F|DATAFROM=-1|DATATO=-1|");
     AddElement("TMP_STEP_ACT", 1, 9, "", 34, 0, 0, "5");
     AddElement("TMP_STEP_ACT", 2, 45, "", 314, 0, 0, "5");
     Master().execute("UPDATE TMP_STEP_ACT SET PARAM_1=2, PARAM_2=315 WHERE ID=2");

@@ -86,7 +86,8 @@ TEST(CatalogueWalk, EveryObjectOpensConfirmsAndLoadsBack) {
         const int32_t idObj = static_cast<int32_t>(obj.getInt("ID_OBJ"));
         for (const auto& [flag, group] : flags) {
             if (!obj.getBool(flag)) continue;
-            SCOPED_TRACE("object " + std::to_string(idObj) + " in " + std::string(Info(group).table));
+            SCOPED_TRACE("object " + std::to_string(idObj) + " in " +
+                         std::string(Info(group).table));
             schema::ClearWorkingTables(Master());
             canvas.PresetApp();
             std::string state;
@@ -134,16 +135,17 @@ TEST(CatalogueWalk, EveryObjectOpensConfirmsAndLoadsBack) {
             ASSERT_TRUE(place.EditElement(group, 1));
             EXPECT_EQ(RowText(table), row);
             if (idObj == 23) {
-                EXPECT_EQ(text, Master().queryOne("SELECT KEY_OPT FROM " + table)->getText("KEY_OPT"));
+                EXPECT_EQ(text,
+                          Master().queryOne("SELECT KEY_OPT FROM " + table)->getText("KEY_OPT"));
             }
             ++walked;
         }
     }
     EXPECT_GT(walked, 100);
     // Besides the notes, only the refusals that Complete answers were shown.
-    const std::set<std::string> expected = {
-        texts::GetText(1751) + " " + texts::GetText(1752), texts::GetText(1556),
-        texts::GetText(1553), texts::GetText(1542), texts::GetText(1557)};
+    const std::set<std::string> expected = {texts::GetText(1751) + " " + texts::GetText(1752),
+                                            texts::GetText(1556), texts::GetText(1553),
+                                            texts::GetText(1542), texts::GetText(1557)};
     for (const auto& c : msgs->calls)
         if (c.kind == "warning") {
             EXPECT_TRUE(expected.count(c.text)) << c.text;

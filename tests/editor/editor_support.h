@@ -17,15 +17,17 @@ inline db::Database& Master() { return env::Env().master(); }
 // An element row with the given identity, order and values.
 inline void AddElement(const std::string& table, int id, int idObj, const std::string& descri = "",
                        int cosa = 0, int dove = 0, int res = 0, db::Value keyOpt = {}) {
-    Master().execute("INSERT INTO " + table +
-                         " (ID, ORDINE, ID_OBJ, DESCRI, CHI_KEY, COSA_KEY, DOVE_KEY, ID_RES_COSA, "
-                         "PARAM_1, PARAM_2, PARAM_3, PARAM_4, PARAM_5, LEVEL_KEY, ADD_INT, KEY_OPT, "
-                         "REPEAT, RESTART) VALUES (?,?,?,?,1,?,?,?,0,0,0,0,0,0,0,?,0,0)",
-                     {id, id, idObj, descri, cosa, dove, res, keyOpt});
+    Master().execute(
+        "INSERT INTO " + table +
+            " (ID, ORDINE, ID_OBJ, DESCRI, CHI_KEY, COSA_KEY, DOVE_KEY, ID_RES_COSA, "
+            "PARAM_1, PARAM_2, PARAM_3, PARAM_4, PARAM_5, LEVEL_KEY, ADD_INT, KEY_OPT, "
+            "REPEAT, RESTART) VALUES (?,?,?,?,1,?,?,?,0,0,0,0,0,0,0,?,0,0)",
+        {id, id, idObj, descri, cosa, dove, res, keyOpt});
 }
 
 inline void Link(const std::string& table, int ope, int id1, int id2) {
-    Master().execute("INSERT INTO " + table + " (ID_OPE, ID1, ID2) VALUES (?,?,?)", {ope, id1, id2});
+    Master().execute("INSERT INTO " + table + " (ID_OPE, ID1, ID2) VALUES (?,?,?)",
+                     {ope, id1, id2});
 }
 
 inline void TouchPicture(const std::string& name) {

@@ -73,7 +73,8 @@ TEST(Placement, ObjectWithoutFlagsIsRefusedEverywhere) {
         EXPECT_FALSE(e.drop(frame, 0, 2));
     }
     EXPECT_EQ(e.dialogs.shown, 0);
-    for (auto t : schema::kElementTables) EXPECT_EQ(Count("SELECT COUNT(*) FROM " + std::string(t)), 0);
+    for (auto t : schema::kElementTables)
+        EXPECT_EQ(Count("SELECT COUNT(*) FROM " + std::string(t)), 0);
 }
 
 TEST(Placement, AcceptanceTable) {
@@ -247,7 +248,8 @@ TEST(Placement, MovingConditionsAndActions) {
 
 TEST(Placement, EditingKeepsTheElementInPlace) {
     Editor e;
-    for (int i = 1; i <= 3; ++i) AddElement("TMP_STEP_ACT", i, 700, "A" + std::to_string(i), 700, 701);
+    for (int i = 1; i <= 3; ++i)
+        AddElement("TMP_STEP_ACT", i, 700, "A" + std::to_string(i), 700, 701);
     e.canvas.LoadStepACT(1);
     std::string restored;
     e.dialogs.property = [&](PropertyDialog& d) {

@@ -284,7 +284,9 @@ TEST(PropertyDialog, SecondTableLayouts) {
     EXPECT_EQ(d34.UpDownTemp.min, 30);
     EXPECT_EQ(d34.lblTempVColour, kWhite);
     d34.SetTemperature(215);
-    EXPECT_EQ(d34.lblTempV(), "21.5\xC2\xB0" "C");
+    EXPECT_EQ(d34.lblTempV(),
+              "21.5\xC2\xB0"
+              "C");
     d34.SelectCosa(1);
     EXPECT_FALSE(d34.UpDownTemp.enabled);
     EXPECT_EQ(d34.lblTempVColour, kGrey);
