@@ -1,0 +1,1200 @@
+#include "editor/property_dialog.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
+
+#include "editor/canvas.h"
+#include "editor/selection_dialogs.h"
+#include "env/database.h"
+#include "env/environment.h"
+#include "env/messages.h"
+#include "env/texts.h"
+
+namespace tessed::editor {
+
+namespace {
+
+// Texts of the dialog.
+constexpr int kTitle = 1002;
+constexpr int kNoWhat = 1001;
+constexpr int kNoWhere = 1003;
+constexpr int kTimeCaption = 88;
+constexpr int kInterface = 1104;
+constexpr int kNoInterface = 1105;
+constexpr int kNeedInterface = 1557;
+constexpr int kBothDelaysZero = 1553;
+constexpr int kSecondDelayShorter = 1554;
+constexpr int kDelayZero = 1556;
+constexpr int kMinutesTooMany = 1728;
+constexpr int kHoursTooMany = 1729;
+constexpr int kEnergyValueTooHigh = 1740;
+constexpr int kVariableOutOfRange = 1750;
+constexpr int kFourMinutesMax = 1543;
+constexpr int kDurationZero = 1542;
+constexpr int kRestartNote = 1544;
+constexpr int kLockNote = 1656;
+constexpr int kAlarmNote1 = 1751;
+constexpr int kAlarmNote2 = 1752;
+constexpr int kAddressOutOfRange = 1654;
+constexpr const char* kDelayTag = "RITARDOACT";
+
+// Delay units of object 45 and of object 9.
+constexpr int kSeconds45 = 314, kMinutes45 = 315, kHours45 = 316;
+constexpr int kMinutes9 = 34, kHours9 = 35;
+
+// A number typed or shown: leading blanks skipped, digits with an optional
+// sign read, anything after them ignored; "" and text give 0.
+int64_t Val(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && s[i] == ' ') ++i;
+    bool neg = false;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+')) neg = s[i++] == '-';
+    int64_t v = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+        v = v * 10 + (s[i] - '0');
+        if (v > 1'000'000'000'000LL) break;  // far beyond every check's bound
+    }
+    return neg ? -v : v;
+}
+
+int32_t Clamp32(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+std::string Replace1(int text, int i) {
+    return texts::Format(texts::GetText(text), {std::to_string(i)});
+}
+
+void SelectFirst(ListBox& l) { l.setIndex(l.count() > 0 ? 0 : -1); }
+
+}  // namespace
+
+int VolumeCode(int percent) {
+    // The amplifier's volume runs 0 to 31; each step of 10 % is the nearest
+    // code, so 70 % (21.7) is 22 and every step has its own code.
+    switch (percent) {
+        case 10:
+            return 3;
+        case 20:
+            return 6;
+        case 30:
+            return 9;
+        case 40:
+            return 12;
+        case 50:
+            return 15;
+        case 60:
+            return 19;
+        case 70:
+            return 22;
+        case 80:
+            return 25;
+        case 90:
+            return 28;
+        case 100:
+            return 31;
+        default:
+            return (percent * 31 + 50) / 100;
+    }
+}
+
+void Spinner::setRange(int lo, int hi) {
+    min = lo;
+    max = hi;
+    set(value);
+}
+
+void Spinner::set(int v) { value = std::clamp(v, min, std::max(min, max)); }
+
+std::string ClockTime::text() const {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", hour % 100, minute % 100, second % 100);
+    return buf;
+}
+
+std::string CaptionId::text() const {
+    if (id <= 0) return {};
+    return texts::GetText(id);
+}
+
+PropertyDialog::PropertyDialog(db::Database* db) : db_(db) {
+    // The rows of the bus coordinates show by default; the others belong to
+    // the objects that use them.
+    rows_.fill(false);
+    for (PropRow r : {PropRow::kCosa, PropRow::kDove, PropRow::kLevel, PropRow::kAddInt})
+        ShowRow(r, true);
+    cmbCosa2.visible = false;
+    cmbOperatorTemp.visible = false;
+    txtDOVEPI.visible = false;
+    UpDownDovePI.visible = false;
+    UpDownTemp.visible = false;
+    UpDownTemp.setRange(-1000, 1000);
+    UpDownTemp.set(200);
+    for (Spinner* s : {&UpDownHour, &UpDownMin, &UpDownSec}) s->visible = false;
+    UpDownHour.setRange(0, 23);
+    UpDownMin.setRange(0, 59);
+    UpDownSec.setRange(0, 59);
+    for (TextBox* t : {&txtValue, &txtKey_OPT, &txtKey_OPT2}) t->visible = false;
+    for (auto& p : cmbPos) p.visible = false;
+}
+
+db::Database& PropertyDialog::database() const { return db_ ? *db_ : env::Env().master(); }
+
+void PropertyDialog::Form_Load() {
+    buttonsEnabled = false;
+    timerRunning = true;
+}
+
+void PropertyDialog::Timer1_Timer() {
+    timerRunning = false;
+    buttonsEnabled = true;
+}
+
+// ---------------------------------------------------------------- LoadData
+
+bool PropertyDialog::LoadData(int32_t idObj, int32_t idArea) {
+    loading_ = true;
+    idObj_ = idObj;
+    IdArea = idArea;
+    custom_ = false;
+    db::Database& db = database();
+
+    const WhoCaption who = LookupWhoCaption(db, idObj, idArea);
+    lblChi = who.caption;
+    lblChiTag = who.whoCode;
+
+    cmbCosa.clear();
+    cmbIDRESCOSA.clear();
+    const bool twoWhats = idObj == 45 && idArea == 5;
+    if (twoWhats) cmbCosa2.clear();
+    try {
+        auto& st = db.cached(
+            "SELECT ASS_OBJ_COSA.ID_OBJ, ASS_OBJ_COSA.ID_COSA, ANA_COSA.DESCRI_COSA, "
+            "ANA_COSA.OPEN_COSA, ANA_COSA.ID_RES_COSA FROM ANA_COSA INNER JOIN ASS_OBJ_COSA "
+            "ON ANA_COSA.ID_COSA = ASS_OBJ_COSA.ID_COSA WHERE ASS_OBJ_COSA.ID_OBJ=? AND "
+            "ASS_OBJ_COSA.ID_AREA=? ORDER BY ASS_OBJ_COSA.ORDINE");
+        st.bindAll({idObj, idArea});
+        for (const db::Row& r : st.rows()) {
+            const int id = static_cast<int>(r.getInt("ID_COSA"));
+            cmbCosa.add(r.getText("DESCRI_COSA"), id);
+            cmbIDRESCOSA.push_back(r.getText("ID_RES_COSA"));
+            if (twoWhats) cmbCosa2.add(r.getText("DESCRI_COSA"), id);
+        }
+    } catch (const db::Error&) {
+    }
+    if (cmbCosa.count() > 0) {
+        cmbCosa.enabled = true;
+        cmbCosa.setIndex(0);  // the handler waits for the loading flag
+        if (twoWhats) SelectFirst(cmbCosa2);
+    } else {
+        cmbCosa.enabled = false;
+        cmbCosa.setIndex(-1);
+    }
+
+    fillDove(cmbCosa.data());
+    if (idObj == 28) custom_ = true;
+
+    if (cmbDove.count() > 0) {
+        cmbDove.enabled = true;
+        SelectDove(0);
+    } else {
+        cmbDove.enabled = false;
+        SelectDove(-1);
+    }
+    if (!cmbCosa.enabled) ShowRow(PropRow::kCosa, false);
+    if (!cmbDove.enabled) ShowRow(PropRow::kDove, false);
+
+    extensionCount_ = 0;
+    try {
+        auto& st = db.cached(
+            "SELECT COUNT(ASS_RULE_OPEN_DOVE.ID_DOVE) AS NUM_OPEN_EXT FROM (ANA_DOVE INNER JOIN "
+            "ASS_RULE_OPEN_DOVE ON ANA_DOVE.ID_DOVE = ASS_RULE_OPEN_DOVE.ID_DOVE) INNER JOIN "
+            "ASS_OBJ_DOVE ON ANA_DOVE.ID_DOVE = ASS_OBJ_DOVE.ID_DOVE WHERE ASS_OBJ_DOVE.ID_OBJ=? "
+            "AND ASS_OBJ_DOVE.ID_AREA=?");
+        st.bindAll({idObj, idArea});
+        if (st.step()) extensionCount_ = st.column(0).toInt();
+        st.reset();
+    } catch (const db::Error&) {
+    }
+
+    txtKey_OPT.visible = false;
+    txtKey_OPT.tag.clear();
+    dtpTimeVisible = false;
+    {
+        const Moment now = Moment::Now();
+        dtpTime = {now.hour, now.minute, 0};
+    }
+
+    if (idObj == 8 || idObj == 9 || idObj == 45) {
+        fixedLayout();
+    } else if (!custom_) {
+        if (extensionCount_ <= 0) {
+            ShowRow(PropRow::kLevel, false);
+            ShowRow(PropRow::kAddInt, false);
+        }
+    } else if (extensionCount_ > 0) {
+        firstTable();
+    } else {
+        secondTable();
+    }
+    loading_ = false;
+    return custom_;
+}
+
+void PropertyDialog::fillDove(std::optional<int> cosa) {
+    cmbDove.clear();
+    db::Database& db = database();
+    std::vector<db::Row> rows;
+    try {
+        if (cosa) {
+            auto& st = db.cached(
+                "SELECT ASS_OBJ_DOVE.ID_OBJ, ASS_OBJ_DOVE.ID_DOVE, ANA_DOVE.DESCRI_DOVE, "
+                "ANA_DOVE.OPEN_DOVE, ASS_OBJ_DOVE.GESTIONE_CUSTOM FROM ANA_DOVE INNER JOIN "
+                "ASS_OBJ_DOVE ON ANA_DOVE.ID_DOVE = ASS_OBJ_DOVE.ID_DOVE WHERE "
+                "ASS_OBJ_DOVE.ID_OBJ=?1 AND ASS_OBJ_DOVE.ID_AREA=?2 AND NOT EXISTS (SELECT 1 FROM "
+                "ANA_NOT_COSA_DOVE N WHERE N.ID_OBJ=?1 AND N.ID_COSA=?3 AND N.ID_DOVE = "
+                "ANA_DOVE.ID_DOVE) ORDER BY ASS_OBJ_DOVE.ORDINE");
+            st.bindAll({idObj_, IdArea, *cosa});
+            rows = st.rows();
+        } else {
+            auto& st = db.cached(
+                "SELECT ASS_OBJ_DOVE.ID_OBJ, ASS_OBJ_DOVE.ID_DOVE, ANA_DOVE.DESCRI_DOVE, "
+                "ANA_DOVE.OPEN_DOVE, ASS_OBJ_DOVE.GESTIONE_CUSTOM FROM ANA_DOVE INNER JOIN "
+                "ASS_OBJ_DOVE ON ANA_DOVE.ID_DOVE = ASS_OBJ_DOVE.ID_DOVE WHERE "
+                "ASS_OBJ_DOVE.ID_OBJ=? AND ASS_OBJ_DOVE.ID_AREA=? ORDER BY ASS_OBJ_DOVE.ORDINE");
+            st.bindAll({idObj_, IdArea});
+            rows = st.rows();
+        }
+    } catch (const db::Error&) {
+        return;
+    }
+    if (rows.empty()) return;
+    if (idObj_ == 49) {
+        // A typed address between the first and the last point.
+        const db::Row& first = rows.front();
+        const db::Row& last = rows.back();
+        cmbDove.add(first.getText("DESCRI_DOVE"), static_cast<int>(first.getInt("ID_DOVE")));
+        if (rows.size() > 1)
+            cmbDove.add(last.getText("DESCRI_DOVE"), static_cast<int>(last.getInt("ID_DOVE")));
+        UpDownDovePI.min = Clamp32(Val(first.getText("OPEN_DOVE")));
+        UpDownDovePI.max = Clamp32(Val(last.getText("OPEN_DOVE")));
+        txtDOVEPI.text = first.getText("OPEN_DOVE");
+        UpDownDovePI.value = Clamp32(Val(txtDOVEPI.text));
+        custom_ = first.getBool("GESTIONE_CUSTOM");
+        return;
+    }
+    for (const db::Row& r : rows)
+        cmbDove.add(r.getText("DESCRI_DOVE"), static_cast<int>(r.getInt("ID_DOVE")));
+    custom_ = rows.back().getBool("GESTIONE_CUSTOM");
+}
+
+void PropertyDialog::fixedLayout() {
+    if (idObj_ == 8 && (IdArea == 3 || IdArea == 6)) {
+        cmbCosa.visible = false;
+        dtpTimeVisible = true;
+        ShowRow(PropRow::kCosa, true);
+        ShowRow(PropRow::kLevel, false);
+        ShowRow(PropRow::kAddInt, false);
+        lblCosa.id = kTimeCaption;
+    } else if ((idObj_ == 9 || idObj_ == 45) && IdArea == 5) {
+        keyOptBesideWhat = true;
+        txtKey_OPT.maxLength = 4;
+        txtKey_OPT.tag = kDelayTag;
+        txtKey_OPT.visible = true;
+        ShowRow(PropRow::kLevel, false);
+        ShowRow(PropRow::kAddInt, false);
+        if (idObj_ == 45) {
+            lblCosa.id = 1551;
+            lblDove.id = 1552;
+            ShowRow(PropRow::kDove, true);
+            cmbDove.visible = false;
+            cmbCosa2.visible = true;
+            txtKey_OPT2.maxLength = 4;
+            txtKey_OPT2.tag = kDelayTag;
+            txtKey_OPT2.visible = true;
+        }
+    }
+}
+
+void PropertyDialog::fillOperators(bool withEqual) {
+    cmbOperatorTemp.clear();
+    const char* ops[] = {">=", "<=", ">", "<", "="};
+    for (int i = 0; i < (withEqual ? 5 : 4); ++i) cmbOperatorTemp.add(ops[i], i + 1);
+    cmbOperatorTemp.visible = true;
+    // A comparison is never stored without its operator.
+    SelectFirst(cmbOperatorTemp);
+}
+
+void PropertyDialog::fillProbes(int text, int last) {
+    cmbSonda.clear();
+    for (int i = 1; i <= last; ++i) cmbSonda.add(Replace1(text, i), i);
+    SelectFirst(cmbSonda);
+}
+
+void PropertyDialog::fillScale() {
+    cmbSonda.clear();
+    for (int i = 10; i <= 100; i += 10) cmbSonda.add(Replace1(1702, i), VolumeCode(i));
+    SelectFirst(cmbSonda);
+}
+
+void PropertyDialog::enableList(ListBox& list, bool on) {
+    list.enabled = on;
+    list.backColour = on ? kWhite : kGrey;
+    list.setIndex(on && list.count() > 0 ? 0 : -1);
+}
+
+void PropertyDialog::setTempEnabled(bool on) {
+    UpDownTemp.enabled = on;
+    UpDownTemp.backColour = on ? kWhite : kGrey;
+    lblTempVColour = on ? kWhite : kGrey;
+}
+
+void PropertyDialog::setHourEnabled(bool on) {
+    UpDownHour.enabled = on;
+    UpDownHour.backColour = on ? kWhite : kGrey;
+}
+
+void PropertyDialog::firstTable() {
+    auto hideLevels = [&] {
+        ShowRow(PropRow::kLevel, false);
+        ShowRow(PropRow::kAddInt, false);
+    };
+    switch (idObj_) {
+        case 26:
+            hideLevels();
+            lblDove.id = 1652;
+            break;
+        case 27:
+        case 30:
+            ShowRow(PropRow::kAddInt, false);
+            break;
+        case 28:
+            ShowRow(PropRow::kAddInt, false);
+            ShowRow(PropRow::kDove, true);
+            loading_ = false;
+            cmbCosa_Click();
+            loading_ = true;
+            break;
+        case 43:
+        case 44:
+            if (idObj_ == 43 && IdArea == 4) {
+                fillOperators(true);
+                fillProbes(1539, 100);
+                ShowRow(PropRow::kTemp, true);
+                ShowRow(PropRow::kSonda, true);
+                lblTemp.id = 1700;
+                lblSonda.id = 1701;
+                enableList(cmbSonda, what() == 566);
+                enableList(cmbOperatorTemp, what() == 566);
+            } else {
+                fillProbes(1539, 100);
+                ShowRow(PropRow::kTemp, true);
+                ShowRow(PropRow::kSonda, true);
+                UpDownMin.visible = UpDownSec.visible = true;
+                UpDownMin.setRange(0, 4);
+                UpDownSec.set(1);
+                lblSonda.id = 1540;
+                lblTemp.id = 1541;
+                lblTempCentred = true;
+                const int w = what();
+                const bool off = idObj_ == 43 ? (w >= 263 && w <= 264) : (w >= 308 && w <= 309);
+                enableList(cmbSonda, !off);
+            }
+            break;
+        case 48:
+            ShowRow(PropRow::kTemp, true);
+            ShowRow(PropRow::kTime, true);
+            ShowRow(PropRow::kSonda, false);
+            UpDownHour.visible = UpDownMin.visible = UpDownSec.visible = true;
+            UpDownMin.setRange(0, 59);
+            UpDownHour.setRange(0, 255);
+            UpDownSec.set(1);
+            lblSonda.id = 1540;
+            lblTemp.id = 1562;
+            lblTempCentred = true;
+            break;
+        case 49:
+            hideLevels();
+            lblDove.id = 1653;
+            cmbDove.visible = false;
+            txtDOVEPI.visible = true;
+            UpDownDovePI.visible = true;
+            break;
+        case 62:
+            fillOperators(true);
+            fillProbes(1539, 100);
+            ShowRow(PropRow::kTemp, true);
+            ShowRow(PropRow::kSonda, true);
+            lblTemp.id = 1738;
+            lblSonda.id = 1739;
+            cmbSonda.visible = false;  // the value box takes its place
+            txtValue.text = "0";
+            txtValue.maxLength = 4;
+            txtValue.visible = true;
+            break;
+        default:
+            break;
+    }
+}
+
+void PropertyDialog::secondTable() {
+    ShowRow(PropRow::kLevel, false);
+    ShowRow(PropRow::kAddInt, false);
+    auto tempWithValue = [&](int lo, int hi) {
+        ShowRow(PropRow::kTemp, true);
+        lblTempVVisible = true;
+        UpDownTemp.visible = true;
+        UpDownTemp.setRange(lo, hi);
+    };
+    switch (idObj_) {
+        case 30:
+        case 67:
+            break;
+        case 31:
+            fillOperators(true);
+            fillScale();
+            ShowRow(PropRow::kTemp, true);
+            ShowRow(PropRow::kSonda, true);
+            lblTemp.id = 1703;
+            lblSonda.id = 1701;
+            enableList(cmbSonda, what() == 567);
+            enableList(cmbOperatorTemp, what() == 567);
+            break;
+        case 34:
+            ShowRow(PropRow::kDove, false);
+            tempWithValue(30, 400);
+            setTempEnabled(what() == 236);
+            break;
+        case 35:
+        case 36:
+        case 54:
+        case 61:
+            ShowRow(PropRow::kDove, false);
+            break;
+        case 37:
+            if (IdArea == 5) tempWithValue(30, 400);
+            setTempEnabled(what() == 237);
+            break;
+        case 38:
+        case 58:
+            fillOperators(false);
+            lblTemp.id = 1536;
+            if (idObj_ == 38) {
+                cmbSonda.clear();
+                cmbSonda.add(texts::GetText(1537), 1);
+                for (int i = 2; i <= 9; ++i) cmbSonda.add(Replace1(1538, i), i);
+                SelectFirst(cmbSonda);
+                ShowRow(PropRow::kSonda, true);
+                lblSonda.id = 1555;
+                tempWithValue(-50, 500);
+            } else {
+                tempWithValue(-200, 600);
+            }
+            break;
+        case 50:
+            ShowRow(PropRow::kTemp, true);
+            ShowRow(PropRow::kTime, true);
+            UpDownHour.visible = UpDownMin.visible = UpDownSec.visible = true;
+            UpDownMin.setRange(0, 59);
+            UpDownHour.setRange(0, 23);
+            UpDownSec.set(1);
+            lblSonda.id = 1540;
+            lblTemp.id = 1657;
+            lblTempCentred = true;
+            break;
+        case 51:
+            ShowRow(PropRow::kPos8, true);
+            ShowRow(PropRow::kPos9, true);
+            ShowRow(PropRow::kPos10, true);
+            for (auto& p : cmbPos) p.clear(), p.visible = true;
+            lblPos = {CaptionId{1658}, CaptionId{1661}, CaptionId{1666}};
+            cmbPos[0].add(texts::GetText(1659), 0);
+            for (int i = 1; i <= 100; ++i) cmbPos[0].add(Replace1(1660, i), i);
+            for (int i = 0; i <= 3; ++i) cmbPos[1].add(texts::GetText(1662 + i), i);
+            for (int i = 1; i <= 6; ++i) cmbPos[2].add(Replace1(1667, i), i);
+            cmbPos[2].add(Replace1(1667, 8), 7);
+            cmbPos[2].add(Replace1(1667, 10), 8);
+            for (auto& p : cmbPos) SelectFirst(p);
+            loading_ = false;
+            cmbCosa_Click();
+            loading_ = true;
+            break;
+        case 52:
+            ShowRow(PropRow::kPos8, true);
+            cmbPos[0].clear();
+            cmbPos[0].visible = true;
+            lblPos[0] = CaptionId{1668};
+            for (int i = 0; i <= 31; ++i) cmbPos[0].add(Replace1(1669, i), i);
+            SelectFirst(cmbPos[0]);
+            break;
+        case 56:
+            tempWithValue(30, 400);
+            ShowRow(PropRow::kTime, true);
+            UpDownHour.visible = true;
+            UpDownHour.setRange(0, 24);
+            lblPos[0] = CaptionId{1675};
+            setTempEnabled(what() == 553 || what() == 554);
+            setHourEnabled(what() == 554);
+            break;
+        case 60:
+            if (IdArea == 4) {
+                fillOperators(true);
+                ShowRow(PropRow::kTemp, true);
+            }
+            ShowRow(PropRow::kSonda, true);
+            lblSonda.id = 1701;
+            lblTemp.id = -1;
+            loading_ = false;
+            cmbCosa_Click();
+            loading_ = true;
+            break;
+        case 66:
+            txtValue.visible = true;
+            txtValue.maxLength = 5;
+            ShowRow(PropRow::kTemp, true);
+            if (IdArea == 4) {
+                fillOperators(true);
+                ShowRow(PropRow::kSonda, true);
+                cmbSonda.visible = false;  // the value box takes its place
+                lblTemp.id = 1737;
+                lblSonda.id = 1736;
+                txtValue.text = "0";
+            } else {
+                lblTemp.id = 1736;
+                txtValue.text = "1";
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+// ---------------------------------------------------------------- handlers
+
+void PropertyDialog::SelectCosa(int index) {
+    cmbCosa.setIndex(index);
+    cmbCosa_Click();
+}
+
+void PropertyDialog::SelectDove(int index) {
+    cmbDove.setIndex(index);
+    cmbDove_Click();
+}
+
+void PropertyDialog::SelectLevel(int index) {
+    cmbLevel.setIndex(index);
+    cmbLevel_Click();
+}
+
+void PropertyDialog::cmbCosa_Click() {
+    if (loading_) return;
+    const std::string where = cmbDove.text();
+    fillDove(cmbCosa.data());
+    if (cmbDove.count() > 0) {
+        cmbDove.enabled = true;
+        int keep = -1;
+        for (int i = 0; i < cmbDove.count() && keep < 0; ++i)
+            if (!where.empty() && cmbDove.item(i).text == where) keep = i;
+        SelectDove(keep >= 0 ? keep : 0);
+    } else {
+        cmbDove.enabled = false;
+        SelectDove(-1);
+    }
+    // The inputs that depend on the WHAT; after the where, whose levels the
+    // rule of the room lights overrides.
+    if (custom_) whatRules();
+}
+
+void PropertyDialog::whatRules() {
+    const int w = what();
+    switch (idObj_) {
+        case 28:
+            enableList(cmbLevel, w != 161);
+            cmbLevel_Click();
+            break;
+        case 34:
+            setTempEnabled(w == 236);
+            break;
+        case 37:
+            setTempEnabled(w == 237);
+            break;
+        case 43:
+            if (IdArea == 4) {
+                enableList(cmbSonda, w == 566);
+                enableList(cmbOperatorTemp, w == 566);
+            } else {
+                enableList(cmbSonda, !(w >= 263 && w <= 264));
+            }
+            break;
+        case 44:
+            enableList(cmbSonda, !(w >= 308 && w <= 309));
+            break;
+        case 50: {
+            bool on = w == 421 || w == 422 || w == 426 || w == 427;
+            bool off = w >= 423 && w <= 425;
+            if (on || off) {
+                for (Spinner* s : {&UpDownHour, &UpDownMin, &UpDownSec}) {
+                    s->enabled = on;
+                    s->backColour = on ? kWhite : kGrey;
+                }
+            }
+            break;
+        }
+        case 51: {
+            bool p8 = false, p9 = false, p10 = false;
+            if (w == 430) p8 = true;
+            if (w == 432 || w == 433) p9 = p10 = true;
+            if (w == 430 || w == 431 || w == 432 || w == 433 || w == 434) {
+                cmbPos[0].enabled = p8;
+                cmbPos[1].enabled = p9;
+                cmbPos[2].enabled = p10;
+            }
+            break;
+        }
+        case 56:
+            setTempEnabled(w == 553 || w == 554);
+            setHourEnabled(w == 554);
+            break;
+        case 31:
+            if (IdArea == 4) {
+                enableList(cmbSonda, w == 567);
+                enableList(cmbOperatorTemp, w == 567);
+            }
+            break;
+        case 60:
+            if (IdArea == 4 || IdArea == 5) object60Probes(w);
+            break;
+        default:
+            break;
+    }
+}
+
+void PropertyDialog::object60Probes(int w) {
+    cmbSonda.clear();
+    auto operatorOn = [&](bool on) {
+        if (IdArea == 4) enableList(cmbOperatorTemp, on);
+    };
+    auto steps = [&](int last) {
+        for (int i = 1; i <= last; ++i) cmbSonda.add(Replace1(1706, i), i);
+    };
+    int probeCaption = 1701;
+    int tempCaption = 1700;
+    if (w == 585) {
+        for (int i = 1; i <= 4; ++i) cmbSonda.add(Replace1(1704, i), i);
+        probeCaption = 1705;
+        operatorOn(false);
+    } else if (w == 572 || w == 586 || w == 587) {
+        const int last = (IdArea == 5 && w != 572) ? 50 : 100;
+        for (int i = 10; i <= last; i += 10) cmbSonda.add(Replace1(1702, i), VolumeCode(i));
+        operatorOn(w == 572);
+    } else if (w == 573 || w == 574) {
+        for (int i = -10; i <= 10; ++i) cmbSonda.add(Replace1(1706, i), 3 * (i + 10));
+        operatorOn(true);
+    } else if (w == 577 || w == 592 || w == 593 || w == 599 || w == 600) {
+        steps(10);
+        operatorOn(true);
+    } else if (w == 578 || w == 594 || w == 595) {
+        steps(7);
+        operatorOn(true);
+    } else if (w >= 588 && w <= 591) {
+        steps(20);
+        tempCaption = 0;  // unchanged
+    } else if (w == 581 || w == 598) {
+        for (int i = 0; i < 10; ++i) cmbSonda.add(texts::GetText(1707 + i), 2 + i);
+        for (int i = 0; i < 10; ++i) cmbSonda.add(texts::GetText(1717 + i), 16 + i);
+        probeCaption = 1727;
+        tempCaption = -1;
+        operatorOn(false);
+    } else {
+        enableList(cmbSonda, false);
+        lblSonda.id = -1;
+        lblTemp.id = -1;
+        operatorOn(false);
+        return;
+    }
+    enableList(cmbSonda, true);
+    lblSonda.id = probeCaption;
+    if (tempCaption != 0) lblTemp.id = tempCaption;
+}
+
+void PropertyDialog::cmbDove_Click() {
+    const std::optional<int> level = cmbLevel.data();
+    cmbLevel.clear();
+    if (auto dove = cmbDove.data()) {
+        try {
+            auto& st = database().cached(
+                "SELECT ANA_RULE_OPEN_EXT.* FROM ASS_RULE_OPEN_DOVE INNER JOIN ANA_RULE_OPEN_EXT "
+                "ON ASS_RULE_OPEN_DOVE.ID_OPEN_EXT = ANA_RULE_OPEN_EXT.ID_OPEN_EXT WHERE "
+                "ASS_RULE_OPEN_DOVE.ID_DOVE=? ORDER BY ANA_RULE_OPEN_EXT.LEVEL_OPEN");
+            st.bindAll({*dove});
+            for (const db::Row& r : st.rows())
+                cmbLevel.add(r.getText("DESCRI"), static_cast<int>(r.getInt("ID_OPEN_EXT")));
+        } catch (const db::Error&) {
+        }
+    }
+    if (cmbLevel.count() > 0) {
+        int keep = level ? cmbLevel.find(*level) : -1;
+        cmbLevel.enabled = true;
+        SelectLevel(keep >= 0 ? keep : 0);
+    } else {
+        cmbLevel.enabled = false;
+        cmbADDInt.enabled = false;
+        cmbADDInt.clear();
+    }
+}
+
+void PropertyDialog::cmbLevel_Click() {
+    cmbADDInt.clear();
+    std::optional<db::Row> rule;
+    if (auto level = cmbLevel.data()) {
+        try {
+            auto& st = database().cached("SELECT * FROM ANA_RULE_OPEN_EXT WHERE ID_OPEN_EXT=?");
+            st.bindAll({*level});
+            if (st.step()) rule = st.row();
+            st.reset();
+        } catch (const db::Error&) {
+        }
+    }
+    if (rule) {
+        const int64_t digits = rule->getInt("NUM_DIGIT_ADD");
+        auto lo = [&](int i) {
+            return static_cast<int>(rule->getInt("MIN_ADD_I" + std::to_string(i)));
+        };
+        auto hi = [&](int i) {
+            return static_cast<int>(rule->getInt("MAX_ADD_I" + std::to_string(i)));
+        };
+        auto d = [](int v) { return std::to_string(v); };
+        if (digits > 0) cmbADDInt.add(texts::GetText(kNoInterface), -1);
+        if (digits == 1) {
+            for (int a = lo(1); a <= hi(1); ++a) cmbADDInt.add(d(a), a);
+        } else if (digits == 2) {
+            for (int a = lo(1); a <= hi(1); ++a)
+                for (int b = lo(2); b <= hi(2); ++b)
+                    if (a != 0 || b != 0)
+                        cmbADDInt.add(texts::GetText(kInterface) + " " + d(a) + d(b), 10 * a + b);
+        } else if (digits == 3) {
+            for (int a = lo(1); a <= hi(1); ++a)
+                for (int b = lo(2); b <= hi(2); ++b)
+                    for (int c = lo(3); c <= hi(3); ++c)
+                        cmbADDInt.add(d(a) + d(b) + d(c), 100 * a + 10 * b + c);
+        } else if (digits == 4) {
+            for (int a = lo(1); a <= hi(1); ++a)
+                for (int b = lo(2); b <= hi(2); ++b)
+                    for (int c = lo(3); c <= hi(3); ++c)
+                        for (int e = lo(4); e <= hi(4); ++e)
+                            cmbADDInt.add(d(a) + d(b) + d(c) + d(e),
+                                          1000 * a + 100 * b + 10 * c + e);
+        }
+    }
+    // The extension follows its level: a level that offers extensions makes
+    // the list usable again after a where without levels had disabled it.
+    cmbADDInt.enabled = cmbADDInt.count() > 0;
+    if (cmbADDInt.count() > 0) cmbADDInt.setIndex(0);
+}
+
+void PropertyDialog::SetTemperature(int tenths) { UpDownTemp.set(tenths); }
+
+std::string PropertyDialog::lblTempV() const {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.1f", UpDownTemp.value / 10.0);
+    return std::string(buf) +
+           "\xC2\xB0"
+           "C";
+}
+
+// ---------------------------------------------------------------- OK
+
+OkResult PropertyDialog::fail(int text, Icon icon) {
+    Messages().warning(texts::GetText(kTitle), texts::GetText(text));
+    return {false, text, icon};
+}
+
+OkResult PropertyDialog::confirm(int note, Icon icon) {
+    Confirmed = true;
+    Visible = false;
+    return {true, note, icon};
+}
+
+OkResult PropertyDialog::cmdOK() {
+    if (cmbCosa.enabled && cmbCosa.index() < 0) return fail(kNoWhat);
+    if (cmbLevel.count() > 0 && cmbLevel.enabled) {
+        const int level = cmbLevel.data().value_or(0);
+        if ((level == 2 || level == 4) && RowVisible(PropRow::kAddInt) && cmbADDInt.visible &&
+            cmbADDInt.enabled && cmbADDInt.data().value_or(-1) <= 0)
+            return fail(kNeedInterface);
+    }
+    if (cmbDove.enabled && cmbDove.index() < 0) return fail(kNoWhere);
+
+    if (idObj_ == 45) {
+        const int64_t v1 = Val(txtKey_OPT.text);
+        const int64_t v2 = Val(txtKey_OPT2.text);
+        if (v1 == 0 && v2 == 0) return fail(kBothDelaysZero);
+        int64_t seconds[2] = {0, 0};
+        const std::pair<int64_t, int> delays[2] = {{v1, cmbCosa.data().value_or(0)},
+                                                   {v2, cmbCosa2.data().value_or(0)}};
+        for (int i = 0; i < 2; ++i) {
+            auto [v, unit] = delays[i];
+            if (unit == kMinutes45) {
+                if (v > 1440) return fail(kMinutesTooMany);
+                seconds[i] = v * 60;
+            } else if (unit == kHours45) {
+                if (v > 24) return fail(kHoursTooMany);
+                seconds[i] = v * 3600;
+            } else {
+                seconds[i] = v;
+            }
+        }
+        if (seconds[1] < seconds[0]) return fail(kSecondDelayShorter);
+    } else if (idObj_ == 62) {
+        if (Val(txtValue.text) > 2000) return fail(kEnergyValueTooHigh);
+    } else if (idObj_ == 66) {
+        const int64_t v = Val(txtValue.text);
+        if (txtValue.text.empty() || v > 32000 || v < 0) return fail(kVariableOutOfRange);
+    } else if (txtKey_OPT.tag == kDelayTag) {
+        const int64_t v = Val(txtKey_OPT.text);
+        if (v == 0) return fail(kDelayZero);
+        if (what() == kMinutes9 && v > 1440) return fail(kMinutesTooMany);
+        if (what() == kHours9 && v > 24) return fail(kHoursTooMany);
+    }
+
+    if (RowVisible(PropRow::kTemp) && (idObj_ == 43 || idObj_ == 44) && IdArea != 4) {
+        if (UpDownMin.value == 4 && UpDownSec.value > 0) return fail(kFourMinutesMax);
+        if (UpDownMin.value == 0 && UpDownSec.value == 0) return fail(kDurationZero);
+    }
+
+    int note = 0;
+    if (idObj_ == 40 && what() == 244) note = kRestartNote;
+    if ((idObj_ == 26 && what() == 155) || (idObj_ == 49 && what() == 419)) note = kLockNote;
+    if (note) {
+        Messages().information(texts::GetText(kTitle), texts::GetText(note));
+        return confirm(note, Icon::kInformation);
+    }
+
+    if ((idObj_ == 48 || idObj_ == 50) && UpDownHour.enabled && UpDownHour.value == 0 &&
+        UpDownMin.value == 0 && UpDownSec.value == 0)
+        return fail(kDurationZero);
+
+    if (idObj_ == 61 && (IdArea == 3 || IdArea == 4 || IdArea == 6)) {
+        Messages().warning(texts::GetText(kTitle),
+                           texts::GetText(kAlarmNote1) + " " + texts::GetText(kAlarmNote2));
+        return confirm(kAlarmNote1, Icon::kExclamation);
+    }
+
+    if (idObj_ == 49) {
+        // The typed address must lie between the first and the last point and
+        // name a where of the catalogue, which the element then stores.
+        const std::string typed = txtDOVEPI.text;
+        const int64_t v = Val(typed);
+        bool ok =
+            !typed.empty() && cmbDove.count() > 0 && v >= UpDownDovePI.min && v <= UpDownDovePI.max;
+        if (ok) {
+            try {
+                ok = database()
+                         .queryOne("SELECT ID_DOVE FROM ANA_DOVE WHERE OPEN_DOVE=?",
+                                   {std::to_string(v)})
+                         .has_value();
+            } catch (const db::Error&) {
+                ok = false;
+            }
+        }
+        if (!ok) return fail(kAddressOutOfRange);
+    }
+    return confirm();
+}
+
+void PropertyDialog::cmdAnnulla() {
+    Confirmed = false;
+    Visible = false;
+}
+
+bool PropertyDialog::KeyPress(Field field, int key) {
+    if (key == kKeyEnter) {
+        cmdOK();
+        return false;
+    }
+    if (key == kKeyEscape) {
+        cmdAnnulla();
+        return false;
+    }
+    bool digitsOnly = field == Field::kDOVEPI || field == Field::kValue ||
+                      (field == Field::kKeyOpt && txtKey_OPT.tag == kDelayTag) ||
+                      (field == Field::kKeyOpt2 && txtKey_OPT2.tag == kDelayTag);
+    if (digitsOnly) return (key >= '0' && key <= '9') || key == kKeyBackspace;
+    return true;
+}
+
+// ---------------------------------------------------------------- values
+
+std::array<int32_t, 3> PropertyDialog::ReadParameters() const {
+    std::array<int32_t, 3> p{};
+    const int op = cmbOperatorTemp.data().value_or(0);
+    const int probe = cmbSonda.data().value_or(0);
+    const int temp = UpDownTemp.value;
+    const int w = what();
+    switch (idObj_) {
+        case 31:
+            if (IdArea == 4 && w == 567) p[0] = op;
+            p[1] = probe;
+            break;
+        case 34:
+            if (w == 236) p[0] = temp;
+            break;
+        case 37:
+            if (w == 237) p[0] = temp;
+            break;
+        case 38:
+            p = {probe, op, temp};
+            break;
+        case 43:
+        case 44:
+            if (idObj_ == 43 && IdArea == 4) {
+                if (w == 566) p[0] = op;
+                p[1] = probe;
+            } else {
+                p[0] = UpDownMin.value;
+                p[1] = UpDownSec.value;
+            }
+            p[2] = probe;
+            break;
+        case 48:
+        case 50:
+            p = {UpDownHour.value, UpDownMin.value, UpDownSec.value};
+            break;
+        case 51:
+            p = {cmbPos[0].data().value_or(0), cmbPos[1].data().value_or(0),
+                 cmbPos[2].data().value_or(0)};
+            break;
+        case 52:
+            p[0] = cmbPos[0].data().value_or(0);
+            break;
+        case 56:
+            p = {temp, UpDownHour.value, 0};
+            break;
+        case 58:
+            p = {op, temp, 0};
+            break;
+        case 60:
+            if (IdArea == 4) {
+                if (cmbSonda.enabled) p[0] = probe;
+                if (cmbOperatorTemp.enabled) p[1] = op;
+            } else if (IdArea == 5) {
+                if (cmbSonda.enabled) p[0] = probe;
+            }
+            break;
+        case 62:
+            if (IdArea == 4) {
+                if (txtValue.enabled) p[0] = Clamp32(Val(txtValue.text));
+                if (cmbOperatorTemp.enabled) p[1] = op;
+            } else {
+                p[1] = op;
+            }
+            break;
+        case 66:
+            if (IdArea == 4) {
+                p[0] = Clamp32(Val(txtValue.text));
+                if (cmbOperatorTemp.enabled) p[1] = op;
+            } else if (IdArea == 5) {
+                p[0] = Clamp32(Val(txtValue.text));
+            }
+            break;
+        default:
+            break;
+    }
+    return p;
+}
+
+ElementValues PropertyDialog::ReadValues(bool custom) {
+    ElementValues v;
+    v.ID_OBJ = idObj_;
+    v.area = IdArea;
+    v.DESCRI = txtDescri.text;
+    v.CHI_KEY = lblChiTag;
+    v.COSA_KEY = cmbCosa.data().value_or(0);
+    v.DOVE_KEY = cmbDove.data().value_or(0);
+    const int i = cmbCosa.index();
+    if (i >= 0 && i < static_cast<int>(cmbIDRESCOSA.size()))
+        v.ID_RES_COSA = Clamp32(Val(cmbIDRESCOSA[static_cast<size_t>(i)]));
+    v.LEVEL_KEY = cmbLevel.count() > 0 ? cmbLevel.data().value_or(0) : 0;
+    v.ADD_INT = cmbADDInt.count() > 0 ? cmbADDInt.data().value_or(0) : 0;
+    v.value = dtpTime.text();
+    if (custom) {
+        auto p = ReadParameters();
+        for (size_t k = 0; k < p.size(); ++k) v.PARAM[k] = p[k];
+    }
+    if (IdArea == 5) {
+        if (txtKey_OPT.visible) v.value = std::to_string(Val(txtKey_OPT.text));
+        if (idObj_ == 45) {
+            v.PARAM[0] = Clamp32(Val(txtKey_OPT2.text));
+            v.PARAM[1] = cmbCosa2.data().value_or(0);
+        }
+        if (idObj_ == 49) {
+            v.DOVE_KEY = 0;
+            try {
+                auto r = database().queryOne("SELECT * FROM ANA_DOVE WHERE OPEN_DOVE=?",
+                                             {std::to_string(Val(txtDOVEPI.text))});
+                if (r) v.DOVE_KEY = r->getInt("ID_DOVE");
+            } catch (const db::Error&) {
+            }
+        }
+    }
+    return v;
+}
+
+void PropertyDialog::Restore(const db::Row& row, bool custom) {
+    std::string descri = row.getText("DESCRI");
+    descri = descri.substr(0, descri.find('\r'));
+    txtDescri.text = LimitLength(descri, txtDescri.maxLength);
+
+    SelectCosa(FindItemIndex(cmbCosa, static_cast<int>(row.getInt("COSA_KEY"))));
+    if (idObj_ == 49) {
+        // The typed address comes back from the stored where.
+        try {
+            auto r = database().queryOne("SELECT OPEN_DOVE FROM ANA_DOVE WHERE ID_DOVE=?",
+                                         {row.getInt("DOVE_KEY")});
+            if (r) txtDOVEPI.text = r->getText("OPEN_DOVE");
+            UpDownDovePI.value = Clamp32(Val(txtDOVEPI.text));
+        } catch (const db::Error&) {
+        }
+    } else {
+        SelectDove(FindItemIndex(cmbDove, static_cast<int>(row.getInt("DOVE_KEY"))));
+    }
+    SelectLevel(FindItemIndex(cmbLevel, static_cast<int>(row.getInt("LEVEL_KEY"))));
+    SelectAddInt(FindItemIndex(cmbADDInt, static_cast<int>(row.getInt("ADD_INT"))));
+
+    const int p1 = static_cast<int>(row.getInt("PARAM_1"));
+    const int p2 = static_cast<int>(row.getInt("PARAM_2"));
+    const int p3 = static_cast<int>(row.getInt("PARAM_3"));
+    auto sel = [](ListBox& l, int v) { l.setIndex(FindItemIndex(l, v)); };
+    if (custom) {
+        const int w = what();
+        switch (idObj_) {
+            case 31:
+                if (IdArea == 4 && w == 567) sel(cmbOperatorTemp, p1);
+                if (cmbSonda.enabled) sel(cmbSonda, p2);
+                break;
+            case 34:
+                if (w == 236) SetTemperature(p1);
+                break;
+            case 37:
+                if (w == 237) SetTemperature(p1);
+                break;
+            case 38:
+                sel(cmbSonda, p1);
+                sel(cmbOperatorTemp, p2);
+                SetTemperature(p3);
+                break;
+            case 43:
+            case 44:
+                if (idObj_ == 43 && IdArea == 4) {
+                    if (w == 566) sel(cmbOperatorTemp, p1);
+                } else {
+                    UpDownMin.set(p1);
+                    UpDownSec.set(p2);
+                }
+                if (cmbSonda.enabled) sel(cmbSonda, p3);
+                break;
+            case 48:
+            case 50:
+                UpDownHour.set(p1);
+                UpDownMin.set(p2);
+                UpDownSec.set(p3);
+                break;
+            case 51:
+                sel(cmbPos[0], p1);
+                sel(cmbPos[1], p2);
+                sel(cmbPos[2], p3);
+                break;
+            case 52:
+                sel(cmbPos[0], p1);
+                break;
+            case 56:
+                SetTemperature(p1);
+                UpDownHour.set(p2);
+                break;
+            case 58:
+                sel(cmbOperatorTemp, p1);
+                SetTemperature(p2);
+                break;
+            case 60:
+                if (cmbSonda.enabled) sel(cmbSonda, p1);
+                if (IdArea == 4 && cmbOperatorTemp.enabled) sel(cmbOperatorTemp, p2);
+                break;
+            case 62:
+                if (IdArea == 4) txtValue.text = std::to_string(p1);
+                sel(cmbOperatorTemp, p2);
+                break;
+            case 66:
+                txtValue.text = std::to_string(p1);
+                if (IdArea == 4) sel(cmbOperatorTemp, p2);
+                break;
+            default:
+                break;
+        }
+    }
+    const std::string keyOpt = row.getText("KEY_OPT");
+    if (keyOpt.size() == 8) {
+        dtpTime.hour = static_cast<int>(Val(keyOpt.substr(0, 2)));
+        dtpTime.minute = static_cast<int>(Val(keyOpt.substr(3, 2)));
+        dtpTime.second = static_cast<int>(Val(keyOpt.substr(6, 2)));
+    }
+    // The delays of an action come back into their boxes.
+    if (txtKey_OPT.visible) txtKey_OPT.text = keyOpt;
+    if (idObj_ == 45 && IdArea == 5) {
+        txtKey_OPT2.text = std::to_string(p1);
+        sel(cmbCosa2, p2);
+    }
+}
+
+// ---------------------------------------------------------------- state
+
+std::vector<PropRow> PropertyDialog::VisibleRows() const {
+    std::vector<PropRow> out;
+    for (int i = 0; i < kPropRowCount; ++i)
+        if (rows_[static_cast<size_t>(i)]) out.push_back(static_cast<PropRow>(i));
+    return out;
+}
+
+std::string PropertyDialog::StateText() const {
+    std::ostringstream o;
+    auto list = [&](const char* name, const ListBox& l) {
+        o << name << ": n=" << l.count() << " sel=" << l.index()
+          << " data=" << (l.data() ? std::to_string(*l.data()) : "-") << " en=" << l.enabled
+          << " vis=" << l.visible << "\n";
+    };
+    auto spin = [&](const char* name, const Spinner& s) {
+        o << name << ": " << s.value << " [" << s.min << "," << s.max << "] en=" << s.enabled
+          << " vis=" << s.visible << "\n";
+    };
+    auto box = [&](const char* name, const TextBox& t) {
+        o << name << ": '" << t.text << "' tag=" << t.tag << " vis=" << t.visible << "\n";
+    };
+    o << "obj=" << idObj_ << " area=" << IdArea << " chi=" << lblChiTag << "\nrows:";
+    for (PropRow r : VisibleRows()) o << " " << static_cast<int>(r);
+    o << "\n";
+    list("cmbCosa", cmbCosa);
+    list("cmbCosa2", cmbCosa2);
+    list("cmbDove", cmbDove);
+    list("cmbLevel", cmbLevel);
+    list("cmbADDInt", cmbADDInt);
+    list("cmbOperatorTemp", cmbOperatorTemp);
+    list("cmbSonda", cmbSonda);
+    for (size_t i = 0; i < cmbPos.size(); ++i)
+        list(("cmbPos" + std::to_string(8 + i)).c_str(), cmbPos[i]);
+    spin("UpDownTemp", UpDownTemp);
+    spin("UpDownHour", UpDownHour);
+    spin("UpDownMin", UpDownMin);
+    spin("UpDownSec", UpDownSec);
+    spin("UpDownDovePI", UpDownDovePI);
+    box("txtDOVEPI", txtDOVEPI);
+    box("txtValue", txtValue);
+    box("txtKey_OPT", txtKey_OPT);
+    box("txtKey_OPT2", txtKey_OPT2);
+    box("txtDescri", txtDescri);
+    o << "dtpTime: " << (dtpTimeVisible ? dtpTime.text() : "hidden") << "\n";
+    o << "captions: " << lblCosa.id << " " << lblDove.id << " " << lblTemp.id << " " << lblSonda.id
+      << "\n";
+    return o.str();
+}
+
+}  // namespace tessed::editor

@@ -1,0 +1,269 @@
+#include "editor/canvas.h"
+
+#include <gtest/gtest.h>
+
+#include "compiler/element_text.h"
+#include "editor/property_dialog.h"
+#include "editor_support.h"
+#include "env/files.h"
+#include "env/state.h"
+#include "model/document.h"
+#include "support/test_env.h"
+
+using namespace tessed;
+using namespace tessed::editor;
+using namespace tessed::test;
+
+namespace {
+
+std::vector<std::string> PictureTags(const Strip& s) {
+    std::vector<std::string> out;
+    for (const Slot& slot : s.slots) out.push_back(slot.pictureTag);
+    return out;
+}
+
+}  // namespace
+
+TEST(Canvas, EmptyTablesShowEmptySlotsAndNoScrollControls) {
+    FixtureEnv env;
+    Canvas c;
+    c.PresetApp();
+    for (StripId g : kSlotGroups) {
+        const Strip& s = c.strip(g);
+        EXPECT_FALSE(s.scrollVisible);
+        for (const Slot& slot : s.slots) {
+            EXPECT_FALSE(slot.filled());
+            EXPECT_EQ(slot.picture.kind, Picture::kEmpty);
+            EXPECT_TRUE(slot.caption.empty() && slot.toolTip.empty());
+        }
+        for (const Mark& m : s.marks) EXPECT_TRUE(m.tag.empty());
+    }
+    EXPECT_EQ(c.strip(StripId::kStepAct).slots.size(), 10u);
+    EXPECT_EQ(c.strip(StripId::kCondOk).marks.size(), 2u);
+}
+
+TEST(Canvas, FourTriggersPageToTwoThroughFour) {
+    FixtureEnv env;
+    for (int i = 1; i <= 4; ++i) AddElement("TMP_TRIGGER", i, 1, "T" + std::to_string(i));
+    Canvas c;
+    c.PresetApp();
+    const Strip& s = c.strip(StripId::kTrigger);
+    EXPECT_TRUE(s.scrollVisible);
+    EXPECT_EQ(PictureTags(s), (std::vector<std::string>{"1", "2", "3"}));
+    c.ScrollForward(StripId::kTrigger);
+    EXPECT_EQ(PictureTags(s), (std::vector<std::string>{"2", "3", "4"}));
+    EXPECT_EQ(s.slot(3).labelTag, "4");
+    EXPECT_EQ(s.slot(3).caption, "T4");
+    // The group scrolls on while a second row shows, then stops.
+    c.ScrollForward(StripId::kTrigger);
+    c.ScrollForward(StripId::kTrigger);
+    EXPECT_EQ(PictureTags(s), (std::vector<std::string>{"4", "", ""}));
+    c.ScrollForward(StripId::kTrigger);
+    EXPECT_EQ(s.firstShown(), 4);
+    c.ScrollBack(StripId::kTrigger);
+    EXPECT_EQ(s.firstShown(), 3);
+    EXPECT_EQ(s.slot(3).caption, "");
+}
+
+TEST(Canvas, NineObjectsStopAtTheLastFullPage) {
+    FixtureEnv env;
+    Canvas c;
+    c.PresetApp();
+    const Strip& fam = c.strip(StripId::kFamilies);
+    // Eleven active families: the palette scrolls; the first is current.
+    EXPECT_TRUE(fam.scrollVisible);
+    EXPECT_EQ(fam.rows, 11);
+    EXPECT_EQ(c.CurrentFamily(), 1);
+    EXPECT_EQ(c.strip(StripId::kObjects).slot(1).labelTag, "1");
+    c.ScrollForward(StripId::kFamilies);
+    c.ScrollForward(StripId::kFamilies);  // would leave the last page short
+    EXPECT_EQ(fam.firstShown(), 2);
+    c.ScrollBack(StripId::kFamilies);
+    EXPECT_EQ(fam.firstShown(), 1);
+
+    int nine = fam.rows;  // family 70 ("Nine") sits on the first page at slot 5
+    for (int i = 1; i <= 10; ++i)
+        if (fam.slot(i).labelTag == "70") nine = i;
+    ASSERT_EQ(nine, 5);
+    c.imgFam_Click(nine);
+    EXPECT_EQ(c.CurrentFamily(), 70);
+    const Strip& obj = c.strip(StripId::kObjects);
+    EXPECT_TRUE(obj.scrollVisible);
+    EXPECT_EQ(obj.slot(1).labelTag, "700");
+    c.ScrollForward(StripId::kObjects);
+    EXPECT_EQ(obj.firstShown(), 2);
+    EXPECT_EQ(obj.slot(8).labelTag, "708");
+    c.ScrollForward(StripId::kObjects);
+    EXPECT_EQ(obj.firstShown(), 2);
+    EXPECT_EQ(obj.slot(8).labelTag, "708");
+    // The palette's objects carry their slot capabilities.
+    auto o = c.PaletteObjects()->Item("702");
+    ASSERT_TRUE(o);
+    EXPECT_FALSE(o->IsTrigger || o->IsAct);
+    EXPECT_EQ(c.PaletteObjects()->Count(), 8);
+    // A family tool tip loses its line breaks.
+    EXPECT_EQ(fam.slot(nine).toolTip, "Nine  objects");
+}
+
+TEST(Canvas, FamilyPictureSwitchesWithTheCurrentFamily) {
+    FixtureEnv env;
+    for (const char* f : {"light.gif", "lightp.gif", "shutter.gif", "shutterp.gif"})
+        TouchPicture(f);
+    EXPECT_EQ(SelectedFamilyPicture("lights.gif"), "lightsp.gif");
+    EXPECT_EQ(SelectedFamilyPicture("a.b.png"), "a.bp.png");
+    Canvas c;
+    c.PresetApp();
+    const Strip& fam = c.strip(StripId::kFamilies);
+    auto file = [&](int i) { return std::filesystem::path(fam.slot(i).picture.file).filename(); };
+    EXPECT_EQ(file(1), "lightp.gif");
+    EXPECT_EQ(file(2), "shutter.gif");
+    EXPECT_EQ(fam.slot(1).picture.kind, Picture::kFile);
+    c.imgFam_Click(2);
+    EXPECT_EQ(file(1), "light.gif");
+    EXPECT_EQ(file(2), "shutterp.gif");
+    EXPECT_EQ(c.strip(StripId::kObjects).slot(1).labelTag, "2");
+    // A missing family picture shows the stock picture.
+    EXPECT_EQ(fam.slot(3).picture.kind, Picture::kStockElement);
+}
+
+TEST(Canvas, OperatorPicturesBetweenConditions) {
+    FixtureEnv env;
+    TouchPicture("and.gif");
+    TouchPicture("NoOpe.gif");
+    for (int i = 1; i <= 3; ++i) {
+        AddElement("TMP_COND_OK", i, 1, "C" + std::to_string(i));
+        AddElement("TMP_COND_KO", i, 1, "K" + std::to_string(i));
+    }
+    Link("TMP_OPE_OK", 1, 1, 2);
+    Link("TMP_OPE_KO", 2, 2, 3);
+    Canvas c;
+    c.PresetApp();
+    const Strip& ok = c.strip(StripId::kCondOk);
+    EXPECT_EQ(ok.marks[0].tag, "1");
+    EXPECT_EQ(std::filesystem::path(ok.marks[0].picture.file).filename(), "and.gif");
+    EXPECT_EQ(ok.marks[1].tag, "?");
+    EXPECT_EQ(ok.marks[1].picture.kind, Picture::kFile);
+    EXPECT_EQ(std::filesystem::path(ok.marks[1].picture.file).filename(), "NoOpe.gif");
+    const Strip& ko = c.strip(StripId::kCondKo);
+    EXPECT_EQ(ko.marks[0].tag, "");
+    EXPECT_EQ(ko.marks[0].picture.kind, Picture::kEmpty);
+    EXPECT_EQ(ko.marks[1].tag, "2");
+    // or.gif is missing: the operator stock picture.
+    EXPECT_EQ(ko.marks[1].picture.kind, Picture::kStockOperator);
+    // Only two conditions shown: no mark next to the empty third slot.
+    Master().execute("DELETE FROM TMP_COND_OK WHERE ID=3");
+    c.LoadCondOK(1);
+    EXPECT_EQ(ok.marks[1].tag, "");
+    EXPECT_EQ(ok.marks[1].picture.kind, Picture::kEmpty);
+}
+
+TEST(Canvas, CaptionsAndToolTips) {
+    FixtureEnv env;
+    TouchPicture("r700.gif");
+    TouchPicture("noimg.gif");
+    AddElement("TMP_TRIGGER", 1, 1, "Hall\r\nlight", 1, 2, 700);
+    AddElement("TMP_TRIGGER", 2, 1, "", 1, 2, 701);
+    AddElement("TMP_TRIGGER", 3, 23, "ignored", 200, 0, 0, "****|-1|-1|******|-1|");
+    AddElement("TMP_COND_OK", 1, 23, "Range", 0, 0, 0,
+               "ORAFROM=-1|ORATO=-1|SETT=7F|DATAFROM=-1|DATATO=-1|");
+    AddElement("TMP_STEP_ACT", 1, 9, "", 34, 0, 0, "5");
+    AddElement("TMP_STEP_ACT", 2, 45, "", 314, 0, 0, "5");
+    Master().execute("UPDATE TMP_STEP_ACT SET PARAM_1=2, PARAM_2=315 WHERE ID=2");
+    AddElement("TMP_COND_KO", 1, 1, "Not here", 1, 2);
+    Master().execute("UPDATE TMP_COND_KO SET TOOLTIP='Its tip' WHERE ID=1");
+    Canvas c;
+    c.PresetApp();
+    const Strip& t = c.strip(StripId::kTrigger);
+    const std::string et = compiler::ElementText(Master(), 1, 1, 1, 2, 0, 0, "TMP_TRIGGER");
+    EXPECT_FALSE(et.empty());
+    EXPECT_EQ(t.slot(1).caption, "Hall\r\nlight");
+    EXPECT_EQ(t.slot(1).toolTip, OneLineToolTip("Hall\r\nlight " + et));
+    EXPECT_EQ(t.slot(1).toolTip.find('\r'), std::string::npos);
+    EXPECT_EQ(std::filesystem::path(t.slot(1).picture.file).filename(), "r700.gif");
+    // No description: the element text; a resource without picture: noimg.gif.
+    EXPECT_EQ(t.slot(2).caption, compiler::ElementText(Master(), 2, 1, 1, 2, 0, 0, "TMP_TRIGGER"));
+    EXPECT_EQ(std::filesystem::path(t.slot(2).picture.file).filename(), "noimg.gif");
+    // The time event shows its moment whatever its description.
+    EXPECT_EQ(t.slot(3).caption, FormatMomentText("****|-1|-1|******|-1|"));
+    EXPECT_EQ(t.slot(3).toolTip, OneLineToolTip("ignored " + t.slot(3).caption));
+    EXPECT_EQ(c.strip(StripId::kCondOk).slot(1).caption,
+              FormatRangeText("ORAFROM=-1|ORATO=-1|SETT=7F|DATAFROM=-1|DATATO=-1|"));
+    const Strip& a = c.strip(StripId::kStepAct);
+    EXPECT_EQ(a.slot(1).caption, "5 Seconds");
+    EXPECT_EQ(a.slot(2).caption, "5sec -> 2min");
+    EXPECT_EQ(a.slot(2).toolTip, "5sec -> 2min");
+    const Strip& ko = c.strip(StripId::kCondKo);
+    EXPECT_EQ(ko.slot(1).caption, "Not here");
+    EXPECT_EQ(ko.slot(1).toolTip, "Its tip");
+}
+
+TEST(Canvas, ActionCheckBoxesFollowRowsAndWriteEveryRow) {
+    FixtureEnv env;
+    AddElement("TMP_STEP_ACT", 1, 1);
+    AddElement("TMP_STEP_ACT", 2, 1);
+    Master().execute("UPDATE TMP_STEP_ACT SET REPEAT=1 WHERE ID=2");
+    Canvas c;
+    c.PresetApp();
+    EXPECT_TRUE(c.chkRepeatACT);
+    EXPECT_FALSE(c.chkRestart);
+    Flags().scenarioChanged = false;
+    c.chkRestart_Click(true);
+    EXPECT_TRUE(Flags().scenarioChanged);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_STEP_ACT WHERE RESTART<>0"), 2);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_STEP_ACT WHERE REPEAT<>0"), 1);
+    c.chkRepeatACT_Click(false);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_STEP_ACT WHERE REPEAT<>0"), 0);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_STEP_ACT WHERE RESTART<>0"), 2);
+    // A new scenario starts with both boxes cleared.
+    Master().execute("DELETE FROM TMP_STEP_ACT");
+    c.PresetApp();
+    EXPECT_FALSE(c.chkRepeatACT || c.chkRestart);
+}
+
+TEST(Canvas, Command1CopiesTheDummyPictureToMissingFilesOnly) {
+    FixtureEnv env;
+    auto res = env::Env().resourcesFolder();
+    std::filesystem::create_directories(res);
+    { std::ofstream(res / "dummy.gif") << "DUMMY"; }
+    { std::ofstream(res / "lamp.gif") << "OWN"; }
+    Master().execute("UPDATE ANA_OGGETTI SET IMG_OBJ='../escape.gif' WHERE ID_OBJ=99");
+    Canvas c;
+    EXPECT_GT(c.Command1(), 10);
+    std::string s;
+    ASSERT_TRUE(files::ReadFile(res / "light.gif", s));
+    EXPECT_EQ(s, "DUMMY");
+    ASSERT_TRUE(files::ReadFile(res / "lamp.gif", s));
+    EXPECT_EQ(s, "OWN");
+    EXPECT_TRUE(std::filesystem::exists(res / "on.gif"));
+    EXPECT_FALSE(std::filesystem::exists(res.parent_path() / "escape.gif"));
+    EXPECT_EQ(c.Command1(), 0);
+}
+
+TEST(Canvas, FindItemIndexAndPictures) {
+    ChoiceList l;
+    EXPECT_EQ(FindItemIndex(l, 1), -1);
+    l.add("a", 5);
+    l.add("b", 7);
+    l.add("c", 7);
+    EXPECT_EQ(FindItemIndex(l, 7), 1);
+    EXPECT_EQ(FindItemIndex(l, 8), -1);
+    test::TempDir dir;
+    Picture p;
+    SetPicture(p, dir.path(), "x.gif", 1);
+    EXPECT_EQ(p.kind, Picture::kStockOperator);
+    SetPicture(p, dir.path(), "", 0);
+    EXPECT_EQ(p.kind, Picture::kEmpty);
+    EXPECT_EQ(OneLineToolTip("a\r\nb\rc\n"), "a  b  c\n");
+}
+
+TEST(Canvas, DocumentRefillRunsThroughTheHook) {
+    FixtureEnv env;
+    Canvas c;
+    ScenarioDocument doc;
+    doc.PresetApp = [&] { c.PresetApp(); };
+    AddElement("TMP_TRIGGER", 1, 1, "Old");
+    c.PresetApp();
+    EXPECT_TRUE(c.strip(StripId::kTrigger).slot(1).filled());
+    doc.NewFile();
+    EXPECT_FALSE(c.strip(StripId::kTrigger).slot(1).filled());
+}

@@ -1,0 +1,370 @@
+#include "editor/placement.h"
+
+#include <gtest/gtest.h>
+
+#include "editor_support.h"
+#include "env/state.h"
+#include "env/texts.h"
+#include "model/document.h"
+#include "support/test_env.h"
+
+using namespace tessed;
+using namespace tessed::editor;
+using namespace tessed::test;
+
+namespace {
+
+// A canvas showing the family of test objects (700 places everywhere, 701
+// nowhere) with a placement on scripted dialogs and a manual timer.
+struct Editor {
+    FixtureEnv env;
+    Canvas canvas;
+    ScriptedDialogs dialogs;
+    ManualTimer timer;
+    Placement place{canvas, dialogs, &timer};
+    Editor() {
+        canvas.PresetApp();
+        for (int i = 1; i <= 10; ++i)
+            if (canvas.strip(StripId::kFamilies).slot(i).labelTag == "70") canvas.imgFam_Click(i);
+    }
+    // The palette slot of object 700 is 1, of 701 is 2.
+    bool drop(const std::string& target, int index = 0, int objSlot = 1) {
+        return place.Drop({"IMGOBJ", objSlot}, {target, index});
+    }
+    std::vector<int64_t> ids(const std::string& table) {
+        std::vector<int64_t> out;
+        for (auto& r : Master().query("SELECT ID FROM " + table + " ORDER BY ORDINE"))
+            out.push_back(r.getInt("ID"));
+        return out;
+    }
+};
+
+}  // namespace
+
+TEST(Placement, TwentyFirstTriggerRefusedNegatedConditionAccepted) {
+    Editor e;
+    ScopedMessages msgs;
+    for (int i = 1; i <= 20; ++i) {
+        AddElement("TMP_TRIGGER", i, 1);
+        AddElement("TMP_COND_KO", i, 1);
+        AddElement("TMP_COND_OK", i, 1);
+    }
+    e.canvas.PresetApp();
+    e.canvas.imgFam_Click(5);
+    EXPECT_FALSE(e.drop("imgfraEvent"));
+    EXPECT_EQ(e.dialogs.shown, 0);
+    ASSERT_EQ(msgs->calls.size(), 1u);
+    EXPECT_EQ(msgs->calls[0].kind, "warning");
+    EXPECT_EQ(msgs->calls[0].title, texts::GetText(1002));
+    EXPECT_EQ(msgs->calls[0].text, texts::GetText(1561));
+    EXPECT_FALSE(e.drop("lblCondOK", 2));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_TRIGGER"), 20);
+    EXPECT_TRUE(e.drop("imgCondKO", 1));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_COND_KO"), 21);
+    EXPECT_EQ(msgs->calls.size(), 2u);
+}
+
+TEST(Placement, ObjectWithoutFlagsIsRefusedEverywhere) {
+    Editor e;
+    for (const char* frame : {"imgfraEvent", "imgfraEventSTOP", "imgfraIF", "imgfraNOTIF",
+                              "imgfraACT", "imgfraACTELSE"}) {
+        EXPECT_EQ(e.place.Hover({"IMGOBJ", 2}, {frame}), DragIcon::kStop) << frame;
+        EXPECT_EQ(e.place.Hover({"IMGOBJ", 1}, {frame}), DragIcon::kDrag) << frame;
+        EXPECT_FALSE(e.drop(frame, 0, 2));
+    }
+    EXPECT_EQ(e.dialogs.shown, 0);
+    for (auto t : schema::kElementTables)
+        EXPECT_EQ(Count("SELECT COUNT(*) FROM " + std::string(t)), 0);
+}
+
+TEST(Placement, AcceptanceTable) {
+    Editor e;
+    auto fx = [&](const std::string& src, const std::string& target) {
+        return e.place.Effect({src, 1}, {target, 1});
+    };
+    EXPECT_EQ(fx("IMGTRIGGER", "imgTrigger"), DropEffect::kNoEffect);
+    EXPECT_EQ(fx("IMGTRIGGERSTOP", "imgfraEvent"), DropEffect::kRefuse);
+    EXPECT_EQ(fx("IMGOPE", "imgfraIF"), DropEffect::kLink);
+    EXPECT_EQ(fx("IMGOPE", "imgOPEKO"), DropEffect::kLink);
+    EXPECT_EQ(fx("IMGCONDOK", "lblCondOK"), DropEffect::kMove);
+    EXPECT_EQ(fx("IMGOPEOK", "imgCondOK"), DropEffect::kNoEffect);
+    EXPECT_EQ(fx("IMGCONDKO", "imgCondKO"), DropEffect::kNoEffect);
+    EXPECT_EQ(fx("IMGOPEKO", "imgfraNOTIF"), DropEffect::kNoEffect);
+    EXPECT_EQ(fx("IMGICOSTEPACT", "imgICOStepACT"), DropEffect::kMove);
+    EXPECT_EQ(fx("IMGICOSTEPACT", "imgfraACTELSE"), DropEffect::kRefuse);
+    EXPECT_EQ(fx("IMGICOSTEPACTELSE", "lblStepACTElse"), DropEffect::kMove);
+    EXPECT_EQ(fx("IMGCONDKO", "imgObj"), DropEffect::kDelete);
+    EXPECT_EQ(fx("IMGOBJ", "imgfraOBJ"), DropEffect::kNoEffect);
+    EXPECT_EQ(fx("IMGOPEKO", "imgfraOPE"), DropEffect::kDeleteLink);
+    EXPECT_EQ(fx("IMGOPE", "imgOpe"), DropEffect::kNoEffect);
+    EXPECT_EQ(fx("IMGTRIGGER", "imgOpe"), DropEffect::kRefuse);
+    EXPECT_EQ(fx("IMGOPEOK", "imgCestino"), DropEffect::kDeleteLink);
+    EXPECT_EQ(fx("IMGOPEKO", "imgfraCestino"), DropEffect::kRefuse);
+    EXPECT_EQ(fx("IMGICOSTEPACTELSE", "imgCestino"), DropEffect::kDelete);
+    EXPECT_EQ(fx("IMGOBJ", "imgCestino"), DropEffect::kNoEffect);
+    EXPECT_EQ(fx("IMGOBJ", "imgFam"), DropEffect::kRefuse);
+    // Drags start only from slots that show a picture.
+    EXPECT_TRUE(e.place.CanDrag({"IMGOBJ", 1}));
+    EXPECT_FALSE(e.place.CanDrag({"IMGTRIGGER", 1}));
+    EXPECT_FALSE(e.place.CanDrag({"IMGOPEOK", 1}));
+}
+
+TEST(Placement, NewActionDroppedOnTheThirdSlotLandsThird) {
+    Editor e;
+    for (int i = 1; i <= 4; ++i) AddElement("TMP_STEP_ACT", i, 1, "A" + std::to_string(i));
+    e.canvas.chkRepeatACT = true;
+    e.canvas.LoadStepACT(1);
+    int seen = 0;
+    e.dialogs.property = [&](PropertyDialog& d) {
+        ++seen;
+        EXPECT_EQ(d.txtDescri.maxLength, 15);
+        EXPECT_EQ(d.txtDescri.tag, "OPTIONAL");
+        EXPECT_EQ(d.IdArea, 5);
+        d.txtDescri.text = "New";
+        d.cmdOK();
+    };
+    EXPECT_TRUE(e.drop("imgICOStepACT", 3));
+    EXPECT_EQ(seen, 1);
+    EXPECT_EQ(e.ids("TMP_STEP_ACT"), (std::vector<int64_t>{1, 2, 5, 3, 4}));
+    const Strip& s = e.canvas.strip(StripId::kStepAct);
+    EXPECT_EQ(s.slot(3).caption, "New");
+    EXPECT_EQ(s.slot(3).labelTag, "5");
+    // Every row takes the check boxes' values.
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_STEP_ACT WHERE REPEAT<>0"), 5);
+    auto row = Master().queryOne("SELECT * FROM TMP_STEP_ACT WHERE ID=5");
+    EXPECT_EQ(row->getInt("COSA_KEY"), 700);
+    EXPECT_EQ(row->getInt("DOVE_KEY"), 700);
+    EXPECT_EQ(row->getInt("LEVEL_KEY"), 3);
+    EXPECT_EQ(row->getInt("ADD_INT"), -1);
+}
+
+TEST(Placement, CancelledDialogChangesNothing) {
+    Editor e;
+    e.dialogs.property = [](PropertyDialog& d) { d.cmdAnnulla(); };
+    EXPECT_FALSE(e.drop("imgfraACT"));
+    EXPECT_EQ(e.dialogs.shown, 1);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_STEP_ACT"), 0);
+}
+
+TEST(Placement, DeletingAConditionRemovesItsLinksOnBothSides) {
+    Editor e;
+    TouchPicture("NoOpe.gif");
+    for (int i = 1; i <= 3; ++i) AddElement("TMP_COND_OK", i, 1);
+    Link("TMP_OPE_OK", 1, 1, 2);
+    Link("TMP_OPE_OK", 2, 2, 3);
+    e.canvas.LoadCondOK(1);
+    EXPECT_TRUE(e.place.Drop({"IMGCONDOK", 2}, {"imgCestino"}));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_OPE_OK"), 0);
+    const Strip& s = e.canvas.strip(StripId::kCondOk);
+    EXPECT_EQ(s.slot(2).labelTag, "3");
+    EXPECT_EQ(s.marks[0].tag, "?");
+    EXPECT_EQ(std::filesystem::path(s.marks[0].picture.file).filename(), "NoOpe.gif");
+    EXPECT_EQ(s.marks[1].tag, "");
+    // Back onto the object palette: deleted too.
+    EXPECT_TRUE(e.place.Drop({"IMGCONDOK", 1}, {"imgObj", 4}));
+    EXPECT_EQ(e.ids("TMP_COND_OK"), (std::vector<int64_t>{3}));
+}
+
+TEST(Placement, LinksBetweenConditions) {
+    Editor e;
+    ScopedMessages msgs;
+    for (int i = 1; i <= 2; ++i) AddElement("TMP_COND_OK", i, 1);
+    for (int i = 1; i <= 3; ++i) AddElement("TMP_COND_KO", i, 1);
+    e.canvas.PresetApp();
+    // Never next to an empty slot.
+    EXPECT_FALSE(e.place.Drop({"IMGOPE", 1}, {"imgOPEOK", 2}));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_OPE_OK"), 0);
+    EXPECT_TRUE(e.place.Drop({"IMGOPE", 2}, {"imgfraIF"}));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_OPE_OK WHERE ID_OPE=2 AND ID1=1 AND ID2=2"), 1);
+    EXPECT_EQ(e.canvas.strip(StripId::kCondOk).marks[0].tag, "2");
+    // A second operator on the same pair replaces the first.
+    EXPECT_TRUE(e.place.Drop({"IMGOPE", 1}, {"lblCondOK", 1}));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_OPE_OK"), 1);
+    EXPECT_EQ(e.canvas.strip(StripId::kCondOk).marks[0].tag, "1");
+    // Negated conditions: lower slot drops link with the slot above.
+    EXPECT_TRUE(e.place.Drop({"IMGOPE", 1}, {"imgOPEKO", 2}));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_OPE_KO WHERE ID1=2 AND ID2=3"), 1);
+    // Its link into the trash: no effect; onto the operator palette: deleted.
+    EXPECT_FALSE(e.place.Drop({"IMGOPEKO", 2}, {"imgCestino"}));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_OPE_KO"), 1);
+    EXPECT_TRUE(e.place.Drop({"IMGOPEKO", 2}, {"imgfraOPE"}));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_OPE_KO"), 0);
+    EXPECT_TRUE(e.place.Drop({"IMGOPEOK", 1}, {"imgCestino"}));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_OPE_OK"), 0);
+    EXPECT_TRUE(msgs->calls.empty());
+}
+
+TEST(Placement, OperatorDialogInsertsThenUpdates) {
+    Editor e;
+    for (int i = 1; i <= 2; ++i) AddElement("TMP_COND_OK", i, 1);
+    e.canvas.LoadCondOK(1);
+    std::optional<int> preselected;
+    e.dialogs.ope = [&](OperatorDialog& d) {
+        preselected = d.cmbOperatore.data();
+        d.Preselect(2);
+        d.Ok();
+    };
+    Flags().scenarioChanged = false;
+    EXPECT_TRUE(e.place.DoubleClick({"imgOPEOK", 1}));
+    EXPECT_EQ(e.dialogs.lastMark, 1);
+    EXPECT_TRUE(Flags().scenarioChanged);
+    EXPECT_EQ(preselected, 1);  // a new link offers the first operator
+    EXPECT_EQ(Count("SELECT ID_OPE FROM TMP_OPE_OK WHERE ID1=1 AND ID2=2"), 2);
+    e.dialogs.ope = [&](OperatorDialog& d) {
+        preselected = d.cmbOperatore.data();
+        d.Preselect(1);
+        d.Ok();
+    };
+    EXPECT_TRUE(e.place.DoubleClick({"imgOPEOK", 1}));
+    EXPECT_EQ(preselected, 2);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_OPE_OK"), 1);
+    EXPECT_EQ(Count("SELECT ID_OPE FROM TMP_OPE_OK"), 1);
+    // No dialog next to an empty slot.
+    EXPECT_FALSE(e.place.DoubleClick({"imgOPEOK", 2}));
+    EXPECT_EQ(e.dialogs.shown, 2);
+}
+
+TEST(Placement, MovingConditionsAndActions) {
+    Editor e;
+    for (int i = 1; i <= 3; ++i) {
+        AddElement("TMP_COND_OK", i, 1);
+        AddElement("TMP_STEP_ACT_ELSE", i, 1);
+    }
+    AddElement("TMP_TRIGGER", 1, 1);
+    AddElement("TMP_TRIGGER", 2, 1);
+    e.canvas.PresetApp();
+    e.place.conditionTops = {0, 50, 100};
+    // The frame drop finds the slot by its height: 60 is inside slot 2.
+    EXPECT_TRUE(e.place.Drop({"IMGCONDOK", 3}, {"imgfraIF", 0, 60}));
+    EXPECT_EQ(e.ids("TMP_COND_OK"), (std::vector<int64_t>{1, 3, 2}));
+    EXPECT_FALSE(e.place.Drop({"IMGCONDOK", 1}, {"imgCondOK", 1}));
+    // An empty action slot means the last filled one.
+    EXPECT_TRUE(e.place.Drop({"IMGICOSTEPACTELSE", 1}, {"imgICOStepACTELSE", 7}));
+    EXPECT_EQ(e.ids("TMP_STEP_ACT_ELSE"), (std::vector<int64_t>{2, 3, 1}));
+    // Triggers keep their order.
+    EXPECT_FALSE(e.place.Drop({"IMGTRIGGER", 2}, {"imgTrigger", 1}));
+    EXPECT_EQ(e.ids("TMP_TRIGGER"), (std::vector<int64_t>{1, 2}));
+}
+
+TEST(Placement, EditingKeepsTheElementInPlace) {
+    Editor e;
+    for (int i = 1; i <= 3; ++i)
+        AddElement("TMP_STEP_ACT", i, 700, "A" + std::to_string(i), 700, 701);
+    e.canvas.LoadStepACT(1);
+    std::string restored;
+    e.dialogs.property = [&](PropertyDialog& d) {
+        restored = d.txtDescri.text;
+        EXPECT_EQ(d.cmbDove.data(), 701);
+        d.SelectCosa(1);
+        d.txtDescri.text = "Changed";
+        d.cmdOK();
+    };
+    EXPECT_TRUE(e.place.DoubleClick({"imgICOStepACT", 2}));
+    EXPECT_EQ(restored, "A2");
+    auto row = Master().queryOne("SELECT * FROM TMP_STEP_ACT WHERE ID=2");
+    EXPECT_EQ(row->getText("DESCRI"), "Changed");
+    EXPECT_EQ(row->getInt("COSA_KEY"), 701);
+    EXPECT_EQ(row->getInt("ORDINE"), 2);
+    EXPECT_EQ(e.canvas.strip(StripId::kStepAct).slot(2).caption, "Changed");
+    EXPECT_FALSE(e.place.DoubleClick({"imgICOStepACT", 9}));
+}
+
+TEST(Placement, TimeElementsOpenTheTimeDialogs) {
+    Editor e;
+    e.place.now = [] { return Moment{2025, 6, 15, 10, 45}; };
+    e.canvas.imgFam_Click(3);  // the time family: 8, 9, 23, 45
+    int slot23 = 0;
+    for (int i = 1; i <= 8; ++i)
+        if (e.canvas.strip(StripId::kObjects).slot(i).labelTag == "23") slot23 = i;
+    ASSERT_GT(slot23, 0);
+    e.dialogs.single = [](TimeSingleDialog& d) {
+        d.hour.selectData(7);
+        d.minute.selectData(30);
+        ASSERT_TRUE(d.Ok(Master()));
+    };
+    EXPECT_TRUE(e.place.Drop({"IMGOBJ", slot23}, {"imgfraEvent"}));
+    auto row = Master().queryOne("SELECT * FROM TMP_TRIGGER");
+    ASSERT_TRUE(row);
+    EXPECT_NE(row->getText("KEY_OPT").find("0730"), std::string::npos);
+    EXPECT_EQ(row->getInt("CHI_KEY"), 200);
+    EXPECT_EQ(row->getInt("COSA_KEY"), 200);
+    // A time range among the conditions.
+    e.dialogs.range = [](TimeRangeDialog& d) {
+        d.setWeekday(0, true);
+        ASSERT_TRUE(d.Ok(Master()));
+    };
+    e.canvas.imgFam_Click(3);
+    EXPECT_TRUE(e.place.Drop({"IMGOBJ", slot23}, {"imgfraIF"}));
+    row = Master().queryOne("SELECT * FROM TMP_COND_OK");
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->getText("KEY_OPT").substr(0, 13), "ORAFROM=1045|");
+    // Editing it shows the stored values again.
+    bool monday = false;
+    e.dialogs.range = [&](TimeRangeDialog& d) {
+        monday = d.weekday(0) && !d.weekday(1);
+        d.Confirmed = false;
+    };
+    EXPECT_FALSE(e.place.DoubleClick({"imgCondOK", 1}));
+    EXPECT_TRUE(monday);
+}
+
+TEST(Placement, PendingConfiguratorElementIsAppliedOnce) {
+    Editor e;
+    e.place.pending = std::make_shared<cObjOleDrag>();
+    int applied = 0;
+    e.place.ApplyPayload = [&](PropertyDialog& d, cObjOleDrag&) {
+        ++applied;
+        d.txtDescri.text = "From device";
+    };
+    EXPECT_TRUE(e.drop("imgfraACT"));
+    EXPECT_TRUE(e.drop("imgfraACT"));
+    EXPECT_EQ(applied, 1);
+    EXPECT_TRUE(e.place.pending->NoValid);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_STEP_ACT WHERE DESCRI='From device'"), 1);
+}
+
+TEST(Placement, AutoScrollWhileHoveringAScrollControl) {
+    Editor e;
+    for (int i = 1; i <= 5; ++i) AddElement("TMP_TRIGGER", i, 1);
+    e.canvas.LoadTrigger(1);
+    const Strip& s = e.canvas.strip(StripId::kTrigger);
+    EXPECT_EQ(e.place.Hover({"IMGOBJ", 1}, {"imgDWNTrigger"}), DragIcon::kDrag);
+    EXPECT_TRUE(e.timer.running);
+    EXPECT_EQ(e.timer.interval, 500);
+    EXPECT_EQ(s.firstShown(), 1);  // nothing before the first tick
+    e.timer.Fire();
+    EXPECT_EQ(s.firstShown(), 2);
+    e.timer.Fire();
+    e.timer.Fire();  // positions 4, 5 and an empty last slot
+    EXPECT_EQ(s.firstShown(), 4);
+    e.timer.Fire();  // the last slot is empty: stop
+    EXPECT_EQ(s.firstShown(), 4);
+    EXPECT_FALSE(e.timer.running);
+    EXPECT_FALSE(e.place.Scrolling());
+    // Back until position 1 shows; leaving the control stops it.
+    e.place.Hover({"IMGOBJ", 1}, {"imgUpTrigger"});
+    e.timer.Fire();
+    EXPECT_EQ(s.firstShown(), 3);
+    e.place.Hover({"IMGOBJ", 1}, {"imgfraEvent"});
+    EXPECT_FALSE(e.timer.running);
+    e.timer.Fire();
+    EXPECT_EQ(s.firstShown(), 3);
+    // Releasing over the control stops it too and drops nothing.
+    e.place.Hover({"IMGOBJ", 1}, {"imgUpTrigger"});
+    EXPECT_FALSE(e.place.Drop({"IMGOBJ", 1}, {"imgUpTrigger"}));
+    EXPECT_FALSE(e.timer.running);
+    EXPECT_EQ(e.dialogs.shown, 0);
+}
+
+TEST(Placement, HighlightOnlyOverConditionAndActionSlots) {
+    Editor e;
+    e.place.Hover({"IMGOBJ", 1}, {"imgICOStepACT", 4});
+    ASSERT_TRUE(e.place.highlight);
+    EXPECT_EQ(e.place.highlight->index, 4);
+    e.place.Hover({"IMGOPE", 1}, {"imgOPEOK", 1});
+    EXPECT_TRUE(e.place.highlight);
+    e.place.Hover({"IMGOBJ", 1}, {"imgTrigger", 1});
+    EXPECT_FALSE(e.place.highlight);
+    e.place.Hover({"IMGOBJ", 2}, {"imgCondOK", 1});
+    EXPECT_FALSE(e.place.highlight);
+}

@@ -1,0 +1,433 @@
+#include "editor/property_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include "editor/canvas.h"
+#include "editor_support.h"
+#include "env/texts.h"
+#include "support/test_env.h"
+
+using namespace tessed;
+using namespace tessed::editor;
+using namespace tessed::test;
+
+namespace {
+
+using R = PropRow;
+
+std::vector<PropRow> Rows(std::initializer_list<PropRow> r) { return r; }
+
+std::vector<int> Data(const ChoiceList& l) {
+    std::vector<int> out;
+    for (int i = 0; i < l.count(); ++i) out.push_back(l.item(i).data);
+    return out;
+}
+
+}  // namespace
+
+TEST(PropertyDialog, ExtensionItemsForTwoDigits) {
+    FixtureEnv env;
+    PropertyDialog d;
+    EXPECT_FALSE(d.LoadData(700, 5));
+    EXPECT_EQ(d.lblChiTag, 1);
+    EXPECT_EQ(Data(d.cmbCosa), (std::vector<int>{700, 701}));
+    EXPECT_EQ(d.cmbIDRESCOSA, (std::vector<std::string>{"700", "701"}));
+    EXPECT_EQ(Data(d.cmbDove), (std::vector<int>{700, 701, 702}));
+    EXPECT_EQ(Data(d.cmbLevel), (std::vector<int>{3, 70}));
+    EXPECT_EQ(d.VisibleRows(), Rows({R::kCosa, R::kDove, R::kLevel, R::kAddInt}));
+    d.SelectLevel(1);
+    EXPECT_EQ(Data(d.cmbADDInt), (std::vector<int>{-1, 1, 2, 10, 11, 12}));
+    EXPECT_EQ(d.cmbADDInt.item(0).text, texts::GetText(1105));
+    EXPECT_EQ(d.cmbADDInt.item(3).text, texts::GetText(1104) + " 10");
+    EXPECT_EQ(d.cmbADDInt.index(), 0);
+    // A where whose levels include the one chosen keeps it; otherwise the first.
+    d.SelectDove(1);
+    EXPECT_EQ(d.cmbLevel.data(), 3);
+    d.SelectDove(0);
+    EXPECT_EQ(d.cmbLevel.data(), 3);
+    d.SelectLevel(1);
+    d.SelectDove(2);  // no levels at all
+    EXPECT_FALSE(d.cmbLevel.enabled);
+    EXPECT_FALSE(d.cmbADDInt.enabled);
+    EXPECT_EQ(d.cmbADDInt.count(), 0);
+    d.SelectDove(0);
+    EXPECT_TRUE(d.cmbADDInt.enabled);
+    // The excluded where disappears with WHAT 701; the chosen one survives when it can.
+    d.SelectDove(1);
+    d.SelectCosa(1);
+    EXPECT_EQ(Data(d.cmbDove), (std::vector<int>{701, 702}));
+    EXPECT_EQ(d.cmbDove.data(), 701);
+}
+
+TEST(PropertyDialog, ObjectWithoutWhatOrLevels) {
+    FixtureEnv env;
+    PropertyDialog d;
+    // Object 2 in area 3: no WHAT, no WHERE.
+    d.LoadData(2, 3);
+    EXPECT_FALSE(d.cmbCosa.enabled);
+    EXPECT_FALSE(d.cmbDove.enabled);
+    EXPECT_TRUE(d.VisibleRows().empty());
+    EXPECT_TRUE(d.cmdOK().confirmed);
+    // Object 1 in area 3: a WHERE without WHAT, built without exclusion.
+    PropertyDialog e;
+    e.LoadData(1, 3);
+    EXPECT_EQ(Data(e.cmbDove), (std::vector<int>{2, 3}));
+}
+
+TEST(PropertyDialog, Object49TakesFirstAndLastPoint) {
+    FixtureEnv env;
+    ScopedMessages msgs;
+    PropertyDialog d;
+    EXPECT_TRUE(d.LoadData(49, 5));
+    EXPECT_EQ(Data(d.cmbDove), (std::vector<int>{771, 779}));
+    EXPECT_EQ(d.UpDownDovePI.min, 71);
+    EXPECT_EQ(d.UpDownDovePI.max, 79);
+    EXPECT_EQ(d.txtDOVEPI.text, "71");
+    EXPECT_FALSE(d.cmbDove.visible);
+    EXPECT_TRUE(d.txtDOVEPI.visible);
+    EXPECT_EQ(d.lblDove.id, 1653);
+    EXPECT_EQ(d.VisibleRows(), Rows({R::kCosa, R::kDove}));
+    d.txtDOVEPI.text = "80";
+    EXPECT_EQ(d.cmdOK().text, 1654);
+    d.txtDOVEPI.text = "";
+    EXPECT_EQ(d.cmdOK().text, 1654);
+    d.txtDOVEPI.text = "75";  // in range but no such point
+    EXPECT_EQ(d.cmdOK().text, 1654);
+    d.txtDOVEPI.text = "72";
+    EXPECT_TRUE(d.cmdOK().confirmed);
+    EXPECT_EQ(d.ReadValues(true).DOVE_KEY, 772);
+    // WHAT 419 confirms at once with its note.
+    PropertyDialog n;
+    n.LoadData(49, 5);
+    n.SelectCosa(1);
+    n.txtDOVEPI.text = "99";
+    OkResult r = n.cmdOK();
+    EXPECT_TRUE(r.confirmed);
+    EXPECT_EQ(r.text, 1656);
+    EXPECT_EQ(msgs->calls.back().kind, "information");
+}
+
+TEST(PropertyDialog, Object45Delays) {
+    FixtureEnv env;
+    ScopedMessages msgs;
+    PropertyDialog d;
+    d.LoadData(45, 5);
+    EXPECT_TRUE(d.cmbCosa2.visible);
+    EXPECT_FALSE(d.cmbDove.visible);
+    EXPECT_TRUE(d.RowVisible(R::kDove));
+    EXPECT_EQ(d.lblCosa.id, 1551);
+    EXPECT_EQ(d.txtKey_OPT2.tag, "RITARDOACT");
+    EXPECT_EQ(d.cmdOK().text, 1553);
+    // 2 minutes then 90 seconds: refused.
+    d.txtKey_OPT.text = "2";
+    d.SelectCosa(1);
+    d.txtKey_OPT2.text = "90";
+    d.cmbCosa2.setIndex(0);
+    EXPECT_EQ(d.cmdOK().text, 1554);
+    EXPECT_EQ(msgs->calls.back().text, texts::GetText(1554));
+    // 90 seconds then 2 minutes: accepted.
+    d.txtKey_OPT.text = "90";
+    d.SelectCosa(0);
+    d.txtKey_OPT2.text = "2";
+    d.cmbCosa2.setIndex(1);
+    EXPECT_TRUE(d.cmdOK().confirmed);
+    ElementValues v = d.ReadValues(false);
+    EXPECT_EQ(v.value, "90");
+    EXPECT_EQ(v.COSA_KEY, 314);
+    EXPECT_EQ(v.PARAM[0], 2);
+    EXPECT_EQ(v.PARAM[1], 315);
+    // Upper bounds of minutes and hours.
+    d.txtKey_OPT2.text = "1441";
+    EXPECT_EQ(d.cmdOK().text, 1728);
+    d.cmbCosa2.setIndex(2);
+    d.txtKey_OPT2.text = "25";
+    EXPECT_EQ(d.cmdOK().text, 1729);
+}
+
+TEST(PropertyDialog, Object9DelayChecksAndKeys) {
+    FixtureEnv env;
+    ScopedMessages msgs;
+    PropertyDialog d;
+    d.LoadData(9, 5);
+    EXPECT_TRUE(d.keyOptBesideWhat);
+    EXPECT_EQ(d.txtKey_OPT.maxLength, 4);
+    EXPECT_EQ(d.cmdOK().text, 1556);
+    d.txtKey_OPT.text = "1441";
+    d.SelectCosa(1);  // WHAT 34
+    EXPECT_EQ(d.cmdOK().text, 1728);
+    d.SelectCosa(2);  // WHAT 35
+    d.txtKey_OPT.text = "25";
+    EXPECT_EQ(d.cmdOK().text, 1729);
+    using F = PropertyDialog::Field;
+    EXPECT_TRUE(d.KeyPress(F::kKeyOpt, '7'));
+    EXPECT_FALSE(d.KeyPress(F::kKeyOpt, 'a'));
+    EXPECT_TRUE(d.KeyPress(F::kKeyOpt, kKeyBackspace));
+    EXPECT_TRUE(d.KeyPress(F::kDescri, 'a'));
+    EXPECT_FALSE(d.KeyPress(F::kValue, '-'));
+    d.txtKey_OPT.text = "24";
+    EXPECT_FALSE(d.KeyPress(F::kDescri, kKeyEnter));  // swallowed, and OK pressed
+    EXPECT_TRUE(d.Confirmed);
+    PropertyDialog c;
+    c.LoadData(9, 5);
+    c.Visible = true;
+    c.KeyPress(F::kForm, kKeyEscape);
+    EXPECT_FALSE(c.Confirmed);
+    EXPECT_FALSE(c.Visible);
+}
+
+TEST(PropertyDialog, FirstTableLayouts) {
+    FixtureEnv env;
+    struct Case {
+        int obj, area;
+        std::vector<PropRow> rows;
+    };
+    const std::vector<Case> cases = {
+        {26, 3, {R::kCosa, R::kDove}},
+        {27, 5, {R::kDove, R::kLevel}},
+        {30, 3, {R::kDove, R::kLevel}},
+        {28, 5, {R::kCosa, R::kDove, R::kLevel}},
+        {43, 4, {R::kCosa, R::kDove, R::kLevel, R::kAddInt, R::kTemp, R::kSonda}},
+        {43, 5, {R::kCosa, R::kDove, R::kLevel, R::kAddInt, R::kTemp, R::kSonda}},
+        {44, 5, {R::kCosa, R::kDove, R::kLevel, R::kAddInt, R::kTemp, R::kSonda}},
+        {48, 5, {R::kCosa, R::kDove, R::kLevel, R::kAddInt, R::kTemp, R::kTime}},
+        {49, 5, {R::kCosa, R::kDove}},
+        {62, 4, {R::kCosa, R::kDove, R::kLevel, R::kAddInt, R::kTemp, R::kSonda}},
+    };
+    for (const Case& c : cases) {
+        PropertyDialog d;
+        EXPECT_TRUE(d.LoadData(c.obj, c.area)) << c.obj;
+        EXPECT_EQ(d.VisibleRows(), c.rows) << c.obj << "/" << c.area;
+    }
+    PropertyDialog d43;
+    d43.LoadData(43, 4);
+    EXPECT_EQ(d43.cmbOperatorTemp.count(), 5);
+    EXPECT_EQ(d43.cmbSonda.count(), 100);
+    EXPECT_EQ(d43.cmbSonda.item(9).text, "Channel 10");
+    EXPECT_TRUE(d43.cmbSonda.enabled);  // WHAT 566 first
+    EXPECT_EQ(d43.lblTemp.id, 1700);
+    d43.SelectCosa(1);
+    EXPECT_FALSE(d43.cmbSonda.enabled);
+    EXPECT_EQ(d43.cmbSonda.index(), -1);
+    EXPECT_FALSE(d43.cmbOperatorTemp.enabled);
+
+    PropertyDialog d44;
+    d44.LoadData(44, 5);
+    EXPECT_FALSE(d44.cmbSonda.enabled);  // WHAT 308
+    EXPECT_EQ(d44.UpDownMin.max, 4);
+    EXPECT_EQ(d44.UpDownSec.value, 1);
+    EXPECT_TRUE(d44.lblTempCentred);
+    d44.SelectCosa(1);
+    EXPECT_TRUE(d44.cmbSonda.enabled);
+    d44.UpDownMin.set(4);
+    EXPECT_EQ(d44.cmdOK().text, 1543);
+    d44.UpDownMin.set(0);
+    d44.UpDownSec.set(0);
+    EXPECT_EQ(d44.cmdOK().text, 1542);
+
+    PropertyDialog d28;
+    d28.LoadData(28, 5);
+    EXPECT_TRUE(d28.cmbLevel.enabled);
+    d28.SelectCosa(1);  // WHAT 161: the general address without level
+    EXPECT_EQ(Data(d28.cmbDove), (std::vector<int>{1}));
+    EXPECT_FALSE(d28.cmbLevel.enabled);
+    EXPECT_EQ(d28.cmbLevel.index(), -1);
+
+    PropertyDialog d62;
+    d62.LoadData(62, 4);
+    EXPECT_TRUE(d62.txtValue.visible);
+    EXPECT_EQ(d62.txtValue.text, "0");
+    d62.txtValue.text = "2001";
+    EXPECT_EQ(d62.cmdOK().text, 1740);
+}
+
+TEST(PropertyDialog, SecondTableLayouts) {
+    FixtureEnv env;
+    struct Case {
+        int obj, area;
+        std::vector<PropRow> rows;
+    };
+    const std::vector<Case> cases = {
+        {30, 6, {R::kDove}},
+        {67, 3, {R::kDove}},
+        {31, 4, {R::kCosa, R::kDove, R::kTemp, R::kSonda}},
+        {34, 5, {R::kCosa, R::kTemp}},
+        {35, 5, {}},
+        {54, 3, {}},
+        {61, 3, {R::kCosa}},
+        {37, 5, {R::kCosa, R::kDove, R::kTemp}},
+        {37, 3, {R::kCosa, R::kDove}},
+        {38, 4, {R::kCosa, R::kDove, R::kTemp, R::kSonda}},
+        {58, 4, {R::kCosa, R::kDove, R::kTemp}},
+        {50, 5, {R::kCosa, R::kDove, R::kTemp, R::kTime}},
+        {51, 5, {R::kCosa, R::kDove, R::kPos8, R::kPos9, R::kPos10}},
+        {52, 5, {R::kCosa, R::kDove, R::kPos8}},
+        {56, 5, {R::kCosa, R::kDove, R::kTemp, R::kTime}},
+        {60, 4, {R::kCosa, R::kDove, R::kTemp, R::kSonda}},
+        {60, 5, {R::kCosa, R::kDove, R::kSonda}},
+        {66, 4, {R::kCosa, R::kDove, R::kTemp, R::kSonda}},
+        {66, 5, {R::kCosa, R::kDove, R::kTemp}},
+    };
+    for (const Case& c : cases) {
+        PropertyDialog d;
+        EXPECT_TRUE(d.LoadData(c.obj, c.area)) << c.obj;
+        EXPECT_EQ(d.VisibleRows(), c.rows) << c.obj << "/" << c.area;
+    }
+    PropertyDialog d31;
+    d31.LoadData(31, 4);
+    EXPECT_EQ(Data(d31.cmbSonda), (std::vector<int>{3, 6, 9, 12, 15, 19, 22, 25, 28, 31}));
+    EXPECT_EQ(d31.cmbSonda.item(6).text, "70 %");
+    d31.SelectCosa(1);
+    EXPECT_FALSE(d31.cmbSonda.enabled || d31.cmbOperatorTemp.enabled);
+
+    PropertyDialog d34;
+    d34.LoadData(34, 5);
+    EXPECT_EQ(d34.UpDownTemp.min, 30);
+    EXPECT_EQ(d34.lblTempVColour, kWhite);
+    d34.SetTemperature(215);
+    EXPECT_EQ(d34.lblTempV(),
+              "21.5\xC2\xB0"
+              "C");
+    d34.SelectCosa(1);
+    EXPECT_FALSE(d34.UpDownTemp.enabled);
+    EXPECT_EQ(d34.lblTempVColour, kGrey);
+
+    PropertyDialog d38;
+    d38.LoadData(38, 4);
+    EXPECT_EQ(Data(d38.cmbOperatorTemp), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(Data(d38.cmbSonda), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    EXPECT_EQ(d38.UpDownTemp.min, -50);
+    EXPECT_EQ(d38.lblSonda.id, 1555);
+
+    PropertyDialog d51;
+    d51.LoadData(51, 5);
+    EXPECT_EQ(d51.cmbPos[0].count(), 101);
+    EXPECT_EQ(Data(d51.cmbPos[2]), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_TRUE(d51.cmbPos[0].enabled);
+    EXPECT_FALSE(d51.cmbPos[1].enabled);
+    d51.SelectCosa(2);  // 432
+    EXPECT_FALSE(d51.cmbPos[0].enabled);
+    EXPECT_TRUE(d51.cmbPos[1].enabled && d51.cmbPos[2].enabled);
+
+    PropertyDialog d56;
+    d56.LoadData(56, 5);
+    EXPECT_TRUE(d56.UpDownTemp.enabled);
+    EXPECT_FALSE(d56.UpDownHour.enabled);
+    EXPECT_EQ(d56.UpDownHour.max, 24);
+    EXPECT_EQ(d56.lblPos[0].id, 1675);
+    d56.SelectCosa(1);
+    EXPECT_TRUE(d56.UpDownHour.enabled);
+    d56.SelectCosa(2);
+    EXPECT_FALSE(d56.UpDownTemp.enabled || d56.UpDownHour.enabled);
+
+    PropertyDialog d60;
+    d60.LoadData(60, 4);  // WHAT 585: four sources, no operator
+    EXPECT_EQ(Data(d60.cmbSonda), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(d60.lblSonda.id, 1705);
+    EXPECT_FALSE(d60.cmbOperatorTemp.enabled);
+    d60.SelectCosa(1);  // 572: the volume scale with the operator
+    EXPECT_EQ(d60.cmbSonda.count(), 10);
+    EXPECT_TRUE(d60.cmbOperatorTemp.enabled);
+    d60.SelectCosa(2);  // 573: balance -10..10
+    EXPECT_EQ(d60.cmbSonda.item(0).data, 0);
+    EXPECT_EQ(d60.cmbSonda.item(20).data, 60);
+    EXPECT_EQ(d60.cmbSonda.item(0).text, "Step -10");
+    d60.SelectCosa(3);  // 581: stations
+    EXPECT_EQ(d60.cmbSonda.count(), 20);
+    EXPECT_EQ(d60.cmbSonda.item(10).data, 16);
+    EXPECT_EQ(d60.lblTemp.id, -1);
+    d60.SelectCosa(4);  // any other
+    EXPECT_FALSE(d60.cmbSonda.enabled);
+    EXPECT_EQ(d60.cmbSonda.count(), 0);
+    PropertyDialog d60a;
+    d60a.LoadData(60, 5);  // 586 in the action area: up to 50
+    EXPECT_EQ(d60a.cmbSonda.count(), 5);
+
+    PropertyDialog d66;
+    d66.LoadData(66, 4);
+    d66.txtValue.text = "";
+    EXPECT_EQ(d66.cmdOK().text, 1750);
+    d66.txtValue.text = "32001";
+    EXPECT_EQ(d66.cmdOK().text, 1750);
+    d66.txtValue.text = "32000";
+    EXPECT_TRUE(d66.cmdOK().confirmed);
+
+    PropertyDialog d50;
+    d50.LoadData(50, 5);
+    d50.UpDownSec.set(0);
+    EXPECT_EQ(d50.cmdOK().text, 1542);
+    d50.SelectCosa(1);  // 423: no duration
+    EXPECT_FALSE(d50.UpDownHour.enabled);
+    EXPECT_TRUE(d50.cmdOK().confirmed);
+}
+
+TEST(PropertyDialog, NotesAndInterfaceCheck) {
+    FixtureEnv env;
+    ScopedMessages msgs;
+    PropertyDialog d61;
+    d61.LoadData(61, 3);
+    OkResult r = d61.cmdOK();
+    EXPECT_TRUE(r.confirmed);
+    EXPECT_EQ(msgs->calls.back().text, texts::GetText(1751) + " " + texts::GetText(1752));
+    PropertyDialog d26;
+    d26.LoadData(26, 3);
+    EXPECT_EQ(d26.cmdOK().text, 1656);
+    // A level that needs an interface refuses "none" (level 2 of room 1).
+    PropertyDialog d1;
+    d1.LoadData(1, 5);
+    d1.SelectDove(1);
+    ASSERT_EQ(Data(d1.cmbLevel), (std::vector<int>{1, 2}));  // a Null level sorts first
+    d1.SelectLevel(1);
+    EXPECT_EQ(d1.cmdOK().text, 1557);
+    d1.SelectAddInt(1);
+    EXPECT_TRUE(d1.cmdOK().confirmed);
+    // Nothing selected in an enabled list.
+    PropertyDialog d2;
+    d2.LoadData(1, 5);
+    d2.cmbCosa.setIndex(-1);
+    EXPECT_EQ(d2.cmdOK().text, 1001);
+    d2.cmbCosa.setIndex(0);
+    d2.cmbDove.setIndex(-1);
+    EXPECT_EQ(d2.cmdOK().text, 1003);
+}
+
+TEST(PropertyDialog, ParametersRoundTrip) {
+    FixtureEnv env;
+    AddElement("TMP_COND_OK", 1, 38, "Warm\rsecond line", 1, 781);
+    Master().execute("UPDATE TMP_COND_OK SET PARAM_1=4, PARAM_2=3, PARAM_3=-25 WHERE ID=1");
+    auto row = Master().queryOne("SELECT * FROM TMP_COND_OK WHERE ID=1");
+    PropertyDialog d;
+    bool custom = d.LoadData(38, 4);
+    d.txtDescri.maxLength = 20;
+    d.Restore(*row, custom);
+    EXPECT_EQ(d.txtDescri.text, "Warm");
+    EXPECT_EQ(d.cmbSonda.data(), 4);
+    EXPECT_EQ(d.cmbOperatorTemp.data(), 3);
+    EXPECT_EQ(d.UpDownTemp.value, -25);
+    EXPECT_TRUE(d.cmdOK().confirmed);
+    ElementValues v = d.ReadValues(custom);
+    EXPECT_EQ(v.PARAM[0], 4);
+    EXPECT_EQ(v.PARAM[1], 3);
+    EXPECT_EQ(v.PARAM[2], -25);
+    EXPECT_EQ(v.DOVE_KEY, 781);
+    // Object 8's time comes back from "hh-mm-ss".
+    AddElement("TMP_TRIGGER", 1, 8, "", 0, 0, 0, "07-05-09");
+    auto t = Master().queryOne("SELECT * FROM TMP_TRIGGER WHERE ID=1");
+    PropertyDialog d8;
+    d8.LoadData(8, 3);
+    EXPECT_TRUE(d8.dtpTimeVisible);
+    EXPECT_EQ(d8.lblCosa.id, 88);
+    d8.Restore(*t, false);
+    EXPECT_EQ(d8.ReadValues(false).value, "07:05:09");
+}
+
+TEST(PropertyDialog, ButtonsWaitForTheTimer) {
+    PropertyDialog d;
+    d.Form_Load();
+    EXPECT_FALSE(d.buttonsEnabled);
+    EXPECT_TRUE(d.timerRunning);
+    d.Timer1_Timer();
+    EXPECT_TRUE(d.buttonsEnabled);
+    EXPECT_FALSE(d.timerRunning);
+    EXPECT_EQ(VolumeCode(70), 22);
+    EXPECT_EQ(VolumeCode(60), 19);
+}
