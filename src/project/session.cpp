@@ -164,7 +164,9 @@ void ProjectTree::AddScenario(const Scenario& s) {
 }
 
 void ProjectTree::Remove(std::string_view key) {
-    for (const TreeNode* child : Children(key)) Remove(std::string(child->key));
+    std::vector<std::string> children;
+    for (const TreeNode* child : Children(key)) children.push_back(child->key);
+    for (const auto& child : children) Remove(child);
     std::erase_if(nodes_, [&](const TreeNode& n) { return KeyEquals(n.key, key); });
 }
 
