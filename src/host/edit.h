@@ -21,7 +21,7 @@ void SetUserInterfaceStarter(UserInterfaceStarter starter);
 // user interface runs. The Qt layer installs them; without them both do nothing.
 // (DOINFOXML and MAKECSV need no window: they call the project layer directly.)
 struct ProjectBatch {
-    std::function<void()> endApp;                  // the project window's "mnuesci"
+    std::function<void()> endApp;                     // the project window's "mnuesci"
     std::function<void(int32_t state)> windowsState;  // 0 show, 1 hide
 };
 void SetProjectBatch(ProjectBatch batch);

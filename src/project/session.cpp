@@ -106,9 +106,12 @@ void commandItems(PropertyList& list, const std::string& nodeKey, const CommandR
 
 std::string stateText(ScrptStatus s) {
     switch (s) {
-        case stscrEnabled: return texts::GetText(1590);
-        case stscrError: return texts::GetText(1592);
-        default: return texts::GetText(1591);
+        case stscrEnabled:
+            return texts::GetText(1590);
+        case stscrError:
+            return texts::GetText(1592);
+        default:
+            return texts::GetText(1591);
     }
 }
 
@@ -187,13 +190,18 @@ std::vector<const TreeNode*> ProjectTree::Children(std::string_view key) const {
     return out;
 }
 
-std::string ScenarioNodeKey(const std::string& scenarioKey) { return kScenarioPrefix + scenarioKey; }
+std::string ScenarioNodeKey(const std::string& scenarioKey) {
+    return kScenarioPrefix + scenarioKey;
+}
 
 std::string StateImage(ScrptStatus state) {
     switch (state) {
-        case stscrEnabled: return "scriptok";
-        case stscrError: return "scripterror";
-        default: return "scriptko";
+        case stscrEnabled:
+            return "scriptok";
+        case stscrError:
+            return "scripterror";
+        default:
+            return "scriptko";
     }
 }
 
@@ -370,8 +378,7 @@ std::string ProjectSession::SaveProject(const std::string& targetFile) {
     std::error_code ec;
     fs::create_directories(work, ec);
     std::string error;
-    std::string staging =
-        files::UniqueFolderName(env::Env().dataFolder().string(), "PRJ", error);
+    std::string staging = files::UniqueFolderName(env::Env().dataFolder().string(), "PRJ", error);
     if (staging.empty()) return error;
     fs::create_directories(staging, ec);
     if (!fs::is_directory(staging, ec)) return texts::GetText(1088);
@@ -649,8 +656,10 @@ PropertyList ProjectSession::Properties(const std::string& nodeKey) const {
         if (!s) return list;
         bool enable = upper(nodeKey).ends_with("$ABILITA");
         list.heading = texts::GetText(enable ? 1593 : 1594);
-        if (enable) commandItems(list, nodeKey, s->Abilita);
-        else commandItems(list, nodeKey, s->Disabilita);
+        if (enable)
+            commandItems(list, nodeKey, s->Abilita);
+        else
+            commandItems(list, nodeKey, s->Disabilita);
     }
     return list;
 }
@@ -717,8 +726,10 @@ bool ProjectSession::SetProperty(const std::string& itemKey, const std::string& 
                 (enable ? f.abilita : f.disabilita) = scenario::CommandFields::From(r);
                 if (!files::WriteFileAtomic(s->FullPath, scenario::FormatScenarioFile(f)))
                     throw ProjectError(cannotWrite(s->FullPath));
-                if (enable) static_cast<CommandRecord&>(s->Abilita) = r;
-                else static_cast<CommandRecord&>(s->Disabilita) = r;
+                if (enable)
+                    static_cast<CommandRecord&>(s->Abilita) = r;
+                else
+                    static_cast<CommandRecord&>(s->Disabilita) = r;
                 // The listing carries the command frames.
                 removeCompiled(s->FullPath);
                 WriteDescriptionFile(s->FullPath, s->FileName, s->Descrizione);

@@ -34,8 +34,8 @@ struct TreeNode {
     std::string key;
     std::string parent;  // empty for the root
     std::string text;
-    std::string image;   // also the selected image
-    std::string tag;     // the scenario's key, for scenario nodes
+    std::string image;  // also the selected image
+    std::string tag;    // the scenario's key, for scenario nodes
 };
 
 // The project tree in insertion order (children after their parent).
@@ -71,7 +71,7 @@ struct PropertyItem {
     std::string description;
     std::string category;  // a group heading inside the list, for command items
     std::string value;
-    std::string image;     // the state image of a row of the all-scenarios node
+    std::string image;  // the state image of a row of the all-scenarios node
     bool editable = true;
 };
 

@@ -139,8 +139,8 @@ int OpenPrj(std::string& path) {
         if (!archive::ReadEntry(path, chosen, text, archive::kProjectPassword)) return 0;
         // The profile reader works on files: read the entry from a scratch copy.
         std::string err;
-        std::string tmp = files::GetTempFileName(env::Env().workingFolder().string(), "~PRJ",
-                                                 "prj", err);
+        std::string tmp =
+            files::GetTempFileName(env::Env().workingFolder().string(), "~PRJ", "prj", err);
         if (tmp.empty()) return 0;
         if (files::WriteFileAtomic(tmp, text)) keyfile = whole(tmp, kSectionGenerale, "keyfile");
         fs::remove(tmp, ec);

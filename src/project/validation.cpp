@@ -143,8 +143,8 @@ void PrintName2Script(const std::string& file, const std::string& name) {
 
 bool WriteDescriptionFile(const std::string& scenarioFile, const std::string& fileName,
                           const std::string& description) {
-    std::string line = texts::GetText(1613) + "\t" + fileName + "\t" + description + "\t" +
-                       texts::GetText(1614);
+    std::string line =
+        texts::GetText(1613) + "\t" + fileName + "\t" + description + "\t" + texts::GetText(1614);
     return files::WriteFileAtomic(compiler::ListingPath(scenarioFile), files::CsvLineBytes(line));
 }
 

@@ -49,8 +49,8 @@ struct Element {
 // Inserts one element, checking the codes against the catalogue's associations.
 int32_t insert(db::Database& db, const Element& e) {
     const int area = areaOf(e.table);
-    auto chi = db.queryOne("SELECT ID_CHI FROM ASS_OBJ_CHI WHERE ID_OBJ=? AND ID_AREA=?",
-                           {e.obj, area});
+    auto chi =
+        db.queryOne("SELECT ID_CHI FROM ASS_OBJ_CHI WHERE ID_OBJ=? AND ID_AREA=?", {e.obj, area});
     if (!chi)
         throw std::runtime_error("object " + std::to_string(e.obj) + " is not allowed in area " +
                                  std::to_string(area));
@@ -61,10 +61,10 @@ int32_t insert(db::Database& db, const Element& e) {
     if (e.dove &&
         !db.queryOne("SELECT 1 AS X FROM ASS_OBJ_DOVE WHERE ID_OBJ=? AND ID_AREA=? AND ID_DOVE=?",
                      {e.obj, area, e.dove}))
-        throw std::runtime_error("WHERE " + std::to_string(e.dove) +
-                                 " is not offered for object " + std::to_string(e.obj));
-    auto what = db.queryOne("SELECT DESCRI_COSA, ID_RES_COSA FROM ANA_COSA WHERE ID_COSA=?",
-                            {e.cosa});
+        throw std::runtime_error("WHERE " + std::to_string(e.dove) + " is not offered for object " +
+                                 std::to_string(e.obj));
+    auto what =
+        db.queryOne("SELECT DESCRI_COSA, ID_RES_COSA FROM ANA_COSA WHERE ID_COSA=?", {e.cosa});
     auto object = db.queryOne("SELECT DESCRI_OBJ FROM ANA_OGGETTI WHERE ID_OBJ=?", {e.obj});
     std::string descri = object ? object->getText("DESCRI_OBJ") : "";
     if (e.dove) {
@@ -116,7 +116,8 @@ CommandRecord extended(int address, int button) {
 // Weekdays, 06:45 to 07:30, every date.
 constexpr const char* kWeekdayMornings = "ORAFROM=0645|ORATO=0730|SETT=1F|DATAFROM=-1|DATATO=-1|";
 constexpr const char* kNights = "ORAFROM=2300|ORATO=0600|SETT=7F|DATAFROM=-1|DATATO=-1|";
-constexpr const char* kSummer = "ORAFROM=1100|ORATO=1800|SETT=7F|DATAFROM=010620**|DATATO=150920**|";
+constexpr const char* kSummer =
+    "ORAFROM=1100|ORATO=1800|SETT=7F|DATAFROM=010620**|DATATO=150920**|";
 
 std::vector<DemoScenario> demo() {
     std::vector<DemoScenario> list;

@@ -57,9 +57,11 @@ struct Batch {
         fs::create_directories(folder);
         std::ofstream(folder / (std::to_string(n) + ".tdx"))
             << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n<key>Tessaro</key>\n"
-               "<app_MAJOR>4</app_MAJOR>\n<app_Minor>0</app_Minor>\n<app_Revision>11</app_Revision>\n"
+               "<app_MAJOR>4</app_MAJOR>\n<app_Minor>0</app_Minor>\n<app_Revision>11</"
+               "app_Revision>\n"
                "<descrizione>About "
-            << name << "</descrizione>\n<scen_name>" << name << "</scen_name>\n<project/>\n</root>\n";
+            << name << "</descrizione>\n<scen_name>" << name
+            << "</scen_name>\n<project/>\n</root>\n";
     }
 
     // A project made with Info-ZIP: settings file, inner zips, scenario files;
@@ -190,8 +192,8 @@ TEST(BatchJobs, DoInfoXmlReportsAFailedSave) {
 
 TEST(BatchJobs, CompileTheDemoThenMakeCsv) {
     Batch b;
-    fs::path demo = fs::path(TESSED_TEST_SOURCE_FIXTURES).parent_path().parent_path() /
-                    "examples" / "demo.tdj";
+    fs::path demo =
+        fs::path(TESSED_TEST_SOURCE_FIXTURES).parent_path().parent_path() / "examples" / "demo.tdj";
     ASSERT_TRUE(fs::exists(demo));
     fs::create_directories(b.dir.path());
     fs::copy_file(demo, b.dir / "demo.tdj");

@@ -35,8 +35,8 @@ void packByHand(const fs::path& layout, const fs::path& target) {
     test::TempDir staging;
     for (const auto& e : fs::directory_iterator(layout)) {
         if (e.is_directory())
-            ASSERT_TRUE(archive::PackFolder(e.path(),
-                                            staging.path() / (e.path().filename().string() + ".zip")));
+            ASSERT_TRUE(archive::PackFolder(
+                e.path(), staging.path() / (e.path().filename().string() + ".zip")));
         else
             fs::copy_file(e.path(), staging.path() / e.path().filename());
     }
@@ -67,13 +67,12 @@ TEST(Settings, FormatWritesTheKeysInOrderWithBackslashPaths) {
     c.TastoPanico.Conf_A = 1;
     c.TastoPanico.Conf_PL = 5;
     std::string text = FormatSettings(c, {"3.spt/3.tdx", "7.spt\\7.tdx"});
-    std::string expected = "[generale]\r\nkeyfile=Tessaro\r\nAPP_MAJOR=" +
-                           std::to_string(kVersionMajor) + "\r\nAPP_MINOR=" +
-                           std::to_string(kVersionMinor) + "\r\nAPP_REVISION=" +
-                           std::to_string(kVersionRevision) + "\r\nnome=" + hex("Villa") +
-                           "\r\ndescrizione=\r\nautore=\r\ntastopanico=" +
-                           compiler::BuildCommandFrame(c.TastoPanico) +
-                           "\r\n[file]\r\nfile1=3.spt\\3.tdx\r\nfile2=7.spt\\7.tdx\r\n";
+    std::string expected =
+        "[generale]\r\nkeyfile=Tessaro\r\nAPP_MAJOR=" + std::to_string(kVersionMajor) +
+        "\r\nAPP_MINOR=" + std::to_string(kVersionMinor) +
+        "\r\nAPP_REVISION=" + std::to_string(kVersionRevision) + "\r\nnome=" + hex("Villa") +
+        "\r\ndescrizione=\r\nautore=\r\ntastopanico=" + compiler::BuildCommandFrame(c.TastoPanico) +
+        "\r\n[file]\r\nfile1=3.spt\\3.tdx\r\nfile2=7.spt\\7.tdx\r\n";
     EXPECT_EQ(text, expected);
 }
 
@@ -105,8 +104,10 @@ TEST(Validation, SignatureAndVersionRules) {
     EXPECT_FALSE(ValidateScenarioFile((d / "c.tdx").string(), s, msg));
     std::string own = std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
                       std::to_string(kVersionRevision);
-    std::string file = std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor + 1) + ".0";
-    EXPECT_EQ(msg, texts::GetText(1007) + " (" + file + ") " + texts::GetText(1008) + " (" + own + ")");
+    std::string file =
+        std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor + 1) + ".0";
+    EXPECT_EQ(msg,
+              texts::GetText(1007) + " (" + file + ") " + texts::GetText(1008) + " (" + own + ")");
 
     std::ofstream(d / "d.tdx") << "not xml <";
     EXPECT_FALSE(ValidateScenarioFile((d / "d.tdx").string(), s, msg));

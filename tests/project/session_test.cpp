@@ -1,5 +1,7 @@
 // The project session: tree, property write-back, scenario operations,
 // import and the recent-files list.
+#include "project/session.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -13,7 +15,6 @@
 #include "env/texts.h"
 #include "model/scenario_file.h"
 #include "project/archive.h"
-#include "project/session.h"
 #include "project/validation.h"
 #include "project_support.h"
 #include "support/test_env.h"
@@ -77,10 +78,11 @@ TEST_F(Session, NewScenarioWritesTheStartFileInTheNextFreeFolder) {
     EXPECT_EQ(s->FilePath, "2.spt/2.tdx");
     EXPECT_EQ(s->FileName, "2.tdx");
     std::string text = test::ReadAll(s->FullPath);
-    EXPECT_EQ(text,
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n<key>Tessaro</key>\n"
-              "<app_MAJOR>4</app_MAJOR>\n<app_Minor>0</app_Minor>\n<app_Revision>11</app_Revision>\n"
-              "<scen_name>Soggiorno e cuc</scen_name>\n<project/>\n</root>\n");
+    EXPECT_EQ(
+        text,
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n<key>Tessaro</key>\n"
+        "<app_MAJOR>4</app_MAJOR>\n<app_Minor>0</app_Minor>\n<app_Revision>11</app_Revision>\n"
+        "<scen_name>Soggiorno e cuc</scen_name>\n<project/>\n</root>\n");
     // A name is cut by characters, never inside one.
     auto t = session.NewScenario("ÈÈÈÈÈÈÈÈÈÈÈÈÈÈÈÈÈ");
     EXPECT_EQ(t->ScriptName, "ÈÈÈÈÈÈÈÈÈÈÈÈÈÈÈ");
