@@ -339,7 +339,10 @@ INSERT INTO ANA_LABELS (Id, TESTO) VALUES
   (1750, 'Enter a value between 0 and 32000.'),
   (1751, 'Warning: the alarm panel reports its state on the bus only when it is connected through its dedicated interface.'),
   (1752, 'Check the connection before using this element.'),
-  (1753, 'The project already holds the maximum of 300 scenarios.');
+  (1753, 'The project already holds the maximum of 300 scenarios.'),
+  -- project settings file
+  (1780, 'The scenario path leads out of the project folder.'),
+  (1781, 'The project file cannot be written: %1');
 
 -- ---------------------------------------------------------------------------
 -- Descriptions and tool tips, by identity.

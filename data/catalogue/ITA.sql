@@ -339,7 +339,10 @@ INSERT INTO ANA_LABELS (Id, TESTO) VALUES
   (1750, 'Inserire un valore compreso tra 0 e 32000.'),
   (1751, 'Attenzione: lo stato della centrale antifurto arriva sul bus solo se la centrale è collegata tramite l''interfaccia dedicata.'),
   (1752, 'Verificare il collegamento prima di usare questo elemento.'),
-  (1753, 'Il progetto contiene già il numero massimo di 300 scenari.');
+  (1753, 'Il progetto contiene già il numero massimo di 300 scenari.'),
+  -- file delle impostazioni del progetto
+  (1780, 'Il percorso dello scenario esce dalla cartella del progetto.'),
+  (1781, 'Il file del progetto non può essere scritto: %1');
 
 -- ---------------------------------------------------------------------------
 -- Descriptions and tool tips, by identity.

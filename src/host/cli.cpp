@@ -7,6 +7,7 @@
 #include "edit.h"
 #include "env/version.h"
 #include "model/scenario_file.h"
+#include "project/batch.h"
 
 namespace tessed::cli {
 
@@ -16,7 +17,8 @@ constexpr const char* kUsage =
     "usage: tessed [options] [show] [--modal] [FILE]   start the user interface\n"
     "       tessed [options] canrun [LANG]             can the editor run? prints True or False\n"
     "       tessed [options] doinfoxml PROJECT.tdj     regenerate the project's derived files\n"
-    "       tessed [options] makecsv PROJECT.tdj OUT.csv  compile a project into a controller file\n"
+    "       tessed [options] makecsv PROJECT.tdj OUT.csv  join a project's listings into a controller file\n"
+    "       tessed [options] compile PROJECT.tdj       compile every scenario of a project and save it\n"
     "       tessed dump FILE.tdx                       print a scenario file as JSON\n"
     "       tessed --help | --version\n"
     "options:\n"
@@ -55,6 +57,7 @@ int cmdDoInfoXml(const Options& o, Edit& edit, std::ostream&, std::ostream& err)
     int32_t rc = edit.DOINFOXML(o.args[1]);
     if (rc == 1) err << "tessed: project file not found: " << o.args[1] << "\n";
     if (rc == 2) err << "tessed: cannot open project file: " << o.args[1] << "\n";
+    if (rc == 3) err << "tessed: the project could not be saved: " << o.args[1] << "\n";
     return rc;
 }
 
@@ -62,8 +65,45 @@ int cmdMakeCsv(const Options& o, Edit& edit, std::ostream&, std::ostream& err) {
     int32_t rc = edit.MAKECSV(o.args[1], o.args[2]);
     if (rc == 1) err << "tessed: project file not found: " << o.args[1] << "\n";
     if (rc == 2) err << "tessed: cannot open project file: " << o.args[1] << "\n";
-    if (rc == 3) err << "tessed: the controller file could not be completed: " << o.args[2] << "\n";
+    if (rc == 3) err << "tessed: a scenario has no listing; compile the project first\n";
+    if (rc == 4) err << "tessed: cannot write the controller file: " << o.args[2] << "\n";
     return rc;
+}
+
+// Prints the compile run's log as it goes, one line per event.
+struct PrintingObserver : compiler::CompileObserver {
+    std::ostream& out;
+    explicit PrintingObserver(std::ostream& o) : out(o) {}
+    void log(const std::string& text, const std::string& iconKey) override {
+        out << (iconKey == "vbred" ? "! " : "  ") << text << "\n";
+    }
+};
+
+int cmdCompile(const Options& o, Edit&, std::ostream& out, std::ostream& err) {
+    PrintingObserver observer(out);
+    project::CompileProjectResult r = project::CompileProject(o.args[1], observer);
+    switch (r.code) {
+        case project::kBatchMissing:
+            err << "tessed: project file not found: " << o.args[1] << "\n";
+            return r.code;
+        case project::kBatchCannotOpen:
+            err << "tessed: cannot open project file: " << o.args[1] << "\n";
+            if (!r.message.empty()) err << r.message << "\n";
+            return r.code;
+        default:
+            break;
+    }
+    out << "compiled " << r.run.compiled << " of " << r.scenarios << " scenarios, "
+        << r.run.failed << " failed\n";
+    if (!r.run.summary.empty()) {
+        std::string summary = r.run.summary;
+        for (auto& c : summary)
+            if (c == '\r') c = '\n';
+        out << summary;
+    }
+    if (r.code == project::kBatchSaveFailed)
+        err << "tessed: the project could not be saved: " << r.message << "\n";
+    return r.code;
 }
 
 int cmdShow(const Options& o, Edit& edit, std::ostream&, std::ostream&) {
@@ -100,6 +140,7 @@ const std::map<std::string, StandaloneCommand>& standaloneCommands() {
 const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table = {
         {"canrun", {0, 1, cmdCanRun}},
+        {"compile", {1, 1, cmdCompile}},
         {"doinfoxml", {1, 1, cmdDoInfoXml}},
         {"makecsv", {2, 2, cmdMakeCsv}},
         {"show", {0, 1, cmdShow}},

@@ -5,6 +5,7 @@
 #include "env/environment.h"
 #include "env/messages.h"
 #include "env/state.h"
+#include "project/batch.h"
 
 namespace tessed {
 
@@ -50,18 +51,10 @@ Edit* Edit::Current() { return g_current; }
 
 bool Edit::CanRun(const std::string& ParentLang) { return env::Env().CanRun(ParentLang); }
 
-int32_t Edit::DOINFOXML(const std::string& FileTDJ) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(FileTDJ, ec)) return 1;
-    if (!batch().doInfoXml) return 2;
-    return batch().doInfoXml(FileTDJ);
-}
+int32_t Edit::DOINFOXML(const std::string& FileTDJ) { return project::DoInfoXml(FileTDJ); }
 
 int32_t Edit::MAKECSV(const std::string& FileTDJ, const std::string& FileCSV) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(FileTDJ, ec)) return 1;
-    if (!batch().makeCsv) return 2;
-    return batch().makeCsv(FileTDJ, FileCSV);
+    return project::MakeCsv(FileTDJ, FileCSV);
 }
 
 void Edit::Show() {

@@ -17,12 +17,11 @@ class Edit;
 using UserInterfaceStarter = std::function<void(Edit&)>;
 void SetUserInterfaceStarter(UserInterfaceStarter starter);
 
-// Runs the project window's batch operations for DOINFOXML and MAKECSV. The
-// project layer installs them; without them both functions return 2.
+// The project window's operations that the host reaches through Edit while the
+// user interface runs. The Qt layer installs them; without them both do nothing.
+// (DOINFOXML and MAKECSV need no window: they call the project layer directly.)
 struct ProjectBatch {
-    std::function<int32_t(const std::string& fileTdj)> doInfoXml;
-    std::function<int32_t(const std::string& fileTdj, const std::string& fileCsv)> makeCsv;
-    std::function<void()> endApp;                  // the project window's "mnuesci"
+    std::function<void()> endApp;                     // the project window's "mnuesci"
     std::function<void(int32_t state)> windowsState;  // 0 show, 1 hide
 };
 void SetProjectBatch(ProjectBatch batch);
@@ -36,9 +35,12 @@ public:
 
     // 1
     bool CanRun(const std::string& ParentLang);
-    // 2: 0 done, 1 the project file does not exist, 2 it could not be opened.
+    // 2: 0 done, 1 the project file does not exist, 2 it could not be opened,
+    // 3 it opened but could not be saved (for example a project without a name).
     int32_t DOINFOXML(const std::string& FileTDJ);
-    // 3: 0 done, 1 missing, 2 cannot open, 3 as the bulk compile reports.
+    // 3: 0 done, 1 missing, 2 cannot open, otherwise as the bulk compile
+    // reports (2 an old controller file cannot be deleted, 3 a scenario has no
+    // listing, 4 the controller file cannot be written).
     int32_t MAKECSV(const std::string& FileTDJ, const std::string& FileCSV);
     // 4
     void Show();

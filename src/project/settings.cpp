@@ -1,0 +1,153 @@
+#include "project/settings.h"
+
+#include <algorithm>
+#include <charconv>
+#include <system_error>
+
+#include "compiler/frames.h"
+#include "env/environment.h"
+#include "env/files.h"
+#include "env/profile.h"
+#include "env/version.h"
+#include "project/archive.h"
+
+namespace tessed::project {
+
+namespace {
+
+std::string upper(std::string s) {
+    for (auto& c : s)
+        if (c >= 'a' && c <= 'z') c = char(c - 32);
+    return s;
+}
+
+// A number as the settings file holds it: leading digits count, anything else is 0.
+long number(const std::string& text) {
+    long v = 0;
+    const char* b = text.data();
+    const char* e = b + text.size();
+    while (b < e && (*b == ' ' || *b == '\t')) ++b;
+    std::from_chars(b, e, v);
+    return v;
+}
+
+std::string whole(const fs::path& file, std::string_view section, std::string_view key) {
+    return profile::GetWhole(file, section, key).value_or(std::string());
+}
+
+}  // namespace
+
+bool HexEncodedTexts(long major, long minor, long revision) {
+    if (major != kVersionMajor) return major > kVersionMajor;
+    if (minor != kVersionMinor) return minor > kVersionMinor;
+    return revision >= kHexTextsRevision;
+}
+
+Settings ReadSettings(const fs::path& file) {
+    Settings s;
+    s.keyfile = whole(file, kSectionGenerale, "keyfile");
+    s.appMajor = number(whole(file, kSectionGenerale, "APP_MAJOR"));
+    s.appMinor = number(whole(file, kSectionGenerale, "APP_MINOR"));
+    s.appRevision = number(whole(file, kSectionGenerale, "APP_REVISION"));
+    // Hex texts are read whole: a buffer cut would shorten names and could
+    // split a character in two.
+    const bool hex = HexEncodedTexts(s.appMajor, s.appMinor, s.appRevision);
+    auto text = [&](const char* key) {
+        std::string v = whole(file, kSectionGenerale, key);
+        return hex ? files::HexToText(v) : v;
+    };
+    s.nome = text("nome");
+    s.descrizione = text("descrizione");
+    s.autore = text("autore");
+    s.tastopanico = whole(file, kSectionGenerale, "tastopanico");
+    for (int n = 1; n <= kMaxScenarios; ++n) {
+        std::string v = whole(file, kSectionFile, "file" + std::to_string(n));
+        if (v.empty()) break;
+        s.files.push_back(v);
+    }
+    return s;
+}
+
+std::string FormatSettings(const Collezione& project, const std::vector<std::string>& entries) {
+    std::string out;
+    auto line = [&](std::string_view key, std::string_view value) {
+        out.append(key).append("=").append(value).append("\r\n");
+    };
+    out += "[generale]\r\n";
+    line("keyfile", kKeyfileValue);
+    line("APP_MAJOR", std::to_string(kVersionMajor));
+    line("APP_MINOR", std::to_string(kVersionMinor));
+    line("APP_REVISION", std::to_string(kVersionRevision));
+    line("nome", files::TextToHex(project.Nome));
+    line("descrizione", files::TextToHex(project.Descrizione));
+    line("autore", files::TextToHex(project.Autore));
+    line("tastopanico", compiler::BuildCommandFrame(project.TastoPanico));
+    out += "[file]\r\n";
+    int n = 0;
+    for (std::string v : entries) {
+        std::replace(v.begin(), v.end(), '/', '\\');
+        line("file" + std::to_string(++n), v);
+    }
+    return out;
+}
+
+std::optional<fs::path> ScenarioFileOf(const fs::path& folder, std::string_view value) {
+    std::string safe = archive::SafeEntryName(value);
+    if (safe.empty()) return std::nullopt;
+    fs::path p = folder / fs::path(safe);
+    // A link inside the folder could still lead elsewhere.
+    if (!files::IsInside(p, folder)) return std::nullopt;
+    return p;
+}
+
+fs::path FindSettingsFile(const fs::path& folder, const std::string& baseName) {
+    std::error_code ec;
+    fs::path own = folder / (baseName + ".prj");
+    if (!baseName.empty() && fs::is_regular_file(own, ec)) return own;
+    std::vector<fs::path> found;
+    for (const auto& e : fs::directory_iterator(folder, ec)) {
+        std::error_code ec2;
+        if (e.is_regular_file(ec2) && upper(e.path().extension().string()) == ".PRJ")
+            found.push_back(e.path());
+    }
+    if (found.empty()) return {};
+    std::sort(found.begin(), found.end());
+    return found.front();
+}
+
+int OpenPrj(std::string& path) {
+    if (path.empty()) return 1;
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) return 0;
+    std::string keyfile;
+    std::vector<archive::ArchiveEntryInfo> entries;
+    if (archive::ListArchive(path, entries)) {
+        // A project file: the settings entry named after the project, else the first one.
+        std::string own = fs::path(path).stem().string() + ".prj";
+        std::string chosen;
+        for (const auto& e : entries) {
+            if (e.isDirectory || e.name.find('/') != std::string::npos) continue;
+            if (upper(fs::path(e.name).extension().string()) != ".PRJ") continue;
+            if (e.name == own) {
+                chosen = e.name;
+                break;
+            }
+            if (chosen.empty()) chosen = e.name;
+        }
+        if (chosen.empty()) return 0;
+        std::string text;
+        if (!archive::ReadEntry(path, chosen, text, archive::kProjectPassword)) return 0;
+        // The profile reader works on files: read the entry from a scratch copy.
+        std::string err;
+        std::string tmp =
+            files::GetTempFileName(env::Env().workingFolder().string(), "~PRJ", "prj", err);
+        if (tmp.empty()) return 0;
+        if (files::WriteFileAtomic(tmp, text)) keyfile = whole(tmp, kSectionGenerale, "keyfile");
+        fs::remove(tmp, ec);
+    } else {
+        keyfile = whole(path, kSectionGenerale, "keyfile");
+    }
+    return upper(keyfile) == "TESSARO" ? -1 : 0;
+}
+
+}  // namespace tessed::project

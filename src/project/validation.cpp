@@ -1,0 +1,151 @@
+#include "project/validation.h"
+
+#include <system_error>
+
+#include "compiler/frames.h"
+#include "compiler/listing.h"
+#include "env/errors.h"
+#include "env/files.h"
+#include "env/texts.h"
+#include "env/version.h"
+#include "model/rowset.h"
+#include "model/scenario_file.h"
+#include "project/settings.h"
+
+namespace tessed::project {
+
+namespace {
+
+std::string versionText(int64_t major, int64_t minor, int64_t revision) {
+    return std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(revision);
+}
+
+void xmlElement(std::string& out, const char* indent, const char* name, std::string_view text) {
+    out += indent;
+    out += "<";
+    out += name;
+    out += ">";
+    out += rowset::EscapeXml(text);
+    out += "</";
+    out += name;
+    out += ">\n";
+}
+
+// Reads, changes and writes back a scenario file; everything it does not
+// change is written as it was read.
+template <class Change>
+void rewriteScenarioFile(const std::string& file, Change change) {
+    scenario::ScenarioFile content;
+    try {
+        content = scenario::ReadScenarioFile(file);
+    } catch (const ProjectError& e) {
+        throw ProjectError(e.what());
+    }
+    change(content);
+    if (!files::WriteFileAtomic(file, scenario::FormatScenarioFile(content)))
+        throw ProjectError(texts::GetText(scenario::kTextCannotSave) + " " + file);
+}
+
+}  // namespace
+
+bool ValidateScenarioFile(const std::string& scenarioFile, Scenario& scenario,
+                          std::string& message) {
+    try {
+        std::error_code ec;
+        if (!fs::is_regular_file(scenarioFile, ec)) {
+            message = texts::GetText(kTextNotScenario) + " " + scenarioFile;
+            return false;
+        }
+        scenario::ScenarioFile f = scenario::ReadScenarioFile(scenarioFile);
+        if (!f.KeyAccepted()) throw ProjectError(texts::GetText(kTextNotScenario));
+        int64_t major = f.appMajor.value_or(0), minor = f.appMinor.value_or(0),
+                revision = f.appRevision.value_or(0);
+        bool accepted = kVersionMajor > major || (kVersionMajor == major && kVersionMinor >= minor);
+        if (!accepted)
+            throw ProjectError(texts::GetText(scenario::kTextNewerFile) + " (" +
+                               versionText(major, minor, revision) + ") " +
+                               texts::GetText(scenario::kTextOwnVersion) + " (" +
+                               versionText(kVersionMajor, kVersionMinor, kVersionRevision) + ")");
+        if (f.descrizione) scenario.Descrizione = *f.descrizione;
+        if (f.scenName && !f.scenName->empty()) scenario.ScriptName = *f.scenName;
+        if (f.abilita) f.abilita->ApplyTo(scenario.Abilita);
+        if (f.disabilita) f.disabilita->ApplyTo(scenario.Disabilita);
+        return true;
+    } catch (const std::exception& e) {
+        message = e.what();
+        return false;
+    }
+}
+
+std::string FormatInfoFile(const Collezione& project, const std::vector<InfoScenario>& scenarios) {
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<script>\n";
+    out += "  <creator_sw>\n";
+    xmlElement(out, "    ", "name", "Tessed40");
+    xmlElement(out, "    ", "ver_sw", versionText(kVersionMajor, kVersionMinor, kVersionRevision));
+    out += "  </creator_sw>\n";
+    xmlElement(out, "  ", "panic", compiler::BuildCommandFrame(project.TastoPanico));
+    int i = 0;
+    for (const auto& s : scenarios) {
+        ++i;
+        if (s.name.empty()) continue;
+        std::string tag = "scenario_" + std::to_string(i);
+        out += "  <" + tag + ">\n";
+        xmlElement(out, "    ", "name", s.name);
+        xmlElement(out, "    ", "id", std::to_string(s.id));
+        xmlElement(out, "    ", "description", s.description);
+        xmlElement(out, "    ", "scen_name", s.scenName);
+        out += "  </" + tag + ">\n";
+    }
+    out += "</script>\n";
+    return out;
+}
+
+bool BuildInfoFile(const fs::path& folder, const Collezione& project,
+                   const std::vector<InfoScenario>& scenarios) {
+    return files::WriteFileAtomic(folder / "info.xml", FormatInfoFile(project, scenarios));
+}
+
+int MAKEALLCSV(const std::string& fileCSV, std::shared_ptr<Collezione> project) {
+    if (!project) project = CurrentProject();
+    std::error_code ec;
+    if (fs::exists(fileCSV, ec)) {
+        fs::remove(fileCSV, ec);
+        if (fs::exists(fileCSV, ec)) return kCsvCannotDelete;
+    }
+    // The file is put together in memory and written in one go, so a stop
+    // half-way never leaves a partial controller file behind.
+    std::string out(files::kUtf16Bom);
+    out += files::CsvLineBytes(texts::GetText(1608) + "\t" + project->Nome);
+    out += files::CsvLineBytes(texts::GetText(1609) + "\t" + project->Descrizione);
+    out += files::CsvLineBytes(texts::GetText(1610) + "\t" + project->Autore);
+    out += files::CsvLineBytes(texts::GetText(1611) + "\t" +
+                               compiler::BuildCommandFrame(project->TastoPanico));
+    out += files::CsvLineBytes(texts::GetText(1612));
+    static const std::string kCrLf("\r\0\n\0", 4);
+    for (const auto& s : *project->Scenari()) {
+        std::string listing;
+        std::string path = compiler::ListingPath(s->FullPath);
+        if (!fs::is_regular_file(path, ec) || !files::ReadFile(path, listing))
+            return kCsvListingMissing;
+        out += listing;
+        out += kCrLf;
+    }
+    return files::WriteFileAtomic(fileCSV, out) ? kCsvOk : kCsvCannotWrite;
+}
+
+void PrintDescri2Script(const std::string& file, const std::string& description) {
+    rewriteScenarioFile(file, [&](scenario::ScenarioFile& f) { f.descrizione = description; });
+}
+
+void PrintName2Script(const std::string& file, const std::string& name) {
+    rewriteScenarioFile(file, [&](scenario::ScenarioFile& f) { f.scenName = name; });
+}
+
+bool WriteDescriptionFile(const std::string& scenarioFile, const std::string& fileName,
+                          const std::string& description) {
+    std::string line =
+        texts::GetText(1613) + "\t" + fileName + "\t" + description + "\t" + texts::GetText(1614);
+    return files::WriteFileAtomic(compiler::ListingPath(scenarioFile), files::CsvLineBytes(line));
+}
+
+}  // namespace tessed::project

@@ -1,0 +1,412 @@
+// Settings file, opening and saving project files, validation, info.xml and
+// the controller file.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "compiler/frames.h"
+#include "compiler/listing.h"
+#include "env/environment.h"
+#include "env/errors.h"
+#include "env/files.h"
+#include "env/profile.h"
+#include "env/state.h"
+#include "env/texts.h"
+#include "env/version.h"
+#include "model/scenario_file.h"
+#include "project/archive.h"
+#include "project/session.h"
+#include "project/settings.h"
+#include "project/validation.h"
+#include "project_support.h"
+#include "support/test_env.h"
+
+using namespace tessed;
+using namespace tessed::project;
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path work() { return env::Env().workingFolder(); }
+
+// Packs a working-folder layout (settings text and scenario folders) made by
+// hand into a project file, as another version of the component would.
+void packByHand(const fs::path& layout, const fs::path& target) {
+    test::TempDir staging;
+    for (const auto& e : fs::directory_iterator(layout)) {
+        if (e.is_directory())
+            ASSERT_TRUE(archive::PackFolder(
+                e.path(), staging.path() / (e.path().filename().string() + ".zip")));
+        else
+            fs::copy_file(e.path(), staging.path() / e.path().filename());
+    }
+    ASSERT_TRUE(archive::PackProject(staging.path(), target));
+}
+
+void writeSettings(const fs::path& file, const std::string& generale, const std::string& list) {
+    std::ofstream(file) << "[generale]\r\nkeyfile=Tessaro\r\n" << generale << "[file]\r\n" << list;
+}
+
+std::string hex(const std::string& s) { return files::TextToHex(s); }
+
+}  // namespace
+
+TEST(Settings, HexTextsFromRevision11OfTheOwnVersionOn) {
+    EXPECT_TRUE(HexEncodedTexts(kVersionMajor, kVersionMinor, 11));
+    EXPECT_TRUE(HexEncodedTexts(kVersionMajor, kVersionMinor, 12));
+    EXPECT_FALSE(HexEncodedTexts(kVersionMajor, kVersionMinor, 10));
+    EXPECT_TRUE(HexEncodedTexts(kVersionMajor, kVersionMinor + 1, 0));
+    EXPECT_TRUE(HexEncodedTexts(kVersionMajor + 1, 0, 0));
+    EXPECT_FALSE(HexEncodedTexts(kVersionMajor - 1, 9, 99));
+}
+
+TEST(Settings, FormatWritesTheKeysInOrderWithBackslashPaths) {
+    Collezione c;
+    c.Nome = "Villa";
+    c.TastoPanico.TypeCMD = 1;
+    c.TastoPanico.Conf_A = 1;
+    c.TastoPanico.Conf_PL = 5;
+    std::string text = FormatSettings(c, {"3.spt/3.tdx", "7.spt\\7.tdx"});
+    std::string expected =
+        "[generale]\r\nkeyfile=Tessaro\r\nAPP_MAJOR=" + std::to_string(kVersionMajor) +
+        "\r\nAPP_MINOR=" + std::to_string(kVersionMinor) +
+        "\r\nAPP_REVISION=" + std::to_string(kVersionRevision) + "\r\nnome=" + hex("Villa") +
+        "\r\ndescrizione=\r\nautore=\r\ntastopanico=" + compiler::BuildCommandFrame(c.TastoPanico) +
+        "\r\n[file]\r\nfile1=3.spt\\3.tdx\r\nfile2=7.spt\\7.tdx\r\n";
+    EXPECT_EQ(text, expected);
+}
+
+TEST(Settings, ScenarioPathsMustStayInsideTheProjectFolder) {
+    test::TempDir d;
+    EXPECT_EQ(*ScenarioFileOf(d.path(), "3.spt\\3.tdx"), d.path() / "3.spt" / "3.tdx");
+    EXPECT_FALSE(ScenarioFileOf(d.path(), "..\\other\\1.tdx"));
+    EXPECT_FALSE(ScenarioFileOf(d.path(), "/etc/passwd"));
+    EXPECT_FALSE(ScenarioFileOf(d.path(), "C:\\x\\1.tdx"));
+    fs::create_directory_symlink("/tmp", d.path() / "out.spt");
+    EXPECT_FALSE(ScenarioFileOf(d.path(), "out.spt\\1.tdx"));
+}
+
+TEST(Validation, SignatureAndVersionRules) {
+    test::FixtureEnv fx;
+    test::TempDir d;
+    Scenario s;
+    std::string msg;
+    test::WriteScenarioHeader(d / "a.tdx", "TESSARO", kVersionMajor, kVersionMinor, 999);
+    EXPECT_TRUE(ValidateScenarioFile((d / "a.tdx").string(), s, msg)) << msg;
+    EXPECT_EQ(s.ScriptName, "Hall");
+    EXPECT_EQ(s.Descrizione, "Hall lights");
+
+    test::WriteScenarioHeader(d / "b.tdx", "Other", kVersionMajor, kVersionMinor, 1);
+    EXPECT_FALSE(ValidateScenarioFile((d / "b.tdx").string(), s, msg));
+    EXPECT_EQ(msg, texts::GetText(1024));
+
+    test::WriteScenarioHeader(d / "c.tdx", "Tessaro", kVersionMajor, kVersionMinor + 1, 0);
+    EXPECT_FALSE(ValidateScenarioFile((d / "c.tdx").string(), s, msg));
+    std::string own = std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
+                      std::to_string(kVersionRevision);
+    std::string file =
+        std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor + 1) + ".0";
+    EXPECT_EQ(msg,
+              texts::GetText(1007) + " (" + file + ") " + texts::GetText(1008) + " (" + own + ")");
+
+    std::ofstream(d / "d.tdx") << "not xml <";
+    EXPECT_FALSE(ValidateScenarioFile((d / "d.tdx").string(), s, msg));
+    EXPECT_FALSE(msg.empty());
+    EXPECT_FALSE(ValidateScenarioFile((d / "missing.tdx").string(), s, msg));
+}
+
+TEST(Validation, NameAndDescriptionAreWrittenIntoTheFileKeepingItsElements) {
+    test::FixtureEnv fx;
+    test::TempDir d;
+    fs::path f = d / "1.tdx";
+    test::WriteScenario(f, "Kitchen");
+    PrintDescri2Script(f.string(), "Lights <on> & \"off\"\r\nsecond line");
+    PrintName2Script(f.string(), "Cucina è");
+    Scenario s;
+    std::string msg;
+    ASSERT_TRUE(ValidateScenarioFile(f.string(), s, msg));
+    EXPECT_EQ(s.ScriptName, "Cucina è");
+    EXPECT_EQ(s.Descrizione, "Lights <on> & \"off\"\r\nsecond line");
+    auto content = scenario::ReadScenarioFile(f);
+    ASSERT_NE(content.table("TMP_TRIGGER"), nullptr);
+    EXPECT_EQ(content.table("TMP_TRIGGER")->size(), 1u);
+    EXPECT_THROW(PrintDescri2Script((d / "none.tdx").string(), "x"), ProjectError);
+}
+
+TEST(InfoFile, ListsTheRememberedScenariosInOrder) {
+    Collezione c;
+    c.TastoPanico.TypeCMD = 2;
+    c.TastoPanico.Indirizzo_CEN = 123;
+    c.TastoPanico.PULSANTE_CEN = 7;
+    std::string xml = FormatInfoFile(c, {{"3.spt", 3, "a & b", "Hall"}, {"", 0, "", ""}});
+    EXPECT_NE(xml.find("<panic>*25*22#7*2123##</panic>"), std::string::npos);
+    EXPECT_NE(xml.find("<ver_sw>" + std::string(kVersionText) + "</ver_sw>"), std::string::npos);
+    EXPECT_NE(xml.find("<name>Tessed40</name>"), std::string::npos);
+    EXPECT_NE(xml.find("<scenario_1>\n    <name>3.spt</name>\n    <id>3</id>\n    <description>a "
+                       "&#x26; b</description>\n    <scen_name>Hall</scen_name>"),
+              std::string::npos);
+    EXPECT_EQ(xml.find("scenario_2"), std::string::npos);
+    EXPECT_EQ(FormatInfoFile(c, {}).find("scenario_"), std::string::npos);
+}
+
+struct ControllerFile : ::testing::Test {
+    test::FixtureEnv fx;
+    test::TempDir out;
+    std::shared_ptr<Collezione> project = std::make_shared<Collezione>();
+
+    void addScenario(const std::string& key, const std::string& listing) {
+        auto s = std::make_shared<Scenario>();
+        s->FullPath = (work() / (key + ".spt") / (key + ".tdx")).string();
+        fs::create_directories(work() / (key + ".spt"));
+        if (!listing.empty()) files::WriteFileAtomic(compiler::ListingPath(s->FullPath), listing);
+        project->Scenari()->Add(key, s);
+    }
+};
+
+TEST_F(ControllerFile, HeaderThenEveryListingByteForByte) {
+    project->Nome = "Villa";
+    project->Descrizione = "Two floors";
+    project->Autore = "Ann";
+    std::string l1("A\0B\0", 4), l2("\xFF\0\r\0", 4);
+    addScenario("1", l1);
+    addScenario("2", l2);
+    fs::path csv = out / "villa.csv";
+    std::ofstream(csv) << "old content";
+    ASSERT_EQ(MAKEALLCSV(csv.string(), project), kCsvOk);
+    std::string expected(files::kUtf16Bom);
+    expected += files::CsvLineBytes(texts::GetText(1608) + "\tVilla");
+    expected += files::CsvLineBytes(texts::GetText(1609) + "\tTwo floors");
+    expected += files::CsvLineBytes(texts::GetText(1610) + "\tAnn");
+    expected += files::CsvLineBytes(texts::GetText(1611) + "\t");
+    expected += files::CsvLineBytes(texts::GetText(1612));
+    expected += l1 + std::string("\r\0\n\0", 4) + l2 + std::string("\r\0\n\0", 4);
+    EXPECT_EQ(test::ReadAll(csv), expected);
+}
+
+TEST_F(ControllerFile, MissingListingOrUnwritableFileLeavesNoFile) {
+    addScenario("1", "x");
+    addScenario("2", "");
+    fs::path csv = out / "villa.csv";
+    std::ofstream(csv) << "old content";
+    EXPECT_EQ(MAKEALLCSV(csv.string(), project), kCsvListingMissing);
+    EXPECT_FALSE(fs::exists(csv));
+    EXPECT_EQ(MAKEALLCSV((out / "no" / "such" / "x.csv").string(), std::make_shared<Collezione>()),
+              kCsvCannotWrite);
+    fs::create_directories(out / "dir.csv" / "inside");
+    EXPECT_EQ(MAKEALLCSV((out / "dir.csv").string(), std::make_shared<Collezione>()),
+              kCsvCannotDelete);
+}
+
+struct ProjectFiles : ::testing::Test {
+    test::FixtureEnv fx;
+    test::TempDir files;
+    ProjectSession session;
+    fs::path layout = files / "layout";
+
+    void SetUp() override { fs::create_directories(layout); }
+    std::string open(const fs::path& tdj, bool expected = true) {
+        std::string msg;
+        EXPECT_EQ(session.LoadFilePrj(tdj.string(), msg), expected) << msg;
+        return msg;
+    }
+};
+
+TEST_F(ProjectFiles, OlderRevisionKeepsPlainTextsAndCurrentOneDecodesHex) {
+    test::WriteScenario(layout / "1.spt" / "1.tdx", "Hall");
+    writeSettings(layout / "old.prj",
+                  "APP_MAJOR=4\r\nAPP_MINOR=0\r\nAPP_REVISION=10\r\nnome=Villa Rosa\r\n"
+                  "descrizione=Plain\r\nautore=Bob\r\ntastopanico=*15*01*15##\r\n",
+                  "file1=1.spt\\1.tdx\r\n");
+    packByHand(layout, files / "old.tdj");
+    open(files / "old.tdj");
+    auto p = session.Project();
+    EXPECT_EQ(p->Nome, "Villa Rosa");
+    EXPECT_EQ(p->Descrizione, "Plain");
+    EXPECT_EQ(p->Autore, "Bob");
+    EXPECT_EQ(p->TastoPanico.TypeCMD, 1);
+    EXPECT_EQ(p->TastoPanico.Conf_A, 1);
+    EXPECT_EQ(p->TastoPanico.Conf_PL, 5);
+    EXPECT_EQ(p->TastoPanico.Pulsante, 1);
+    ASSERT_EQ(p->Scenari()->Count(), 1);
+    auto s = p->Scenari()->Item("1");
+    EXPECT_EQ(s->ScriptName, "Hall");
+    EXPECT_EQ(s->FileName, "1.tdx");
+    EXPECT_EQ(s->FilePath, "1.spt/1.tdx");
+    EXPECT_EQ(fs::path(s->FullPath), work() / "1.spt" / "1.tdx");
+    EXPECT_EQ(s->Stato, stscrDisabled);
+
+    fs::remove(layout / "old.prj");
+    writeSettings(layout / "new.prj",
+                  "APP_MAJOR=4\r\nAPP_MINOR=0\r\nAPP_REVISION=11\r\nnome=" + hex("Villa") +
+                      "\r\ndescrizione=" + hex("Due piani") + "\r\nautore=" + hex("Anna") + "\r\n",
+                  "file1=1.spt\\1.tdx\r\n");
+    packByHand(layout, files / "new.tdj");
+    open(files / "new.tdj");
+    EXPECT_EQ(session.Project()->Nome, "Villa");
+    EXPECT_EQ(session.Project()->Descrizione, "Due piani");
+}
+
+TEST_F(ProjectFiles, GapMissingInvalidAndOutsideEntries) {
+    test::WriteScenario(layout / "1.spt" / "1.tdx", "One");
+    test::WriteScenarioHeader(layout / "2.spt" / "2.tdx", "Wrong", 4, 0, 11);
+    test::WriteScenario(layout / "5.spt" / "5.tdx", "After gap");
+    writeSettings(layout / "other.prj", "APP_MAJOR=4\r\nAPP_MINOR=0\r\nAPP_REVISION=11\r\n",
+                  "file1=1.spt\\1.tdx\r\nfile2=9.spt\\9.tdx\r\nfile3=2.spt\\2.tdx\r\n"
+                  "file4=..\\..\\escape.tdx\r\nfile6=5.spt\\5.tdx\r\n");
+    // The settings file's base name differs from the project file's: the first
+    // "*.prj" is taken.
+    packByHand(layout, files / "villa.tdj");
+    std::string msg = open(files / "villa.tdj", false);
+    EXPECT_EQ(msg, texts::GetText(1053) + "\r2.spt\\2.tdx - (" + texts::GetText(1024) +
+                       ")\r..\\..\\escape.tdx - (" + texts::GetText(1780) + ")\r");
+    auto p = session.Project();
+    ASSERT_EQ(p->Scenari()->Count(), 1);
+    EXPECT_EQ(p->Scenari()->Item(1)->Key, "1");
+    EXPECT_NE(session.Tree().Find("SCENARIO$1"), nullptr);
+
+    // Only a missing scenario: the open succeeds with the list of missing ones.
+    writeSettings(layout / "other.prj", "APP_MAJOR=4\r\nAPP_MINOR=0\r\nAPP_REVISION=11\r\n",
+                  "file1=1.spt\\1.tdx\r\nfile2=9.spt\\9.tdx\r\n");
+    packByHand(layout, files / "villa.tdj");
+    EXPECT_EQ(open(files / "villa.tdj"), texts::GetText(1032) + "\r9.spt\\9.tdx\r");
+}
+
+TEST_F(ProjectFiles, FailedOpenClearsTheWorkingFolderAndRaises10001) {
+    std::string msg;
+    try {
+        session.LoadFilePrj((files / "none.tdj").string(), msg);
+        FAIL();
+    } catch (const ProjectError& e) {
+        EXPECT_EQ(e.number(), 10001);
+        EXPECT_EQ(std::string(e.what()), texts::GetText(1031));
+    }
+    std::ofstream(work() / "stale.txt") << "x";
+    std::ofstream(files / "broken.tdj") << "not a zip";
+    EXPECT_THROW(session.LoadFilePrj((files / "broken.tdj").string(), msg), ProjectError);
+    EXPECT_TRUE(fs::is_empty(work()));
+    // An archive without a settings file.
+    test::WriteScenario(layout / "1.spt" / "1.tdx", "One");
+    packByHand(layout, files / "noprj.tdj");
+    EXPECT_THROW(session.LoadFilePrj((files / "noprj.tdj").string(), msg), ProjectError);
+    EXPECT_TRUE(fs::is_empty(work()));
+    EXPECT_EQ(session.Project()->Scenari()->Count(), 0);
+}
+
+TEST_F(ProjectFiles, SaveAndOpenKeepLongTextsAndCompileState) {
+    session.NewProject();
+    auto p = session.Project();
+    p->Nome = "Villa";
+    p->Descrizione = std::string(250, 'x') + "è" + std::string(249, 'y');
+    p->Autore = "Ann";
+    auto a = session.NewScenario("Hall");
+    auto b = session.NewScenario("Garden");
+    test::WriteScenario(a->FullPath, "Hall");
+    test::WriteScenario(b->FullPath, "Garden");
+    struct Quiet : compiler::CompileObserver {
+        void log(const std::string&, const std::string&) override {}
+    } quiet;
+    auto r = session.Compile(a->Key, quiet);
+    EXPECT_EQ(r.compiled, 1) << r.summary;
+    EXPECT_EQ(a->Stato, stscrEnabled);
+    EXPECT_EQ(session.Tree().Find("SCENARIO$" + a->Key)->image, "scriptok");
+
+    fs::path tdj = files / "villa.tdj";
+    ASSERT_EQ(session.SaveProject(tdj.string()), "");
+    std::string info, prj;
+    ASSERT_TRUE(archive::ReadEntry(tdj, "info.xml", info, archive::kProjectPassword));
+    EXPECT_NE(info.find("<scenario_1>\n    <name>1.spt</name>"), std::string::npos);
+    EXPECT_EQ(info.find("2.spt"), std::string::npos);
+    ASSERT_TRUE(archive::ReadEntry(tdj, "villa.prj", prj, archive::kProjectPassword));
+    EXPECT_NE(prj.find("file2=2.spt\\2.tdx"), std::string::npos);
+    std::vector<archive::ArchiveEntryInfo> entries;
+    ASSERT_TRUE(archive::ListArchive(tdj, entries));
+    std::vector<std::string> names;
+    for (const auto& e : entries) names.push_back(e.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"1.spt.zip", "2.spt.zip", "info.xml", "villa.prj"}));
+
+    std::string description = p->Descrizione;
+    open(tdj);
+    EXPECT_EQ(session.Project()->Descrizione, description);
+    EXPECT_EQ(session.Project()->Scenari()->Item("1")->Stato, stscrEnabled);
+    EXPECT_EQ(session.Project()->Scenari()->Item("2")->Stato, stscrDisabled);
+    EXPECT_EQ(session.Project()->Scenari()->Item("2")->ScriptName, "Garden");
+}
+
+TEST_F(ProjectFiles, RefusedSavesWriteNothing) {
+    session.NewProject();
+    session.Project()->Nome = "   ";
+    fs::path tdj = files / "villa.tdj";
+    std::ofstream(tdj) << "previous";
+    EXPECT_EQ(session.SaveProject(tdj.string()), texts::GetText(1098));
+    EXPECT_EQ(test::ReadAll(tdj), "previous");
+    EXPECT_FALSE(fs::exists(work() / "villa.prj"));
+
+    session.Project()->Nome = "Villa";
+    session.Project()->TastoPanico.TypeCMD = 2;
+    EXPECT_EQ(session.SaveProject(tdj.string()), texts::GetText(1605));
+    session.Project()->TastoPanico.TypeCMD = 1;
+    EXPECT_EQ(session.SaveProject(tdj.string()), texts::GetText(1605));
+    session.Project()->TastoPanico.Conf_PL = 3;
+    // A target that cannot be replaced (a folder of that name): the save
+    // reports it and the folder stays as it was.
+    fs::create_directories(files / "busy.tdj" / "inside");
+    std::string err = session.SaveProject((files / "busy.tdj").string());
+    EXPECT_EQ(err, texts::Format(texts::GetText(1781), {(files / "busy.tdj").string()}));
+    EXPECT_TRUE(fs::exists(files / "busy.tdj" / "inside"));
+    EXPECT_EQ(test::ReadAll(tdj), "previous");
+    // No staging folder is left in the data folder.
+    for (const auto& e : fs::directory_iterator(fx.data()))
+        EXPECT_NE(e.path().filename().string().rfind("PRJ", 0), 0u) << e.path();
+}
+
+TEST_F(ProjectFiles, OlderMajorVersionIsConvertedToNumberedFolders) {
+    test::WriteScenarioHeader(layout / "Scen" / "kitchen.tdx", "Tessaro", 3, 2, 5, "Kitchen");
+    test::WriteScenarioHeader(layout / "Scen" / "hall.tdx", "Tessaro", 3, 2, 5, "Hall");
+    writeSettings(layout / "old.prj",
+                  "APP_MAJOR=3\r\nAPP_MINOR=2\r\nAPP_REVISION=5\r\nnome=Old villa\r\n",
+                  "file1=Scen\\kitchen.tdx\r\nfile2=Scen\\gone.tdx\r\nfile3=Scen\\hall.tdx\r\n");
+    // Older projects kept their scenario folders as plain folders in the archive.
+    test::TempDir staging;
+    fs::copy(layout, staging.path(), fs::copy_options::recursive);
+    std::vector<archive::ArchiveItem> items = {
+        {"old.prj", staging / "old.prj"},
+        {"Scen/kitchen.tdx", staging / "Scen" / "kitchen.tdx"},
+        {"Scen/hall.tdx", staging / "Scen" / "hall.tdx"}};
+    ASSERT_TRUE(archive::WriteArchive(files / "old.tdj", items, archive::kProjectPassword));
+    std::string msg = open(files / "old.tdj");
+    EXPECT_EQ(msg, texts::GetText(1032) + "\rScen\\gone.tdx\r");
+    auto p = session.Project();
+    EXPECT_EQ(p->Nome, "Old villa");
+    ASSERT_EQ(p->Scenari()->Count(), 2);
+    EXPECT_EQ(p->Scenari()->Item("1")->FilePath, "1.spt/1.tdx");
+    EXPECT_EQ(p->Scenari()->Item("1")->ScriptName, "Kitchen");
+    EXPECT_EQ(p->Scenari()->Item("3")->FilePath, "2.spt/2.tdx");
+    EXPECT_EQ(p->Scenari()->Item("3")->ScriptName, "Hall");
+    EXPECT_FALSE(fs::exists(work() / "Scen"));
+    for (const auto& e : fs::directory_iterator(fx.data()))
+        EXPECT_NE(e.path().filename().string().rfind("PRJ", 0), 0u) << e.path();
+}
+
+TEST(OpenPrj, ReadsTheKeyfileInsideTheArchiveOrAPlainSettingsFile) {
+    test::FixtureEnv fx;
+    test::TempDir d;
+    std::string empty;
+    EXPECT_EQ(OpenPrj(empty), 1);
+    std::ofstream(d / "plain.prj") << "[generale]\nkeyfile=tessaro\n";
+    std::string plain = (d / "plain.prj").string();
+    EXPECT_EQ(OpenPrj(plain), -1);
+    std::ofstream(d / "wrong.prj") << "[generale]\nkeyfile=other\n";
+    std::string wrong = (d / "wrong.prj").string();
+    EXPECT_EQ(OpenPrj(wrong), 0);
+
+    fs::create_directories(d / "stage");
+    std::ofstream(d / "stage" / "villa.prj") << "[generale]\r\nkeyfile=Tessaro\r\n";
+    ASSERT_TRUE(archive::PackProject(d / "stage", d / "villa.tdj"));
+    std::string tdj = (d / "villa.tdj").string();
+    EXPECT_EQ(OpenPrj(tdj), -1);
+    fs::remove(d / "stage" / "villa.prj");
+    std::ofstream(d / "stage" / "info.xml") << "<script/>";
+    ASSERT_TRUE(archive::PackProject(d / "stage", d / "noprj.tdj"));
+    std::string noprj = (d / "noprj.tdj").string();
+    EXPECT_EQ(OpenPrj(noprj), 0);
+}
