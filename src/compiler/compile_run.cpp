@@ -8,17 +8,13 @@
 #include "env/texts.h"
 #include "compiler/listing.h"
 #include "model/document.h"
+#include "env/strings.h"
 
 namespace tessed::compiler {
 
 namespace fs = std::filesystem;
 
 namespace {
-std::string upper(std::string s) {
-    for (auto& c : s)
-        if (c >= 'a' && c <= 'z') c = char(c - 32);
-    return s;
-}
 }  // namespace
 
 CompileRun::CompileRun(std::string mode, std::vector<CompileEntry> entries)
@@ -77,7 +73,7 @@ void CompileRun::compileOne(const CompileEntry& e, CompileObserver& obs, Compile
 
 CompileResult CompileRun::run(CompileObserver& obs) {
     CompileResult r;
-    std::string mode = upper(mode_);
+    std::string mode = str::ToUpper(mode_);
     if (mode == "LEXORA") {
         std::string err = configurator_ ? configurator_() : texts::GetText(1114);
         if (!err.empty()) r.message = texts::GetText(1114) + "\r" + err;

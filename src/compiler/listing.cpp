@@ -13,6 +13,7 @@
 #include "env/texts.h"
 #include "model/document.h"
 #include "model/project.h"
+#include "env/strings.h"
 
 namespace tessed::compiler {
 
@@ -29,11 +30,6 @@ std::string two(int64_t v) {
 }
 
 std::string label(long id) { return texts::GetText(id); }
-
-void replaceAll(std::string& s, const std::string& what, const std::string& with) {
-    for (size_t p = s.find(what); p != std::string::npos; p = s.find(what, p + with.size()))
-        s.replace(p, what.size(), with);
-}
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;
@@ -94,8 +90,8 @@ const char* kQuery =
 
 std::string sectionQuery(const std::string& table, bool keepMissingWhat) {
     std::string q = kQuery;
-    replaceAll(q, "@T", table);
-    replaceAll(q, "@J", keepMissingWhat ? "LEFT JOIN" : "INNER JOIN");
+    str::ReplaceAll(q, "@T", table);
+    str::ReplaceAll(q, "@J", keepMissingWhat ? "LEFT JOIN" : "INNER JOIN");
     return q;
 }
 
@@ -165,10 +161,10 @@ std::string description(db::Database& db, Section s, const db::Row& r) {
 
 std::string flattened(Section s, std::string d) {
     if (s == Section::StopTrigger) {
-        replaceAll(d, "\r", "");
+        str::ReplaceAll(d, "\r", "");
     } else {
-        replaceAll(d, "\r", " ");
-        replaceAll(d, "\n", "");
+        str::ReplaceAll(d, "\r", " ");
+        str::ReplaceAll(d, "\n", "");
     }
     return d;
 }
@@ -283,8 +279,8 @@ std::string BuildListing(db::Database& db, const ListingScenario& sc, const std:
     std::string out;
     auto write = [&](const std::string& line) {
         std::string flat = line;
-        replaceAll(flat, "\r", " ");
-        replaceAll(flat, "\n", " ");
+        str::ReplaceAll(flat, "\r", " ");
+        str::ReplaceAll(flat, "\n", " ");
         out += files::CsvLineBytes(flat);
     };
     const std::string key = label(1613) + "_" + sc.fileName;

@@ -4,6 +4,7 @@
 #include "env/messages.h"
 #include "env/texts.h"
 #include "model/document.h"
+#include "env/strings.h"
 
 namespace tessed::editor {
 
@@ -21,13 +22,6 @@ bool Limited(StripId g) {
     return g == StripId::kTrigger || g == StripId::kTriggerStop || g == StripId::kCondOk;
 }
 
-std::string Upper(std::string_view s) {
-    std::string r(s);
-    for (char& c : r)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return r;
-}
-
 int64_t TagId(const std::string& tag) { return tag.empty() ? 0 : std::atoll(tag.c_str()); }
 
 }  // namespace
@@ -39,7 +33,7 @@ Placement::Placement(Canvas& canvas, EditorDialogs& dialogs, RepeatTimer* timer)
 
 std::optional<StripId> Placement::sourceGroup(std::string_view name) const {
     for (StripId g : kSlotGroups)
-        if (Upper(Info(g).pictures) == name) return g;
+        if (str::ToUpper(Info(g).pictures) == name) return g;
     return std::nullopt;
 }
 
@@ -166,7 +160,7 @@ DropEffect Placement::effect(const DragSource& s, const Resolved& r) const {
         }
         return ok ? DropEffect::kCreate : DropEffect::kRefuse;
     }
-    const std::string own = Upper(Info(r.strip).pictures);
+    const std::string own = str::ToUpper(Info(r.strip).pictures);
     switch (r.strip) {
         case StripId::kTrigger:
         case StripId::kTriggerStop:

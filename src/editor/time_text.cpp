@@ -6,16 +6,11 @@
 #include <vector>
 
 #include "env/texts.h"
+#include "env/strings.h"
 
 namespace tessed::editor {
 
 namespace {
-
-std::string Upper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
 
 // Characters `start` (1-based) to `start + len - 1`, cut at the end of the text.
 std::string Mid(std::string_view s, size_t start, size_t len) {
@@ -71,7 +66,7 @@ TimeTextParts SplitTimeText(std::string_view text) {
         size_t end = text.find('|', start);
         if (end == std::string_view::npos) end = text.size();
         std::string_view part = text.substr(start, end - start);
-        std::string upper = Upper(part);
+        std::string upper = str::ToUpper(part);
         for (const auto& key : keys) {
             size_t at = upper.find(key.name);
             if (at != std::string::npos) {

@@ -1,4 +1,5 @@
 #include "env/database.h"
+#include "env/strings.h"
 
 #include <sqlite3.h>
 
@@ -9,16 +10,7 @@
 
 namespace tessed::db {
 
-bool iequals(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = char(x - 32);
-        if (y >= 'a' && y <= 'z') y = char(y - 32);
-        if (x != y) return false;
-    }
-    return true;
-}
+bool iequals(std::string_view a, std::string_view b) { return str::IEquals(a, b); }
 
 namespace {
 

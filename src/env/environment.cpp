@@ -16,6 +16,7 @@
 #include "env/texts.h"
 #include "env/version.h"
 #include "model/schema.h"
+#include "env/strings.h"
 
 namespace tessed::env {
 
@@ -54,12 +55,6 @@ bool ensureDir(const fs::path& p) {
     return fs::is_directory(p, ec);
 }
 
-std::string upper(std::string s) {
-    for (auto& c : s)
-        if (c >= 'a' && c <= 'z') c = char(c - 32);
-    return s;
-}
-
 // Holds a lock on a database file for the life of the object.
 struct FileLock {
     int fd = -1;
@@ -86,7 +81,7 @@ bool hasCatalogue(const fs::path& folder) {
     std::error_code ec;
     if (!fs::is_directory(folder / "dat", ec)) return false;
     for (const auto& e : fs::directory_iterator(folder / "dat", ec))
-        if (upper(e.path().extension().string()) == ".MDB") return true;
+        if (str::ToUpper(e.path().extension().string()) == ".MDB") return true;
     return false;
 }
 
@@ -193,7 +188,7 @@ bool Environment::OpenSystemDatabase() {
     std::vector<fs::path> files;
     std::error_code ec;
     for (const auto& e : fs::directory_iterator(data_ / "dat", ec))
-        if (e.is_regular_file(ec) && upper(e.path().extension().string()) == ".MDB")
+        if (e.is_regular_file(ec) && str::ToUpper(e.path().extension().string()) == ".MDB")
             files.push_back(e.path());
     std::sort(files.begin(), files.end());
     int n = 0;
@@ -203,7 +198,7 @@ bool Environment::OpenSystemDatabase() {
             auto row = probe.queryOne("SELECT LINGUA FROM DB_CONFIG");
             if (!row) continue;
             ++n;
-            std::string code = upper(f.filename().string());
+            std::string code = str::ToUpper(f.filename().string());
             code.erase(0, code.rfind("TESSED", 0) == 0 ? 6 : 0);
             if (code.size() >= 4 && code.compare(code.size() - 4, 4, ".MDB") == 0)
                 code.erase(code.size() - 4);

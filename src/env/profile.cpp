@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "env/files.h"
+#include "env/strings.h"
 
 namespace tessed::profile {
 
@@ -42,15 +43,6 @@ std::string_view trim(std::string_view s) {
     while (b < e && isBlank(s[b])) ++b;
     while (e > b && isBlank(s[e - 1])) --e;
     return s.substr(b, e - b);
-}
-
-char upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; }
-
-bool iequal(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (upper(a[i]) != upper(b[i])) return false;
-    return true;
 }
 
 Document load(const std::filesystem::path& file) {
@@ -142,7 +134,7 @@ Range findSection(const Document& doc, std::string_view section) {
             r.end = i;
             return r;
         }
-        if (iequal(*name, section)) r.begin = i;
+        if (str::IEquals(*name, section)) r.begin = i;
     }
     if (r.begin != std::string::npos) r.end = doc.lines.size();
     return r;
@@ -151,7 +143,7 @@ Range findSection(const Document& doc, std::string_view section) {
 std::optional<size_t> findKey(const Document& doc, const Range& r, std::string_view key) {
     for (size_t i = r.begin + 1; i < r.end; ++i) {
         auto kl = keyLine(doc.lines[i]);
-        if (kl && iequal(kl->key, key)) return i;
+        if (kl && str::IEquals(kl->key, key)) return i;
     }
     return std::nullopt;
 }
@@ -311,7 +303,7 @@ std::vector<std::string> Keys(const std::filesystem::path& file, std::string_vie
         auto kl = keyLine(doc.lines[i]);
         if (!kl) continue;
         bool seen = false;
-        for (const auto& o : out) seen = seen || iequal(o, kl->key);
+        for (const auto& o : out) seen = seen || str::IEquals(o, kl->key);
         if (!seen) out.emplace_back(kl->key);
     }
     return out;

@@ -5,6 +5,7 @@
 
 #include "env/database.h"
 #include "env/state.h"
+#include "env/strings.h"
 
 namespace tessed::texts {
 
@@ -19,12 +20,6 @@ struct Store {
 Store& store() {
     static Store s;
     return s;
-}
-
-void replaceAll(std::string& s, std::string_view what, std::string_view with) {
-    if (what.empty()) return;
-    for (size_t pos = s.find(what); pos != std::string::npos; pos = s.find(what, pos + with.size()))
-        s.replace(pos, what.size(), with);
 }
 
 }  // namespace
@@ -61,7 +56,7 @@ std::string GetText(long id) {
         text = kUnreadable;
     else
         text = *it->second;
-    replaceAll(text, "%APP_NAME%", kAppName);
+    str::ReplaceAll(text, "%APP_NAME%", kAppName);
     if (Host().TEXTID) text += "-" + std::to_string(id);
     return text;
 }
@@ -87,7 +82,7 @@ std::string Caption(long id) {
 
 std::string Format(std::string text, const std::vector<std::string>& args) {
     // From the highest number down, so "%1" never eats the start of "%10".
-    for (size_t i = args.size(); i > 0; --i) replaceAll(text, "%" + std::to_string(i), args[i - 1]);
+    for (size_t i = args.size(); i > 0; --i) str::ReplaceAll(text, "%" + std::to_string(i), args[i - 1]);
     return text;
 }
 

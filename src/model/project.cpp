@@ -4,6 +4,7 @@
 
 #include "env/database.h"
 #include "env/state.h"
+#include "env/strings.h"
 
 namespace tessed {
 
@@ -20,19 +21,13 @@ std::shared_ptr<Scenari> Collezione::Scenari() {
 }
 
 namespace {
-std::string upper(std::string_view s) {
-    std::string r(s);
-    for (auto& c : r)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return r;
-}
 }  // namespace
 
 std::shared_ptr<Scenario> Collezione::FindByFullPath(std::string_view path) {
     if (!scenari_) return nullptr;
-    const std::string wanted = upper(path);
+    const std::string wanted = str::ToUpper(path);
     for (const auto& s : *scenari_)
-        if (s && upper(s->FullPath) == wanted) return s;
+        if (s && str::ToUpper(s->FullPath) == wanted) return s;
     return nullptr;
 }
 

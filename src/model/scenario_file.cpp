@@ -9,17 +9,11 @@
 #include "env/texts.h"
 #include "env/version.h"
 #include "model/schema.h"
+#include "env/strings.h"
 
 namespace tessed::scenario {
 
 namespace {
-
-std::string upper(std::string_view s) {
-    std::string r(s);
-    for (auto& c : r)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return r;
-}
 
 // The text of an element: its character data, CDATA included.
 std::string innerText(const pugi::xml_node& n) {
@@ -42,7 +36,7 @@ CommandFields readCommand(const pugi::xml_node& n) {
     CommandFields f;
     for (auto c : n.children()) {
         if (c.type() != pugi::node_element) continue;
-        std::string name = upper(c.name());
+        std::string name = str::ToUpper(c.name());
         for (size_t i = 0; i < kCommandFields.size(); ++i)
             if (name == kCommandFields[i]) f.values[i] = number(c);
     }
@@ -88,14 +82,14 @@ ScenarioFile ParseScenarioFile(std::string_view bytes, const std::string& path) 
                                                           std::to_string(result.offset) + ")");
     pugi::xml_node root;
     for (auto n : doc.children())
-        if (n.type() == pugi::node_element && upper(n.name()) == "ROOT") root = n;
+        if (n.type() == pugi::node_element && str::ToUpper(n.name()) == "ROOT") root = n;
     if (!root)
         throw ScenarioFileError(unreadableText(path), "the document has no root element \"root\"");
 
     ScenarioFile f;
     for (auto n : root.children()) {
         if (n.type() != pugi::node_element) continue;
-        std::string name = upper(n.name());
+        std::string name = str::ToUpper(n.name());
         if (name == "KEY") {
             f.key = innerText(n);
         } else if (name == "DESCRIZIONE") {
@@ -115,10 +109,10 @@ ScenarioFile ParseScenarioFile(std::string_view bytes, const std::string& path) 
         } else if (name == "PROJECT") {
             for (auto t : n.children()) {
                 if (t.type() != pugi::node_element) continue;
-                std::string tname = upper(t.name());
+                std::string tname = str::ToUpper(t.name());
                 std::string_view table;
                 for (auto candidate : schema::kWorkingTables)
-                    if (tname == upper(candidate) + "RECORDSET") table = candidate;
+                    if (tname == str::ToUpper(candidate) + "RECORDSET") table = candidate;
                 if (table.empty()) continue;  // not one of ours: ignored
                 if (f.table(table))
                     throw ScenarioFileError(unreadableText(path),
@@ -129,7 +123,7 @@ ScenarioFile ParseScenarioFile(std::string_view bytes, const std::string& path) 
                         std::string_view cname = c.name();
                         auto colon = cname.find(':');
                         if (colon != std::string_view::npos) cname = cname.substr(colon + 1);
-                        if (upper(cname) == "XML") {
+                        if (str::ToUpper(cname) == "XML") {
                             xml = c;
                             break;
                         }

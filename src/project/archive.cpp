@@ -1,4 +1,5 @@
 #include "project/archive.h"
+#include "env/strings.h"
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -285,12 +286,7 @@ ArchiveResult publish(ScratchFolder& scratch, const fs::path& destination) {
     return moveInto(scratch.path(), destination);
 }
 
-bool iequalsZip(const fs::path& p) {
-    std::string ext = p.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return std::toupper(c); });
-    return ext == ".ZIP";
-}
+bool iequalsZip(const fs::path& p) { return str::IEquals(p.extension().string(), ".zip"); }
 
 ArchiveResult writeEntry(struct archive* a, const ArchiveItem& item, const std::string& name) {
     Fd fd(::open(item.source.c_str(), O_RDONLY | O_CLOEXEC));

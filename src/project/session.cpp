@@ -18,16 +18,11 @@
 #include "project/archive.h"
 #include "project/settings.h"
 #include "project/validation.h"
+#include "env/strings.h"
 
 namespace tessed::project {
 
 namespace {
-
-std::string upper(std::string s) {
-    for (auto& c : s)
-        if (c >= 'a' && c <= 'z') c = char(c - 32);
-    return s;
-}
 
 std::string trim(std::string_view s) {
     const char* blanks = " \t\r\n";
@@ -654,7 +649,7 @@ PropertyList ProjectSession::Properties(const std::string& nodeKey) const {
         const TreeNode* parent = tree_.Find(n->parent);
         auto s = parent ? project->Scenari()->Item(parent->tag) : nullptr;
         if (!s) return list;
-        bool enable = upper(nodeKey).ends_with("$ABILITA");
+        bool enable = str::ToUpper(nodeKey).ends_with("$ABILITA");
         list.heading = texts::GetText(enable ? 1593 : 1594);
         if (enable)
             commandItems(list, nodeKey, s->Abilita);
@@ -670,7 +665,7 @@ bool ProjectSession::SetProperty(const std::string& itemKey, const std::string& 
     size_t cut = itemKey.rfind('$');
     if (cut == std::string::npos) return false;
     const std::string nodeKey = itemKey.substr(0, cut);
-    const std::string name = upper(itemKey.substr(cut + 1));
+    const std::string name = str::ToUpper(itemKey.substr(cut + 1));
     auto project = Project();
 
     auto setCommand = [&](CommandRecord& r) {
@@ -716,7 +711,7 @@ bool ProjectSession::SetProperty(const std::string& itemKey, const std::string& 
                 RefreshState(*s);
                 shown = value;
             } else if (!scenarioNode) {
-                const bool enable = upper(nodeKey).ends_with("$ABILITA");
+                const bool enable = str::ToUpper(nodeKey).ends_with("$ABILITA");
                 CommandRecord r = enable ? static_cast<CommandRecord>(s->Abilita)
                                          : static_cast<CommandRecord>(s->Disabilita);
                 if (!setCommand(r)) return false;

@@ -10,16 +10,11 @@
 #include "env/profile.h"
 #include "env/version.h"
 #include "project/archive.h"
+#include "env/strings.h"
 
 namespace tessed::project {
 
 namespace {
-
-std::string upper(std::string s) {
-    for (auto& c : s)
-        if (c >= 'a' && c <= 'z') c = char(c - 32);
-    return s;
-}
 
 // A number as the settings file holds it: leading digits count, anything else is 0.
 long number(const std::string& text) {
@@ -107,7 +102,7 @@ fs::path FindSettingsFile(const fs::path& folder, const std::string& baseName) {
     std::vector<fs::path> found;
     for (const auto& e : fs::directory_iterator(folder, ec)) {
         std::error_code ec2;
-        if (e.is_regular_file(ec2) && upper(e.path().extension().string()) == ".PRJ")
+        if (e.is_regular_file(ec2) && str::ToUpper(e.path().extension().string()) == ".PRJ")
             found.push_back(e.path());
     }
     if (found.empty()) return {};
@@ -127,7 +122,7 @@ int OpenPrj(std::string& path) {
         std::string chosen;
         for (const auto& e : entries) {
             if (e.isDirectory || e.name.find('/') != std::string::npos) continue;
-            if (upper(fs::path(e.name).extension().string()) != ".PRJ") continue;
+            if (str::ToUpper(fs::path(e.name).extension().string()) != ".PRJ") continue;
             if (e.name == own) {
                 chosen = e.name;
                 break;
@@ -147,7 +142,7 @@ int OpenPrj(std::string& path) {
     } else {
         keyfile = whole(path, kSectionGenerale, "keyfile");
     }
-    return upper(keyfile) == "TESSARO" ? -1 : 0;
+    return str::ToUpper(keyfile) == "TESSARO" ? -1 : 0;
 }
 
 }  // namespace tessed::project
