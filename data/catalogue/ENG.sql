@@ -604,3 +604,8 @@ INSERT INTO ANA_LABELS (Id, TESTO) VALUES
   (1912, 'NOT IF condition'),
   (1913, 'Alternative action'),
   (1914, 'Element %1 of %2: its value is missing.');
+
+-- The external compiler program.
+INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
+  (1915, 'The compiler program %1 cannot be started.'),
+  (1916, 'The compiler program ended with status %1.');

@@ -604,3 +604,8 @@ INSERT INTO ANA_LABELS (Id, TESTO) VALUES
   (1912, 'Condizione NON SE'),
   (1913, 'Azione alternativa'),
   (1914, 'Elemento %1 di %2: manca il valore.');
+
+-- The external compiler program.
+INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
+  (1915, 'Impossibile avviare il programma di compilazione %1.'),
+  (1916, 'Il programma di compilazione è terminato con lo stato %1.');

@@ -9,6 +9,7 @@
 #include "env/files.h"
 #include "env/texts.h"
 #include "env/version.h"
+#include "compiler/external_kernix.h"
 #include "compiler/frames.h"
 #include "compiler/listing.h"
 #include "editor/time_text.h"
@@ -146,7 +147,11 @@ std::string IconKeyForColour(uint32_t colour) {
     }
 }
 
-std::unique_ptr<Kernix> CreateKernix() { return std::make_unique<BuiltinKernix>(); }
+std::unique_ptr<Kernix> CreateKernix() {
+    std::string program = ConfiguredKernixProgram();
+    if (!program.empty()) return std::make_unique<ExternalKernix>(program);
+    return std::make_unique<BuiltinKernix>();
+}
 
 void BuiltinKernix::report(const std::string& t) {
     findings_.push_back(t);

@@ -45,7 +45,8 @@ private:
     OperationHandler operation_;
 };
 
-// Creates the compiler in use: the built-in one.
+// Creates the compiler in use: the program configured in the configuration file
+// (section "KERNIX", key "Program"), else the built-in one.
 std::unique_ptr<Kernix> CreateKernix();
 
 }  // namespace tessed::compiler
