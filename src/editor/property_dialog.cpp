@@ -439,8 +439,12 @@ void PropertyDialog::firstTable() {
 }
 
 void PropertyDialog::secondTable() {
-    ShowRow(PropRow::kLevel, false);
-    ShowRow(PropRow::kAddInt, false);
+    // Each object hides the level and interface rows it names; the others
+    // keep them, and objects without a layout of their own hide both.
+    auto hideLevels = [&] {
+        ShowRow(PropRow::kLevel, false);
+        ShowRow(PropRow::kAddInt, false);
+    };
     auto tempWithValue = [&](int lo, int hi) {
         ShowRow(PropRow::kTemp, true);
         lblTempVVisible = true;
@@ -449,9 +453,13 @@ void PropertyDialog::secondTable() {
     };
     switch (idObj_) {
         case 30:
+            ShowRow(PropRow::kAddInt, false);
+            break;
         case 67:
+            hideLevels();
             break;
         case 31:
+            hideLevels();
             fillOperators(true);
             fillScale();
             ShowRow(PropRow::kTemp, true);
@@ -463,6 +471,7 @@ void PropertyDialog::secondTable() {
             break;
         case 34:
             ShowRow(PropRow::kDove, false);
+            hideLevels();
             tempWithValue(30, 400);
             setTempEnabled(what() == 236);
             break;
@@ -471,8 +480,10 @@ void PropertyDialog::secondTable() {
         case 54:
         case 61:
             ShowRow(PropRow::kDove, false);
+            hideLevels();
             break;
         case 37:
+            hideLevels();
             if (IdArea == 5) tempWithValue(30, 400);
             setTempEnabled(what() == 237);
             break;
@@ -566,6 +577,7 @@ void PropertyDialog::secondTable() {
             }
             break;
         default:
+            hideLevels();
             break;
     }
 }
@@ -863,6 +875,11 @@ OkResult PropertyDialog::cmdOK() {
         if (UpDownMin.value == 0 && UpDownSec.value == 0) return fail(kDurationZero);
     }
 
+    // Object 49's typed address is checked before the notes: the note of WHAT
+    // 419 confirms at once, and an address left unchecked would be stored as
+    // WHERE 0.
+    if (idObj_ == 49 && !typedAddressValid()) return fail(kAddressOutOfRange);
+
     int note = 0;
     if (idObj_ == 40 && what() == 244) note = kRestartNote;
     if ((idObj_ == 26 && what() == 155) || (idObj_ == 49 && what() == 419)) note = kLockNote;
@@ -881,26 +898,23 @@ OkResult PropertyDialog::cmdOK() {
         return confirm(kAlarmNote1, Icon::kExclamation);
     }
 
-    if (idObj_ == 49) {
-        // The typed address must lie between the first and the last point and
-        // name a where of the catalogue, which the element then stores.
-        const std::string typed = txtDOVEPI.text;
-        const int64_t v = Val(typed);
-        bool ok =
-            !typed.empty() && cmbDove.count() > 0 && v >= UpDownDovePI.min && v <= UpDownDovePI.max;
-        if (ok) {
-            try {
-                ok = database()
-                         .queryOne("SELECT ID_DOVE FROM ANA_DOVE WHERE OPEN_DOVE=?",
-                                   {std::to_string(v)})
-                         .has_value();
-            } catch (const db::Error&) {
-                ok = false;
-            }
-        }
-        if (!ok) return fail(kAddressOutOfRange);
-    }
     return confirm();
+}
+
+bool PropertyDialog::typedAddressValid() const {
+    // The typed address must lie between the first and the last point and
+    // name a where of the catalogue, which the element then stores.
+    const std::string& typed = txtDOVEPI.text;
+    const int64_t v = Val(typed);
+    if (typed.empty() || cmbDove.count() == 0 || v < UpDownDovePI.min || v > UpDownDovePI.max)
+        return false;
+    try {
+        return database()
+            .queryOne("SELECT ID_DOVE FROM ANA_DOVE WHERE OPEN_DOVE=?", {std::to_string(v)})
+            .has_value();
+    } catch (const db::Error&) {
+        return false;
+    }
 }
 
 void PropertyDialog::cmdAnnulla() {

@@ -177,6 +177,8 @@ class PropertyDialog {
     void setTempEnabled(bool on);
     void setHourEnabled(bool on);
     int what() const { return cmbCosa.data().value_or(0); }
+    // Object 49: the typed address lies in the spinner's range and names a WHERE.
+    bool typedAddressValid() const;
     OkResult fail(int text, Icon icon = Icon::kExclamation);
     OkResult confirm(int note = 0, Icon icon = Icon::kNone);
 

@@ -96,15 +96,20 @@ TEST(PropertyDialog, Object49TakesFirstAndLastPoint) {
     d.txtDOVEPI.text = "72";
     EXPECT_TRUE(d.cmdOK().confirmed);
     EXPECT_EQ(d.ReadValues(true).DOVE_KEY, 772);
-    // WHAT 419 confirms at once with its note.
+    // WHAT 419 confirms at once with its note, but only for an address that
+    // names a point: the note never lets WHERE 0 through.
     PropertyDialog n;
     n.LoadData(49, 5);
     n.SelectCosa(1);
     n.txtDOVEPI.text = "99";
+    EXPECT_EQ(n.cmdOK().text, 1654);
+    EXPECT_FALSE(n.Confirmed);
+    n.txtDOVEPI.text = "79";
     OkResult r = n.cmdOK();
     EXPECT_TRUE(r.confirmed);
     EXPECT_EQ(r.text, 1656);
     EXPECT_EQ(msgs->calls.back().kind, "information");
+    EXPECT_EQ(n.ReadValues(true).DOVE_KEY, 779);
 }
 
 TEST(PropertyDialog, Object45Delays) {
@@ -247,7 +252,8 @@ TEST(PropertyDialog, SecondTableLayouts) {
         std::vector<PropRow> rows;
     };
     const std::vector<Case> cases = {
-        {30, 6, {R::kDove}},
+        // Only the objects that name the level and interface rows hide them.
+        {30, 6, {R::kDove, R::kLevel}},
         {67, 3, {R::kDove}},
         {31, 4, {R::kCosa, R::kDove, R::kTemp, R::kSonda}},
         {34, 5, {R::kCosa, R::kTemp}},
@@ -256,16 +262,16 @@ TEST(PropertyDialog, SecondTableLayouts) {
         {61, 3, {R::kCosa}},
         {37, 5, {R::kCosa, R::kDove, R::kTemp}},
         {37, 3, {R::kCosa, R::kDove}},
-        {38, 4, {R::kCosa, R::kDove, R::kTemp, R::kSonda}},
-        {58, 4, {R::kCosa, R::kDove, R::kTemp}},
-        {50, 5, {R::kCosa, R::kDove, R::kTemp, R::kTime}},
-        {51, 5, {R::kCosa, R::kDove, R::kPos8, R::kPos9, R::kPos10}},
-        {52, 5, {R::kCosa, R::kDove, R::kPos8}},
-        {56, 5, {R::kCosa, R::kDove, R::kTemp, R::kTime}},
-        {60, 4, {R::kCosa, R::kDove, R::kTemp, R::kSonda}},
-        {60, 5, {R::kCosa, R::kDove, R::kSonda}},
-        {66, 4, {R::kCosa, R::kDove, R::kTemp, R::kSonda}},
-        {66, 5, {R::kCosa, R::kDove, R::kTemp}},
+        {38, 4, {R::kCosa, R::kDove, R::kLevel, R::kAddInt, R::kTemp, R::kSonda}},
+        {58, 4, {R::kCosa, R::kDove, R::kLevel, R::kAddInt, R::kTemp}},
+        {50, 5, {R::kCosa, R::kDove, R::kLevel, R::kAddInt, R::kTemp, R::kTime}},
+        {51, 5, {R::kCosa, R::kDove, R::kLevel, R::kAddInt, R::kPos8, R::kPos9, R::kPos10}},
+        {52, 5, {R::kCosa, R::kDove, R::kLevel, R::kAddInt, R::kPos8}},
+        {56, 5, {R::kCosa, R::kDove, R::kLevel, R::kAddInt, R::kTemp, R::kTime}},
+        {60, 4, {R::kCosa, R::kDove, R::kLevel, R::kAddInt, R::kTemp, R::kSonda}},
+        {60, 5, {R::kCosa, R::kDove, R::kLevel, R::kAddInt, R::kSonda}},
+        {66, 4, {R::kCosa, R::kDove, R::kLevel, R::kAddInt, R::kTemp, R::kSonda}},
+        {66, 5, {R::kCosa, R::kDove, R::kLevel, R::kAddInt, R::kTemp}},
     };
     for (const Case& c : cases) {
         PropertyDialog d;
@@ -418,16 +424,4 @@ TEST(PropertyDialog, ParametersRoundTrip) {
     EXPECT_EQ(d8.lblCosa.id, 88);
     d8.Restore(*t, false);
     EXPECT_EQ(d8.ReadValues(false).value, "07:05:09");
-}
-
-TEST(PropertyDialog, ButtonsWaitForTheTimer) {
-    PropertyDialog d;
-    d.Form_Load();
-    EXPECT_FALSE(d.buttonsEnabled);
-    EXPECT_TRUE(d.timerRunning);
-    d.Timer1_Timer();
-    EXPECT_TRUE(d.buttonsEnabled);
-    EXPECT_FALSE(d.timerRunning);
-    EXPECT_EQ(VolumeCode(70), 22);
-    EXPECT_EQ(VolumeCode(60), 19);
 }
