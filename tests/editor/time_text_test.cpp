@@ -53,18 +53,3 @@ TEST(TimeText, MomentDescriptions) {
     EXPECT_EQ(FormatMomentText("ORAFROM=**30|ORATO=-1|"), "T1110 **.30");
     EXPECT_EQ(FormatMomentText("ORAFROM=2215"), "");
 }
-
-TEST(TimeText, CalendarHelpers) {
-    EXPECT_EQ(DaysInMonth(2024, 2), 29);
-    EXPECT_EQ(DaysInMonth(2025, 2), 28);
-    EXPECT_EQ(DaysInMonth(2025, 4), 30);
-    EXPECT_EQ(DaysInMonth(2025, 13), 0);
-    EXPECT_TRUE(IsRealDate(2028, 2, 29));
-    EXPECT_FALSE(IsRealDate(2025, 2, 29));
-    EXPECT_FALSE(IsRealDate(2025, 4, 31));
-    EXPECT_FALSE(IsRealDate(2025, 0, 1));
-    EXPECT_EQ(FieldValue("**"), -1);
-    EXPECT_EQ(FieldValue("07"), 7);
-    EXPECT_FALSE(FieldValue("7"));
-    EXPECT_FALSE(FieldValue("x7"));
-}
