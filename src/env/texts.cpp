@@ -27,12 +27,15 @@ Store& store() {
 void Load(db::Database& db) {
     Store fresh;
     try {
-        // The text is the table's second column, whatever it is called.
+        // The identifier is the column named "Id", wherever it stands; the
+        // text is the table's second column, whatever it is called.
         db::Statement st = db.prepare("SELECT * FROM ANA_LABELS");
-        while (st.step()) {
-            if (st.columnCount() < 2) break;
+        int idColumn = -1;
+        for (int i = 0; i < st.columnCount(); ++i)
+            if (db::iequals(st.columnName(i), "Id")) idColumn = i;
+        while (idColumn >= 0 && st.columnCount() >= 2 && st.step()) {
             db::Value text = st.column(1);
-            fresh.labels[long(st.column(0).toInt())] =
+            fresh.labels[long(st.column(idColumn).toInt())] =
                 text.isNull() ? std::nullopt : std::optional<std::string>(text.toText());
         }
         fresh.loaded = true;

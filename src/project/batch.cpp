@@ -61,7 +61,11 @@ int32_t DoInfoXml(const std::string& fileTdj, std::string* message) {
         if (message) *message = text;
         return kBatchCannotOpen;
     }
-    std::string err = session.SaveCurrent();
+    // The host's regeneration saves as the user's "save" does, and that puts
+    // the file at the top of the recent files.
+    RecentFiles recent;
+    recent.ReadIni();
+    std::string err = session.SaveCurrent(&recent);
     if (message) *message = err;
     return err.empty() ? kBatchOk : kBatchSaveFailed;
 }

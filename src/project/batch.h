@@ -18,7 +18,8 @@ inline constexpr int32_t kBatchSaveFailed = 3;  // DOINFOXML and compile: the sa
 inline constexpr int32_t kBatchSomeFailed = 4;  // compile: some scenarios did not compile
 
 // Opens and saves the project file: 0, 1, 2, or 3 when the save failed
-// (`message` receives the save's text).
+// (`message` receives the save's text). A saved file goes to the top of the
+// recent files, as a save chosen by the user does.
 int32_t DoInfoXml(const std::string& fileTdj, std::string* message = nullptr);
 
 // Opens the project and writes its controller file: 1 and 2 as above,

@@ -368,6 +368,9 @@ std::string ProjectSession::SaveProject(const std::string& targetFile) {
     if ((p.TypeCMD == 1 && p.Conf_A == 0 && p.Conf_PL == 0) ||
         (p.TypeCMD == 2 && p.Indirizzo_CEN == 0))
         return texts::GetText(kTextPanicIncomplete);
+    // Without a file name the settings file would be a nameless ".prj" left
+    // in the working folder.
+    if (fs::path(targetFile).stem().empty()) return cannotWrite(targetFile);
 
     const fs::path work = WorkingFolder();
     std::error_code ec;
@@ -489,8 +492,11 @@ std::shared_ptr<Scenario> ProjectSession::DuplicateScenario(const std::string& k
 bool ProjectSession::ExportScenario(const std::string& key, const std::string& target,
                                     std::string& message) {
     auto s = Project()->Scenari()->Item(key);
+    // No name chosen: without this check ".TDX" would be written into the
+    // process's current folder.
     fs::path to = target;
-    if (!to.has_extension()) to += ".TDX";
+    if (!to.has_filename()) to.clear();
+    else if (!to.has_extension()) to += ".TDX";
     std::string bytes;
     if (!s || to.empty() || !files::ReadFile(s->FullPath, bytes) ||
         !files::WriteFileAtomic(to, bytes)) {

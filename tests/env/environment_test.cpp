@@ -15,11 +15,8 @@ using namespace tessed;
 using test::FixtureEnv;
 namespace fs = std::filesystem;
 
-TEST(Environment, FolderNameCarriesTheVersion) {
-    EXPECT_EQ(env::AppFolderName(), "EditorTessaro_0400");
-}
-
 TEST(Environment, FoldersAreCreatedWithExport) {
+    EXPECT_EQ(env::AppFolderName(), "EditorTessaro_0400");
     FixtureEnv fx(false);
     EXPECT_TRUE(fs::is_directory(fx.data()));
     EXPECT_TRUE(fs::is_directory(fx.documents() / "Export"));

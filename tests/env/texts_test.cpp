@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "env/database.h"
 #include "env/environment.h"
 #include "env/state.h"
 #include "support/test_env.h"
@@ -16,6 +17,15 @@ TEST(Texts, LookupsAndFallbacks) {
     EXPECT_EQ(texts::GetText(424242), "?????");
     EXPECT_EQ(texts::GetText(1099), "----");  // present but Null
     EXPECT_EQ(texts::GetText(1700), "Tessaro Editor - informazioni su Tessaro Editor");
+    {
+        // The identifier is found by its name "Id", not by its place.
+        db::Database other(":memory:", db::Database::Mode::Create);
+        other.execute("CREATE TABLE ANA_LABELS (Lang TEXT, TESTO TEXT, Id INTEGER)");
+        other.execute("INSERT INTO ANA_LABELS VALUES ('ITA', 'cinque', 5)");
+        texts::Load(other);
+        EXPECT_EQ(texts::GetText(5), "cinque");
+        texts::Load(env::Env().master());
+    }
     Host().TEXTID = true;
     EXPECT_EQ(texts::GetText(424242), "?????" "-424242");
     EXPECT_EQ(texts::GetText(1002), "Attenzione-1002");

@@ -9,7 +9,9 @@
 #include <fstream>
 
 #include "edit.h"
+#include "env/environment.h"
 #include "env/files.h"
+#include "env/profile.h"
 #include "project/archive.h"
 #include "support/test_env.h"
 
@@ -227,6 +229,9 @@ TEST(EditBatch, FunctionsRunWithoutAnyHook) {
     tessed::test::FixtureEnv fx;  // a data folder with the fixture catalogue
     tessed::Edit e;
     EXPECT_EQ(e.DOINFOXML(tdj.string()), 0);
+    // Saved as the user's "save" does: the file heads the recent files.
+    EXPECT_EQ(tessed::profile::GetString(tessed::env::Env().configFile(), "FileCfg", "File1"),
+              tdj.string());
     EXPECT_EQ(e.MAKECSV(tdj.string(), (b.dir / "x.csv").string()), 0);
     EXPECT_TRUE(fs::exists(b.dir / "x.csv"));
 }

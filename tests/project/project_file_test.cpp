@@ -347,6 +347,8 @@ TEST_F(ProjectFiles, RefusedSavesWriteNothing) {
     session.Project()->TastoPanico.TypeCMD = 1;
     EXPECT_EQ(session.SaveProject(tdj.string()), texts::GetText(1605));
     session.Project()->TastoPanico.Conf_PL = 3;
+    EXPECT_EQ(session.SaveProject(""), texts::Format(texts::GetText(1781), {""}));
+    EXPECT_FALSE(fs::exists(work() / ".prj"));
     // A target that cannot be replaced (a folder of that name): the save
     // reports it and the folder stays as it was.
     fs::create_directories(files / "busy.tdj" / "inside");

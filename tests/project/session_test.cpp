@@ -198,6 +198,9 @@ TEST_F(Session, DuplicateExportAndImportOfScenarioFiles) {
     ASSERT_TRUE(session.ExportScenario(s->Key, (files / "hall.tdx").string(), msg));
     EXPECT_FALSE(session.ExportScenario(s->Key, (files / "no" / "x.tdx").string(), msg));
     EXPECT_EQ(msg, texts::GetText(1090));
+    // No name chosen: nothing is written anywhere.
+    EXPECT_FALSE(session.ExportScenario(s->Key, "", msg));
+    EXPECT_FALSE(fs::exists(".TDX"));
 
     auto imported = session.ImportScenarioFile((files / "hall.TDX").string());
     EXPECT_EQ(imported->FilePath, "3.spt/3.tdx");
