@@ -125,6 +125,12 @@ TEST_F(DocumentTest, IdentityAndOrderRules) {
     EXPECT_EQ(row->getInt("ADD_INT"), 0);
     EXPECT_EQ(row->getText("IMG"), "noimg.gif");
 
+    // Past the Long range there is no next identity: nothing is added.
+    master().execute("INSERT INTO TMP_COND_KO (ID,ORDINE) VALUES (2147483647,1)");
+    int32_t none = 0;
+    EXPECT_FALSE(doc.InsertIntoPRJ("TMP_COND_KO", v, none));
+    EXPECT_EQ(column("TMP_COND_KO", "ID"), (std::vector<int64_t>{2147483647}));
+
     // Only the fixed working tables are ever named in a statement.
     EXPECT_FALSE(doc.InsertIntoPRJ("ANA_LABELS", v, id));
     EXPECT_FALSE(doc.InsertIntoPRJ("TMP_TRIGGER; DROP TABLE ANA_LABELS", v, id));
@@ -299,7 +305,10 @@ TEST_F(DocumentTest, EmptyScenarioSavesAnEmptyProjectElement) {
 
 TEST_F(DocumentTest, WindowsFileLoadsAndDimmerStepsMove) {
     fs::path file = test::SourceFixtures() / "scenarios" / "windows_shape.tdx";
+    // A load nests in a transaction the caller holds open.
+    master().executeScript("BEGIN");
     doc.LoadPrj(file.string());
+    master().executeScript("COMMIT");
     EXPECT_EQ(doc.Description(),
               "Cucina & soggiorno: \xC2\xAB"
               "sera\xC2\xBB");
