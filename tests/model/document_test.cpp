@@ -8,7 +8,6 @@
 
 #include "env/environment.h"
 #include "env/files.h"
-#include "env/state.h"
 #include "env/version.h"
 #include "model/project.h"
 #include "model/scenario_file.h"
@@ -475,7 +474,6 @@ TEST_F(DocumentTest, NewFileEmptiesAndCountsAsUnsaved) {
     doc.SetModified(false);
     doc.NewFile();
     EXPECT_TRUE(doc.Modified());
-    EXPECT_TRUE(Flags().scenarioChanged);
     EXPECT_TRUE(doc.Description().empty());
     EXPECT_EQ(presets, 1);
     for (const auto& [name, rows] : allTables()) EXPECT_TRUE(rows.empty()) << name;
