@@ -1,6 +1,6 @@
 #include "compiler/listing.h"
 
-#include <cstdio>
+#include <cstdint>
 #include <filesystem>
 #include <vector>
 
@@ -23,16 +23,21 @@ namespace {
 
 enum class Section { Trigger, StopTrigger, Condition, Action };
 
+// At least two digits, as the "00" picture writes them: 5 gives "05", -5
+// gives "-05", 123 stays "123".
 std::string two(int64_t v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%02lld", static_cast<long long>(v));
-    return buf;
+    std::string digits = std::to_string(v < 0 ? 0 - static_cast<uint64_t>(v) : uint64_t(v));
+    if (digits.size() < 2) digits.insert(0, "0");
+    return v < 0 ? "-" + digits : digits;
 }
 
 std::string label(long id) { return texts::GetText(id); }
 
+// The lines of a description. An empty description has none, so it adds no
+// field where a line per field is listed.
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;
+    if (text.empty()) return out;
     size_t start = 0;
     for (;;) {
         size_t cr = text.find('\r', start);

@@ -1,6 +1,7 @@
 #include "model/document.h"
 
 #include <filesystem>
+#include <limits>
 #include <optional>
 
 #include "env/database.h"
@@ -113,13 +114,13 @@ void ScenarioDocument::LoadPrj(const std::string& path) {
 
     db::Database& db = database();
     try {
-        db::Transaction tx(db);
+        Savepoint sp(db, "load_scenario");
         if (keyOk && versionOk)
             for (const auto& [table, rows] : file.tables) AppendRecords(db, rows, table);
         // Dimmer steps stored on the plain light object belong to the dimmer object.
         for (int n = 3; n <= 11; ++n)
             db.execute("UPDATE TMP_STEP_ACT SET ID_OBJ=42 WHERE ID_OBJ=1 AND COSA_KEY=?", {n});
-        tx.commit();
+        sp.commit();
     } catch (const db::Error& e) {
         throw scenario::ScenarioFileError(unreadable(path), e.what());
     }
@@ -290,6 +291,10 @@ bool ScenarioDocument::InsertIntoPRJ(std::string_view table, const ElementValues
         auto max = db.queryOne("SELECT MAX(ID) AS MAXID, MAX(ORDINE) AS MAXORDINE FROM " + t);
         int64_t newId = max ? (*max)["MAXID"].toInt(0) + 1 : 1;
         int64_t newOrder = max ? (*max)["MAXORDINE"].toInt(0) + 1 : 1;
+        // Identity and order are Long columns: past their range there is no
+        // next number, and a wrapped identity would name another element.
+        constexpr int64_t kLongMax = std::numeric_limits<int32_t>::max();
+        if (newId > kLongMax || newOrder > kLongMax) return false;
         // One statement writes the whole row, so a failure never leaves a row
         // holding only its identity. Yes/no columns start False, as the
         // database's yes/no columns do.

@@ -16,7 +16,8 @@ inline constexpr std::array<std::string_view, 6> kElementTables = {
     "TMP_COND_OK", "TMP_COND_KO", "TMP_TRIGGER", "TMP_TRIGGERSTOP", "TMP_STEP_ACT",
     "TMP_STEP_ACT_ELSE"};
 inline constexpr std::array<std::string_view, 2> kOperatorTables = {"TMP_OPE_OK", "TMP_OPE_KO"};
-// All eight working tables in file order.
+// All eight working tables: the element tables, then the operator tables. The
+// scenario file stores them in another order (scenario::kFileTableOrder).
 inline constexpr std::array<std::string_view, 8> kWorkingTables = {
     "TMP_COND_OK",  "TMP_COND_KO",       "TMP_TRIGGER", "TMP_TRIGGERSTOP",
     "TMP_STEP_ACT", "TMP_STEP_ACT_ELSE", "TMP_OPE_OK",  "TMP_OPE_KO"};

@@ -89,4 +89,5 @@ TEST_P(ListingCase, MatchesExpectedBytes) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, ListingCase,
                          ::testing::Values("basic", "triggers", "conditions", "actions",
-                                           "no-actions", "error-header"));
+                                           "no-actions", "error-header",
+                                           "empty-lines-and-signs"));
