@@ -609,3 +609,6 @@ INSERT INTO ANA_LABELS (Id, TESTO) VALUES
 INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
   (1915, 'The compiler program %1 cannot be started.'),
   (1916, 'The compiler program ended with status %1.');
+
+-- Shown by Show when the build has no user interface.
+INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1917, 'The user interface is not part of this build.');

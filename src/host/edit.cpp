@@ -5,6 +5,7 @@
 #include "env/environment.h"
 #include "env/messages.h"
 #include "env/state.h"
+#include "env/texts.h"
 #include "project/batch.h"
 
 namespace tessed {
@@ -63,7 +64,8 @@ void Edit::Show() {
         starter()(*this);
         return;
     }
-    Messages().critical("Tessaro Editor", "The user interface is not available in this build.");
+    // Text 1917: the user interface is not part of this build.
+    Messages().critical(texts::GetText(1002), texts::GetText(1917));
     RaiseAppEnd();
 }
 

@@ -12,6 +12,25 @@ struct tessed_edit {
 namespace {
 std::string str(const char* s) { return s ? s : ""; }
 
+// Nothing thrown inside the component may cross into a host written in C: a
+// failure becomes the member's documented failure result.
+template <class R, class F>
+R guarded(R failure, F&& f) {
+    try {
+        return f();
+    } catch (...) {
+        return failure;
+    }
+}
+
+template <class F>
+void guarded(F&& f) {
+    try {
+        f();
+    } catch (...) {
+    }
+}
+
 size_t copyOut(const std::string& v, char* buf, size_t size) {
     if (buf && size > 0) {
         size_t n = v.size() < size - 1 ? v.size() : size - 1;
@@ -33,12 +52,18 @@ tessed_edit* tessed_edit_create(void) {
 }
 void tessed_edit_destroy(tessed_edit* e) { delete e; }
 
-int tessed_edit_CanRun(tessed_edit* e, const char* l) { return e->edit.CanRun(str(l)) ? 1 : 0; }
-int32_t tessed_edit_DOINFOXML(tessed_edit* e, const char* f) { return e->edit.DOINFOXML(str(f)); }
-int32_t tessed_edit_MAKECSV(tessed_edit* e, const char* f, const char* c) {
-    return e->edit.MAKECSV(str(f), str(c));
+int tessed_edit_CanRun(tessed_edit* e, const char* l) {
+    return guarded(0, [&] { return e->edit.CanRun(str(l)) ? 1 : 0; });
 }
-void tessed_edit_Show(tessed_edit* e) { e->edit.Show(); }
+int32_t tessed_edit_DOINFOXML(tessed_edit* e, const char* f) {
+    return guarded(int32_t{2}, [&] { return e->edit.DOINFOXML(str(f)); });
+}
+int32_t tessed_edit_MAKECSV(tessed_edit* e, const char* f, const char* c) {
+    return guarded(int32_t{2}, [&] { return e->edit.MAKECSV(str(f), str(c)); });
+}
+void tessed_edit_Show(tessed_edit* e) {
+    guarded([&] { e->edit.Show(); });
+}
 void tessed_edit_Reset(tessed_edit* e) { e->edit.Reset(); }
 void tessed_edit_put_Logging(tessed_edit* e, int v) { e->edit.setLogging(v != 0); }
 int tessed_edit_get_Logging(const tessed_edit* e) { return e->edit.Logging() ? 1 : 0; }
@@ -78,8 +103,12 @@ size_t tessed_edit_get_FileToOpen(const tessed_edit* e, char* b, size_t n) {
 }
 void tessed_edit_put_ParentHandle(tessed_edit* e, int64_t v) { e->edit.setParentHandle(v); }
 int64_t tessed_edit_get_ParentHandle(const tessed_edit* e) { return e->edit.ParentHandle(); }
-void tessed_edit_put_WindowsState(tessed_edit* e, int32_t v) { e->edit.setWindowsState(v); }
-void tessed_edit_EndAPP(tessed_edit* e) { e->edit.EndAPP(); }
+void tessed_edit_put_WindowsState(tessed_edit* e, int32_t v) {
+    guarded([&] { e->edit.setWindowsState(v); });
+}
+void tessed_edit_EndAPP(tessed_edit* e) {
+    guarded([&] { e->edit.EndAPP(); });
+}
 int tessed_edit_get_TEXTID(const tessed_edit* e) { return e->edit.TEXTID() ? 1 : 0; }
 void tessed_edit_put_TEXTID(tessed_edit* e, int v) { e->edit.setTEXTID(v != 0); }
 
