@@ -49,12 +49,6 @@ std::vector<int64_t> column(std::string_view table, std::string_view col) {
     return out;
 }
 
-std::string readAll(const fs::path& p) {
-    std::string s;
-    files::ReadFile(p, s);
-    return s;
-}
-
 class DocumentTest : public ::testing::Test {
   protected:
     test::FixtureEnv env;
@@ -107,22 +101,16 @@ TEST_F(DocumentTest, IdentityAndOrderRules) {
     int32_t id = 3;
     ASSERT_TRUE(doc.InsertIntoPRJ("TMP_TRIGGER", v, id));
     EXPECT_EQ(id, 3);
+    const char* cols = "ORDINE DESCRI IMG LEVEL_KEY ADD_INT PARAM_5 CUSTOM";
     auto row = master().queryOne("SELECT * FROM TMP_TRIGGER WHERE ID=3");
-    EXPECT_EQ(row->getInt("ORDINE"), 3);
-    EXPECT_EQ(row->getText("DESCRI"), "tapparella");
-    EXPECT_EQ(row->getText("IMG"), "up.gif");
-    EXPECT_EQ(row->getInt("LEVEL_KEY"), 2);
-    EXPECT_EQ(row->getInt("ADD_INT"), 5);
-    EXPECT_EQ(row->getInt("PARAM_5"), 5);
-    EXPECT_FALSE(row->getBool("CUSTOM"));
+    EXPECT_EQ(test::Columns(*row, cols), "3|tapparella|up.gif|2|5|5|0");
 
     // No level: both level columns 0; an unknown icon resource: the placeholder.
     v.LEVEL_KEY = 0;
     v.ID_RES_COSA = 77;
     ASSERT_TRUE(doc.InsertIntoPRJ("TMP_TRIGGER", v, id));
     row = master().queryOne("SELECT * FROM TMP_TRIGGER WHERE ID=3");
-    EXPECT_EQ(row->getInt("ADD_INT"), 0);
-    EXPECT_EQ(row->getText("IMG"), "noimg.gif");
+    EXPECT_EQ(test::Columns(*row, cols), "3|tapparella|noimg.gif|0|0|5|0");
 
     // Past the Long range there is no next identity: nothing is added.
     master().execute("INSERT INTO TMP_COND_KO (ID,ORDINE) VALUES (2147483647,1)");
@@ -140,21 +128,18 @@ TEST_F(DocumentTest, IdentityAndOrderRules) {
 TEST_F(DocumentTest, SpecialValuesByObjectAndArea) {
     struct Case {
         int32_t obj, area;
-        std::string value;
-        std::optional<std::string> keyOpt, descri;
-        bool custom;
-        int64_t dove;
+        std::string value, keyOpt, descri, custom, dove;
     };
     const std::vector<Case> cases = {
-        {8, 3, "7:05", "07-05-00", "Ora\r07:05", true, 0},
-        {8, 6, "2024-03-01T21:30:15", "21-30-15", "Ora\r21:30", true, 0},
-        {8, 4, "21:30:15", "21-30-15", "Ora", true, 0},
-        {23, 3, "ORAFROM=0700/ORATO=-1/", "ORAFROM=0700/ORATO=-1/", "Ora", true, 0},
-        {23, 4, "08:00", "08-00-00", "Ora", true, 0},
-        {9, 5, "30", "30", "Ora", true, 2},
-        {45, 5, "12", "12", "Ora", true, 2},
-        {9, 0, "30", std::nullopt, "Ora", false, 2},
-        {8, 5, "7:05", std::nullopt, "Ora", false, 2},
+        {8, 3, "7:05", "07-05-00", "Ora\r07:05", "1", "0"},
+        {8, 6, "2024-03-01T21:30:15", "21-30-15", "Ora\r21:30", "1", "0"},
+        {8, 4, "21:30:15", "21-30-15", "Ora", "1", "0"},
+        {23, 3, "ORAFROM=0700/ORATO=-1/", "ORAFROM=0700/ORATO=-1/", "Ora", "1", "0"},
+        {23, 4, "08:00", "08-00-00", "Ora", "1", "0"},
+        {9, 5, "30", "30", "Ora", "1", "2"},
+        {45, 5, "12", "12", "Ora", "1", "2"},
+        {9, 0, "30", "<null>", "Ora", "0", "2"},
+        {8, 5, "7:05", "<null>", "Ora", "0", "2"},
     };
     for (const auto& c : cases) {
         ElementValues v;
@@ -166,14 +151,9 @@ TEST_F(DocumentTest, SpecialValuesByObjectAndArea) {
         int32_t id = 0;
         ASSERT_TRUE(doc.InsertIntoPRJ("TMP_COND_OK", v, id));
         auto r = master().queryOne("SELECT * FROM TMP_COND_OK WHERE ID=?", {id});
-        std::string label = std::to_string(c.obj) + "/" + std::to_string(c.area);
-        if (c.keyOpt)
-            EXPECT_EQ(r->getText("KEY_OPT"), *c.keyOpt) << label;
-        else
-            EXPECT_TRUE(r->at(r->index("KEY_OPT")).isNull()) << label;
-        EXPECT_EQ(r->getText("DESCRI"), *c.descri) << label;
-        EXPECT_EQ(r->getBool("CUSTOM"), c.custom) << label;
-        EXPECT_EQ(r->getInt("DOVE_KEY"), c.dove) << label;
+        EXPECT_EQ(test::Columns(*r, "KEY_OPT DESCRI CUSTOM DOVE_KEY"),
+                  c.keyOpt + "|" + c.descri + "|" + c.custom + "|" + c.dove)
+            << c.obj << "/" << c.area;
     }
     EXPECT_EQ(FormatTimeValue("not a time", '-', true), "not a time");
     EXPECT_EQ(FormatTimeValue("25:00", '-', true), "25:00");
@@ -273,10 +253,10 @@ TEST_F(DocumentTest, RoundTripKeepsEveryTableAndTheDump) {
     std::string a = scenario::DumpJson(scenario::ReadScenarioFile(first));
     std::string b = scenario::DumpJson(scenario::ReadScenarioFile(second));
     EXPECT_EQ(a, b);
-    EXPECT_EQ(readAll(first), readAll(second));
+    EXPECT_EQ(test::ReadText(first), test::ReadText(second));
 
     // The file itself: signature, version, element order, UTF-8 text as it stands.
-    std::string text = readAll(first);
+    std::string text = test::ReadText(first);
     EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n<key>Tessaro</key>\n"
                          "<app_MAJOR>" +
                              std::to_string(kVersionMajor) + "</app_MAJOR>\n",
@@ -296,7 +276,7 @@ TEST_F(DocumentTest, EmptyScenarioSavesAnEmptyProjectElement) {
     test::TempDir dir;
     fs::path file = dir / "empty.tdx";
     doc.SaveAs(file.string());
-    EXPECT_NE(readAll(file).find("<project/>"), std::string::npos);
+    EXPECT_NE(test::ReadText(file).find("<project/>"), std::string::npos);
     fillEverything(doc);
     doc.LoadPrj(file.string());
     for (const auto& [name, rows] : allTables()) EXPECT_TRUE(rows.empty()) << name;
@@ -314,19 +294,17 @@ TEST_F(DocumentTest, WindowsFileLoadsAndDimmerStepsMove) {
     EXPECT_EQ(doc.ScenarioName(), "Scena 1");
     EXPECT_EQ(doc.TitleText(), "T1096 Scena 1");
     EXPECT_EQ(doc.CurrentFile(), file.string());
-    EXPECT_EQ(doc.FileAbilita().TypeCMD, 2);
-    EXPECT_EQ(doc.FileAbilita().Indirizzo_CEN, 7);
+    EXPECT_EQ(std::tuple(doc.FileAbilita().TypeCMD, doc.FileAbilita().Indirizzo_CEN),
+              std::tuple(2, 7));
 
     auto cond = tableText("TMP_COND_OK");
     ASSERT_EQ(cond.size(), 3u);
-    EXPECT_NE(cond[0].find("ID=[2] ORDINE=[1] ID_OBJ=[8] DESCRI=[Ora\r07:30] IMG=<null> "
-                           "CHI_KEY=[1] COSA_KEY=[0] DOVE_KEY=[0]"),
-              std::string::npos)
-        << cond[0];
-    EXPECT_NE(cond[0].find("KEY_OPT=[07-30-00] CUSTOM=[1]"), std::string::npos);
-    EXPECT_NE(cond[1].find("DESCRI=[Luce 'A' & <B>\r\nriga due]"), std::string::npos);
-    EXPECT_NE(cond[1].find("KEY_OPT=<null> CUSTOM=[0]"), std::string::npos);
-    EXPECT_NE(cond[2].find("ID=[3] ORDINE=[3] ID_OBJ=<null>"), std::string::npos);
+    test::ExpectContains(cond[0], {"ID=[2] ORDINE=[1] ID_OBJ=[8] DESCRI=[Ora\r07:30] IMG=<null> "
+                                   "CHI_KEY=[1] COSA_KEY=[0] DOVE_KEY=[0]",
+                                   "KEY_OPT=[07-30-00] CUSTOM=[1]"});
+    test::ExpectContains(cond[1],
+                         {"DESCRI=[Luce 'A' & <B>\r\nriga due]", "KEY_OPT=<null> CUSTOM=[0]"});
+    test::ExpectContains(cond[2], {"ID=[3] ORDINE=[3] ID_OBJ=<null>"});
     EXPECT_EQ(tableText("TMP_OPE_OK"), (std::vector<std::string>{"ID_OPE=[2] ID1=[2] ID2=[1] ",
                                                                  "ID_OPE=[1] ID1=[1] ID2=[3] ",
                                                                  "ID_OPE=[2] ID1=[3] ID2=[4] "}));
@@ -338,7 +316,7 @@ TEST_F(DocumentTest, WindowsFileLoadsAndDimmerStepsMove) {
 
 TEST_F(DocumentTest, KeyAndVersionChecks) {
     test::TempDir dir;
-    std::string base = readAll(test::SourceFixtures() / "scenarios" / "windows_shape.tdx");
+    std::string base = test::ReadText(test::SourceFixtures() / "scenarios" / "windows_shape.tdx");
     auto variant = [&](const std::string& from, const std::string& to) {
         std::string s = base;
         s.replace(s.find(from), from.size(), to);
@@ -385,7 +363,7 @@ TEST_F(DocumentTest, KeyAndVersionChecks) {
 
 TEST_F(DocumentTest, BrokenFilesFailCleanly) {
     test::TempDir dir;
-    std::string good = readAll(test::SourceFixtures() / "scenarios" / "windows_shape.tdx");
+    std::string good = test::ReadText(test::SourceFixtures() / "scenarios" / "windows_shape.tdx");
     const std::vector<std::pair<std::string, std::string>> broken = {
         {"not xml", "Tessaro, but not XML at all"},
         {"truncated", good.substr(0, good.size() * 2 / 3)},
@@ -450,19 +428,17 @@ TEST_F(DocumentTest, SaveTakesNameAndCommandsFromTheProject) {
     CommandRecord ab, dis;
     f.abilita->ApplyTo(ab);
     f.disabilita->ApplyTo(dis);
-    EXPECT_EQ(ab.Livello, 4);
-    EXPECT_EQ(ab.Interfaccia, 3);
-    EXPECT_EQ(dis.TypeCMD, 1);
+    EXPECT_EQ(std::tuple(ab.Livello, ab.Interfaccia, dis.TypeCMD), std::tuple(4, 3, 1));
 
     // A save that cannot be written throws, and the previous file stays.
-    std::string previous = readAll(file);
+    std::string previous = test::ReadText(file);
     doc.SetDescription("changed");
     fs::create_directories(dir / "blocked.tdx" / "inside");
     EXPECT_THROW(doc.SaveAs((dir / "blocked.tdx").string()), scenario::ScenarioFileError);
     EXPECT_THROW(doc.SaveAs((dir / "nofolder" / "x.tdx").string()), scenario::ScenarioFileError);
     EXPECT_TRUE(doc.Modified());
     EXPECT_EQ(doc.CurrentFile(), file.string());
-    EXPECT_EQ(readAll(file), previous);
+    EXPECT_EQ(test::ReadText(file), previous);
     for (const auto& e : fs::directory_iterator(file.parent_path()))
         EXPECT_EQ(e.path().filename(), "Cucina.tdx") << "no temporary file left behind";
 }
@@ -513,31 +489,26 @@ TEST(DumpCommand, PrintsTheFileAsJsonWithoutADataFolder) {
                           out.string() + "' 2>'" + err.string() + "'";
         return WEXITSTATUS(std::system(cmd.c_str()));
     };
-    ASSERT_EQ(run(file), 0) << readAll(err);
+    ASSERT_EQ(run(file), 0) << test::ReadText(err);
     EXPECT_FALSE(fs::exists(dir / "nodata"));
-    EXPECT_EQ(readAll(out), scenario::DumpJson(scenario::ReadScenarioFile(file)));
-    std::string json = readAll(out);
-    EXPECT_NE(json.find("\"key\": \"TESSARO\",\n  \"app_major\": 4,\n  \"app_minor\": 0,\n"
-                        "  \"app_revision\": 3,\n"),
-              std::string::npos);
-    EXPECT_NE(json.find("\"abilita\": {\"CONF_A\": 1, \"CONF_PL\": 2, \"INTERFACCIA\": 0, "
-                        "\"LIVELLO\": 4, \"PULSANTE\": 5, \"TYPECMD\": 2, \"PULSANTE_CEN\": 6, "
-                        "\"INDIRIZZO_CEN\": 7}"),
-              std::string::npos);
+    EXPECT_EQ(test::ReadText(out), scenario::DumpJson(scenario::ReadScenarioFile(file)));
     // Rows in ORDINE order, every column, Null as null, booleans as true/false.
-    EXPECT_NE(json.find("\"TMP_COND_OK\": [\n      {\"ID\": 2, \"ORDINE\": 1, \"ID_OBJ\": 8, "
-                        "\"DESCRI\": \"Ora\\r07:30\", \"IMG\": null"),
-              std::string::npos);
-    EXPECT_NE(json.find("\"KEY_OPT\": \"07-30-00\", \"CUSTOM\": true"), std::string::npos);
-    EXPECT_NE(json.find("\"TMP_TRIGGER\": [],"), std::string::npos);
-    EXPECT_NE(json.find("\"TMP_OPE_OK\": [\n      {\"ID_OPE\": 2, \"ID1\": 2, \"ID2\": 1},"),
-              std::string::npos);
-    EXPECT_NE(json.find("\"TMP_OPE_KO\": []\n  }\n}\n"), std::string::npos);
+    test::ExpectContains(
+        test::ReadText(out),
+        {"\"key\": \"TESSARO\",\n  \"app_major\": 4,\n  \"app_minor\": 0,\n  \"app_revision\": "
+         "3,\n",
+         "\"abilita\": {\"CONF_A\": 1, \"CONF_PL\": 2, \"INTERFACCIA\": 0, \"LIVELLO\": 4, "
+         "\"PULSANTE\": 5, \"TYPECMD\": 2, \"PULSANTE_CEN\": 6, \"INDIRIZZO_CEN\": 7}",
+         "\"TMP_COND_OK\": [\n      {\"ID\": 2, \"ORDINE\": 1, \"ID_OBJ\": 8, "
+         "\"DESCRI\": \"Ora\\r07:30\", \"IMG\": null",
+         "\"KEY_OPT\": \"07-30-00\", \"CUSTOM\": true", "\"TMP_TRIGGER\": [],",
+         "\"TMP_OPE_OK\": [\n      {\"ID_OPE\": 2, \"ID1\": 2, \"ID2\": 1},",
+         "\"TMP_OPE_KO\": []\n  }\n}\n"});
 
     std::ofstream(dir / "bad.tdx") << "<root><project><TMP_COND_OKrecordset><xml>";
     EXPECT_EQ(run(dir / "bad.tdx"), 2);
-    EXPECT_TRUE(readAll(out).empty());
-    EXPECT_NE(readAll(err).find("cannot read scenario file"), std::string::npos);
+    EXPECT_TRUE(test::ReadText(out).empty());
+    test::ExpectContains(test::ReadText(err), {"cannot read scenario file"});
     EXPECT_EQ(run(dir / "missing.tdx"), 2);
 }
 

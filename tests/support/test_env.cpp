@@ -5,9 +5,11 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include "env/environment.h"
+#include "env/files.h"
 #include "env/state.h"
 #include "env/texts.h"
 
@@ -22,6 +24,36 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
     std::error_code ec;
     fs::remove_all(path_, ec);
+}
+
+std::string ReadText(const fs::path& file) {
+    std::string s;
+    return files::ReadFile(file, s) ? s : "<missing>";
+}
+
+void WriteText(const fs::path& file, const std::string& bytes) {
+    if (file.has_parent_path()) fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
+bool ToolAvailable(const char* tool) {
+    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string Columns(const db::Row& row, std::string_view names) {
+    std::string out, name, sep;
+    std::istringstream in{std::string(names)};
+    while (in >> name) {
+        const db::Value& v = row[name];
+        out += sep + (v.isNull() ? std::string("<null>") : v.toText());
+        sep = "|";
+    }
+    return out;
+}
+
+void ExpectContains(const std::string& text, std::initializer_list<std::string_view> parts) {
+    for (std::string_view part : parts)
+        EXPECT_NE(text.find(part), std::string::npos) << "missing: " << part << "\nin: " << text;
 }
 
 fs::path FixtureCatalogue() { return TESSED_TEST_FIXTURES; }

@@ -4,9 +4,11 @@
 #include <deque>
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "env/database.h"
 #include "env/messages.h"
 
 namespace tessed::test {
@@ -32,6 +34,18 @@ fs::path FixtureCatalogue();
 // The source folder tests/fixtures (scenarios, projects, ...).
 fs::path SourceFixtures();
 
+// A file's bytes, or "<missing>" when it cannot be read.
+std::string ReadText(const fs::path& file);
+// Writes the bytes as they are, creating the folders above the file.
+void WriteText(const fs::path& file, const std::string& bytes);
+// Whether a command-line tool can be found on the search path.
+bool ToolAvailable(const char* tool);
+// The named columns of a row ("A B C") as "a|b|c", Null as "<null>": one
+// comparison shows every value that differs.
+std::string Columns(const db::Row& row, std::string_view names);
+// Every part must occur in the text; each missing one is reported.
+void ExpectContains(const std::string& text, std::initializer_list<std::string_view> parts);
+
 // A complete environment on a temporary data folder that holds a copy of the
 // fixture catalogue: the process-wide environment is re-initialised on it and,
 // when `open` is set, the master database of `lang` is opened.
@@ -53,6 +67,10 @@ class ScriptedMessages : public MessageBoxes {
 public:
     struct Call {
         std::string kind, title, text;
+        bool operator==(const Call&) const = default;
+        friend std::ostream& operator<<(std::ostream& o, const Call& c) {
+            return o << c.kind << " [" << c.title << "] " << c.text;
+        }
     };
     std::vector<Call> calls;
     std::deque<Answer> answers;
