@@ -23,6 +23,22 @@ std::vector<int> Data(const ChoiceList& l) {
     return out;
 }
 
+// A dialog loaded for an object in an area.
+PropertyDialog Loaded(int obj, int area) {
+    PropertyDialog d;
+    d.LoadData(obj, area);
+    return d;
+}
+
+// Types each text into the field and checks the label OK answers with.
+void ExpectOkText(PropertyDialog& d, TextBox& field,
+                  std::initializer_list<std::pair<const char*, int>> cases) {
+    for (auto [text, label] : cases) {
+        field.text = text;
+        EXPECT_EQ(d.cmdOK().text, label) << "'" << text << "'";
+    }
+}
+
 }  // namespace
 
 TEST(PropertyDialog, ExtensionItemsForTwoDigits) {
@@ -69,8 +85,7 @@ TEST(PropertyDialog, ObjectWithoutWhatOrLevels) {
     EXPECT_TRUE(d.VisibleRows().empty());
     EXPECT_TRUE(d.cmdOK().confirmed);
     // Object 1 in area 3: a WHERE without WHAT, built without exclusion.
-    PropertyDialog e;
-    e.LoadData(1, 3);
+    PropertyDialog e = Loaded(1, 3);
     EXPECT_EQ(Data(e.cmbDove), (std::vector<int>{2, 3}));
 }
 
@@ -80,26 +95,20 @@ TEST(PropertyDialog, Object49TakesFirstAndLastPoint) {
     PropertyDialog d;
     EXPECT_TRUE(d.LoadData(49, 5));
     EXPECT_EQ(Data(d.cmbDove), (std::vector<int>{771, 779}));
-    EXPECT_EQ(d.UpDownDovePI.min, 71);
-    EXPECT_EQ(d.UpDownDovePI.max, 79);
-    EXPECT_EQ(d.txtDOVEPI.text, "71");
+    EXPECT_EQ(std::tuple(d.UpDownDovePI.min, d.UpDownDovePI.max, d.txtDOVEPI.text),
+              std::tuple(71, 79, "71"));
     EXPECT_FALSE(d.cmbDove.visible);
     EXPECT_TRUE(d.txtDOVEPI.visible);
     EXPECT_EQ(d.lblDove.id, 1653);
     EXPECT_EQ(d.VisibleRows(), Rows({R::kCosa, R::kDove}));
-    d.txtDOVEPI.text = "80";
-    EXPECT_EQ(d.cmdOK().text, 1654);
-    d.txtDOVEPI.text = "";
-    EXPECT_EQ(d.cmdOK().text, 1654);
-    d.txtDOVEPI.text = "75";  // in range but no such point
-    EXPECT_EQ(d.cmdOK().text, 1654);
+    // 75 is in range but names no point.
+    ExpectOkText(d, d.txtDOVEPI, {{"80", 1654}, {"", 1654}, {"75", 1654}});
     d.txtDOVEPI.text = "72";
     EXPECT_TRUE(d.cmdOK().confirmed);
     EXPECT_EQ(d.ReadValues(true).DOVE_KEY, 772);
     // WHAT 419 confirms at once with its note, but only for an address that
     // names a point: the note never lets WHERE 0 through.
-    PropertyDialog n;
-    n.LoadData(49, 5);
+    PropertyDialog n = Loaded(49, 5);
     n.SelectCosa(1);
     n.txtDOVEPI.text = "99";
     EXPECT_EQ(n.cmdOK().text, 1654);
@@ -115,8 +124,7 @@ TEST(PropertyDialog, Object49TakesFirstAndLastPoint) {
 TEST(PropertyDialog, Object45Delays) {
     FixtureEnv env;
     ScopedMessages msgs;
-    PropertyDialog d;
-    d.LoadData(45, 5);
+    PropertyDialog d = Loaded(45, 5);
     EXPECT_TRUE(d.cmbCosa2.visible);
     EXPECT_FALSE(d.cmbDove.visible);
     EXPECT_TRUE(d.RowVisible(R::kDove));
@@ -137,10 +145,8 @@ TEST(PropertyDialog, Object45Delays) {
     d.cmbCosa2.setIndex(1);
     EXPECT_TRUE(d.cmdOK().confirmed);
     ElementValues v = d.ReadValues(false);
-    EXPECT_EQ(v.value, "90");
-    EXPECT_EQ(v.COSA_KEY, 314);
-    EXPECT_EQ(v.PARAM[0], 2);
-    EXPECT_EQ(v.PARAM[1], 315);
+    EXPECT_EQ(std::tuple(v.value, v.COSA_KEY, v.PARAM[0], v.PARAM[1]),
+              std::tuple("90", 314, 2, 315));
     // Upper bounds of minutes and hours.
     d.txtKey_OPT2.text = "1441";
     EXPECT_EQ(d.cmdOK().text, 1728);
@@ -152,8 +158,7 @@ TEST(PropertyDialog, Object45Delays) {
 TEST(PropertyDialog, Object9DelayChecksAndKeys) {
     FixtureEnv env;
     ScopedMessages msgs;
-    PropertyDialog d;
-    d.LoadData(9, 5);
+    PropertyDialog d = Loaded(9, 5);
     EXPECT_TRUE(d.keyOptBesideWhat);
     EXPECT_EQ(d.txtKey_OPT.maxLength, 4);
     EXPECT_EQ(d.cmdOK().text, 1556);
@@ -164,16 +169,15 @@ TEST(PropertyDialog, Object9DelayChecksAndKeys) {
     d.txtKey_OPT.text = "25";
     EXPECT_EQ(d.cmdOK().text, 1729);
     using F = PropertyDialog::Field;
-    EXPECT_TRUE(d.KeyPress(F::kKeyOpt, '7'));
-    EXPECT_FALSE(d.KeyPress(F::kKeyOpt, 'a'));
-    EXPECT_TRUE(d.KeyPress(F::kKeyOpt, kKeyBackspace));
-    EXPECT_TRUE(d.KeyPress(F::kDescri, 'a'));
-    EXPECT_FALSE(d.KeyPress(F::kValue, '-'));
+    // Digits and backspace in the number fields, anything in the description.
+    EXPECT_EQ((std::vector<bool>{d.KeyPress(F::kKeyOpt, '7'), d.KeyPress(F::kKeyOpt, 'a'),
+                                 d.KeyPress(F::kKeyOpt, kKeyBackspace), d.KeyPress(F::kDescri, 'a'),
+                                 d.KeyPress(F::kValue, '-')}),
+              (std::vector<bool>{true, false, true, true, false}));
     d.txtKey_OPT.text = "24";
     EXPECT_FALSE(d.KeyPress(F::kDescri, kKeyEnter));  // swallowed, and OK pressed
     EXPECT_TRUE(d.Confirmed);
-    PropertyDialog c;
-    c.LoadData(9, 5);
+    PropertyDialog c = Loaded(9, 5);
     c.Visible = true;
     c.KeyPress(F::kForm, kKeyEscape);
     EXPECT_FALSE(c.Confirmed);
@@ -203,8 +207,7 @@ TEST(PropertyDialog, FirstTableLayouts) {
         EXPECT_TRUE(d.LoadData(c.obj, c.area)) << c.obj;
         EXPECT_EQ(d.VisibleRows(), c.rows) << c.obj << "/" << c.area;
     }
-    PropertyDialog d43;
-    d43.LoadData(43, 4);
+    PropertyDialog d43 = Loaded(43, 4);
     EXPECT_EQ(d43.cmbOperatorTemp.count(), 5);
     EXPECT_EQ(d43.cmbSonda.count(), 100);
     EXPECT_EQ(d43.cmbSonda.item(9).text, "Channel 10");
@@ -215,8 +218,7 @@ TEST(PropertyDialog, FirstTableLayouts) {
     EXPECT_EQ(d43.cmbSonda.index(), -1);
     EXPECT_FALSE(d43.cmbOperatorTemp.enabled);
 
-    PropertyDialog d44;
-    d44.LoadData(44, 5);
+    PropertyDialog d44 = Loaded(44, 5);
     EXPECT_FALSE(d44.cmbSonda.enabled);  // WHAT 308
     EXPECT_EQ(d44.UpDownMin.max, 4);
     EXPECT_EQ(d44.UpDownSec.value, 1);
@@ -229,20 +231,17 @@ TEST(PropertyDialog, FirstTableLayouts) {
     d44.UpDownSec.set(0);
     EXPECT_EQ(d44.cmdOK().text, 1542);
 
-    PropertyDialog d28;
-    d28.LoadData(28, 5);
+    PropertyDialog d28 = Loaded(28, 5);
     EXPECT_TRUE(d28.cmbLevel.enabled);
     d28.SelectCosa(1);  // WHAT 161: the general address without level
     EXPECT_EQ(Data(d28.cmbDove), (std::vector<int>{1}));
     EXPECT_FALSE(d28.cmbLevel.enabled);
     EXPECT_EQ(d28.cmbLevel.index(), -1);
 
-    PropertyDialog d62;
-    d62.LoadData(62, 4);
+    PropertyDialog d62 = Loaded(62, 4);
     EXPECT_TRUE(d62.txtValue.visible);
     EXPECT_EQ(d62.txtValue.text, "0");
-    d62.txtValue.text = "2001";
-    EXPECT_EQ(d62.cmdOK().text, 1740);
+    ExpectOkText(d62, d62.txtValue, {{"2001", 1740}});
 }
 
 TEST(PropertyDialog, SecondTableLayouts) {
@@ -278,15 +277,13 @@ TEST(PropertyDialog, SecondTableLayouts) {
         EXPECT_TRUE(d.LoadData(c.obj, c.area)) << c.obj;
         EXPECT_EQ(d.VisibleRows(), c.rows) << c.obj << "/" << c.area;
     }
-    PropertyDialog d31;
-    d31.LoadData(31, 4);
+    PropertyDialog d31 = Loaded(31, 4);
     EXPECT_EQ(Data(d31.cmbSonda), (std::vector<int>{3, 6, 9, 12, 15, 19, 22, 25, 28, 31}));
     EXPECT_EQ(d31.cmbSonda.item(6).text, "70 %");
     d31.SelectCosa(1);
     EXPECT_FALSE(d31.cmbSonda.enabled || d31.cmbOperatorTemp.enabled);
 
-    PropertyDialog d34;
-    d34.LoadData(34, 5);
+    PropertyDialog d34 = Loaded(34, 5);
     EXPECT_EQ(d34.UpDownTemp.min, 30);
     EXPECT_EQ(d34.lblTempVColour, kWhite);
     d34.SetTemperature(215);
@@ -297,15 +294,13 @@ TEST(PropertyDialog, SecondTableLayouts) {
     EXPECT_FALSE(d34.UpDownTemp.enabled);
     EXPECT_EQ(d34.lblTempVColour, kGrey);
 
-    PropertyDialog d38;
-    d38.LoadData(38, 4);
+    PropertyDialog d38 = Loaded(38, 4);
     EXPECT_EQ(Data(d38.cmbOperatorTemp), (std::vector<int>{1, 2, 3, 4}));
     EXPECT_EQ(Data(d38.cmbSonda), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
     EXPECT_EQ(d38.UpDownTemp.min, -50);
     EXPECT_EQ(d38.lblSonda.id, 1555);
 
-    PropertyDialog d51;
-    d51.LoadData(51, 5);
+    PropertyDialog d51 = Loaded(51, 5);
     EXPECT_EQ(d51.cmbPos[0].count(), 101);
     EXPECT_EQ(Data(d51.cmbPos[2]), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
     EXPECT_TRUE(d51.cmbPos[0].enabled);
@@ -314,8 +309,7 @@ TEST(PropertyDialog, SecondTableLayouts) {
     EXPECT_FALSE(d51.cmbPos[0].enabled);
     EXPECT_TRUE(d51.cmbPos[1].enabled && d51.cmbPos[2].enabled);
 
-    PropertyDialog d56;
-    d56.LoadData(56, 5);
+    PropertyDialog d56 = Loaded(56, 5);
     EXPECT_TRUE(d56.UpDownTemp.enabled);
     EXPECT_FALSE(d56.UpDownHour.enabled);
     EXPECT_EQ(d56.UpDownHour.max, 24);
@@ -325,8 +319,7 @@ TEST(PropertyDialog, SecondTableLayouts) {
     d56.SelectCosa(2);
     EXPECT_FALSE(d56.UpDownTemp.enabled || d56.UpDownHour.enabled);
 
-    PropertyDialog d60;
-    d60.LoadData(60, 4);  // WHAT 585: four sources, no operator
+    PropertyDialog d60 = Loaded(60, 4);  // WHAT 585: four sources, no operator
     EXPECT_EQ(Data(d60.cmbSonda), (std::vector<int>{1, 2, 3, 4}));
     EXPECT_EQ(d60.lblSonda.id, 1705);
     EXPECT_FALSE(d60.cmbOperatorTemp.enabled);
@@ -344,21 +337,15 @@ TEST(PropertyDialog, SecondTableLayouts) {
     d60.SelectCosa(4);  // any other
     EXPECT_FALSE(d60.cmbSonda.enabled);
     EXPECT_EQ(d60.cmbSonda.count(), 0);
-    PropertyDialog d60a;
-    d60a.LoadData(60, 5);  // 586 in the action area: up to 50
+    PropertyDialog d60a = Loaded(60, 5);  // 586 in the action area: up to 50
     EXPECT_EQ(d60a.cmbSonda.count(), 5);
 
-    PropertyDialog d66;
-    d66.LoadData(66, 4);
-    d66.txtValue.text = "";
-    EXPECT_EQ(d66.cmdOK().text, 1750);
-    d66.txtValue.text = "32001";
-    EXPECT_EQ(d66.cmdOK().text, 1750);
+    PropertyDialog d66 = Loaded(66, 4);
+    ExpectOkText(d66, d66.txtValue, {{"", 1750}, {"32001", 1750}});
     d66.txtValue.text = "32000";
     EXPECT_TRUE(d66.cmdOK().confirmed);
 
-    PropertyDialog d50;
-    d50.LoadData(50, 5);
+    PropertyDialog d50 = Loaded(50, 5);
     d50.UpDownSec.set(0);
     EXPECT_EQ(d50.cmdOK().text, 1542);
     d50.SelectCosa(1);  // 423: no duration
@@ -369,17 +356,14 @@ TEST(PropertyDialog, SecondTableLayouts) {
 TEST(PropertyDialog, NotesAndInterfaceCheck) {
     FixtureEnv env;
     ScopedMessages msgs;
-    PropertyDialog d61;
-    d61.LoadData(61, 3);
+    PropertyDialog d61 = Loaded(61, 3);
     OkResult r = d61.cmdOK();
     EXPECT_TRUE(r.confirmed);
     EXPECT_EQ(msgs->calls.back().text, texts::GetText(1751) + " " + texts::GetText(1752));
-    PropertyDialog d26;
-    d26.LoadData(26, 3);
+    PropertyDialog d26 = Loaded(26, 3);
     EXPECT_EQ(d26.cmdOK().text, 1656);
     // A level that needs an interface refuses "none" (level 2 of room 1).
-    PropertyDialog d1;
-    d1.LoadData(1, 5);
+    PropertyDialog d1 = Loaded(1, 5);
     d1.SelectDove(1);
     ASSERT_EQ(Data(d1.cmbLevel), (std::vector<int>{1, 2}));  // a Null level sorts first
     d1.SelectLevel(1);
@@ -387,8 +371,7 @@ TEST(PropertyDialog, NotesAndInterfaceCheck) {
     d1.SelectAddInt(1);
     EXPECT_TRUE(d1.cmdOK().confirmed);
     // Nothing selected in an enabled list.
-    PropertyDialog d2;
-    d2.LoadData(1, 5);
+    PropertyDialog d2 = Loaded(1, 5);
     d2.cmbCosa.setIndex(-1);
     EXPECT_EQ(d2.cmdOK().text, 1001);
     d2.cmbCosa.setIndex(0);
@@ -405,21 +388,17 @@ TEST(PropertyDialog, ParametersRoundTrip) {
     bool custom = d.LoadData(38, 4);
     d.txtDescri.maxLength = 20;
     d.Restore(*row, custom);
-    EXPECT_EQ(d.txtDescri.text, "Warm");
-    EXPECT_EQ(d.cmbSonda.data(), 4);
-    EXPECT_EQ(d.cmbOperatorTemp.data(), 3);
-    EXPECT_EQ(d.UpDownTemp.value, -25);
+    EXPECT_EQ(std::tuple(d.txtDescri.text, d.cmbSonda.data(), d.cmbOperatorTemp.data(),
+                         d.UpDownTemp.value),
+              std::tuple("Warm", 4, 3, -25));
     EXPECT_TRUE(d.cmdOK().confirmed);
     ElementValues v = d.ReadValues(custom);
-    EXPECT_EQ(v.PARAM[0], 4);
-    EXPECT_EQ(v.PARAM[1], 3);
-    EXPECT_EQ(v.PARAM[2], -25);
-    EXPECT_EQ(v.DOVE_KEY, 781);
+    EXPECT_EQ(std::tuple(v.PARAM[0], v.PARAM[1], v.PARAM[2], v.DOVE_KEY),
+              std::tuple(4, 3, -25, 781));
     // Object 8's time comes back from "hh-mm-ss".
     AddElement("TMP_TRIGGER", 1, 8, "", 0, 0, 0, "07-05-09");
     auto t = Master().queryOne("SELECT * FROM TMP_TRIGGER WHERE ID=1");
-    PropertyDialog d8;
-    d8.LoadData(8, 3);
+    PropertyDialog d8 = Loaded(8, 3);
     EXPECT_TRUE(d8.dtpTimeVisible);
     EXPECT_EQ(d8.lblCosa.id, 88);
     d8.Restore(*t, false);
