@@ -54,9 +54,8 @@ TEST(Placement, TwentyFirstTriggerRefusedNegatedConditionAccepted) {
     EXPECT_FALSE(e.drop("imgfraEvent"));
     EXPECT_EQ(e.dialogs.shown, 0);
     ASSERT_EQ(msgs->calls.size(), 1u);
-    EXPECT_EQ(msgs->calls[0].kind, "warning");
-    EXPECT_EQ(msgs->calls[0].title, texts::GetText(1002));
-    EXPECT_EQ(msgs->calls[0].text, texts::GetText(1561));
+    EXPECT_EQ(msgs->calls[0],
+              (ScriptedMessages::Call{"warning", texts::GetText(1002), texts::GetText(1561)}));
     EXPECT_FALSE(e.drop("lblCondOK", 2));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_TRIGGER"), 20);
     EXPECT_TRUE(e.drop("imgCondKO", 1));
@@ -79,30 +78,31 @@ TEST(Placement, ObjectWithoutFlagsIsRefusedEverywhere) {
 
 TEST(Placement, AcceptanceTable) {
     Editor e;
-    auto fx = [&](const std::string& src, const std::string& target) {
-        return e.place.Effect({src, 1}, {target, 1});
-    };
-    EXPECT_EQ(fx("IMGTRIGGER", "imgTrigger"), DropEffect::kNoEffect);
-    EXPECT_EQ(fx("IMGTRIGGERSTOP", "imgfraEvent"), DropEffect::kRefuse);
-    EXPECT_EQ(fx("IMGOPE", "imgfraIF"), DropEffect::kLink);
-    EXPECT_EQ(fx("IMGOPE", "imgOPEKO"), DropEffect::kLink);
-    EXPECT_EQ(fx("IMGCONDOK", "lblCondOK"), DropEffect::kMove);
-    EXPECT_EQ(fx("IMGOPEOK", "imgCondOK"), DropEffect::kNoEffect);
-    EXPECT_EQ(fx("IMGCONDKO", "imgCondKO"), DropEffect::kNoEffect);
-    EXPECT_EQ(fx("IMGOPEKO", "imgfraNOTIF"), DropEffect::kNoEffect);
-    EXPECT_EQ(fx("IMGICOSTEPACT", "imgICOStepACT"), DropEffect::kMove);
-    EXPECT_EQ(fx("IMGICOSTEPACT", "imgfraACTELSE"), DropEffect::kRefuse);
-    EXPECT_EQ(fx("IMGICOSTEPACTELSE", "lblStepACTElse"), DropEffect::kMove);
-    EXPECT_EQ(fx("IMGCONDKO", "imgObj"), DropEffect::kDelete);
-    EXPECT_EQ(fx("IMGOBJ", "imgfraOBJ"), DropEffect::kNoEffect);
-    EXPECT_EQ(fx("IMGOPEKO", "imgfraOPE"), DropEffect::kDeleteLink);
-    EXPECT_EQ(fx("IMGOPE", "imgOpe"), DropEffect::kNoEffect);
-    EXPECT_EQ(fx("IMGTRIGGER", "imgOpe"), DropEffect::kRefuse);
-    EXPECT_EQ(fx("IMGOPEOK", "imgCestino"), DropEffect::kDeleteLink);
-    EXPECT_EQ(fx("IMGOPEKO", "imgfraCestino"), DropEffect::kRefuse);
-    EXPECT_EQ(fx("IMGICOSTEPACTELSE", "imgCestino"), DropEffect::kDelete);
-    EXPECT_EQ(fx("IMGOBJ", "imgCestino"), DropEffect::kNoEffect);
-    EXPECT_EQ(fx("IMGOBJ", "imgFam"), DropEffect::kRefuse);
+    using D = DropEffect;
+    const std::tuple<const char*, const char*, DropEffect> cases[] = {
+        {"IMGTRIGGER", "imgTrigger", D::kNoEffect},
+        {"IMGTRIGGERSTOP", "imgfraEvent", D::kRefuse},
+        {"IMGOPE", "imgfraIF", D::kLink},
+        {"IMGOPE", "imgOPEKO", D::kLink},
+        {"IMGCONDOK", "lblCondOK", D::kMove},
+        {"IMGOPEOK", "imgCondOK", D::kNoEffect},
+        {"IMGCONDKO", "imgCondKO", D::kNoEffect},
+        {"IMGOPEKO", "imgfraNOTIF", D::kNoEffect},
+        {"IMGICOSTEPACT", "imgICOStepACT", D::kMove},
+        {"IMGICOSTEPACT", "imgfraACTELSE", D::kRefuse},
+        {"IMGICOSTEPACTELSE", "lblStepACTElse", D::kMove},
+        {"IMGCONDKO", "imgObj", D::kDelete},
+        {"IMGOBJ", "imgfraOBJ", D::kNoEffect},
+        {"IMGOPEKO", "imgfraOPE", D::kDeleteLink},
+        {"IMGOPE", "imgOpe", D::kNoEffect},
+        {"IMGTRIGGER", "imgOpe", D::kRefuse},
+        {"IMGOPEOK", "imgCestino", D::kDeleteLink},
+        {"IMGOPEKO", "imgfraCestino", D::kRefuse},
+        {"IMGICOSTEPACTELSE", "imgCestino", D::kDelete},
+        {"IMGOBJ", "imgCestino", D::kNoEffect},
+        {"IMGOBJ", "imgFam", D::kRefuse}};
+    for (auto [src, target, effect] : cases)
+        EXPECT_EQ(e.place.Effect({src, 1}, {target, 1}), effect) << src << " on " << target;
     // Drags start only from slots that show a picture.
     EXPECT_TRUE(e.place.CanDrag({"IMGOBJ", 1}));
     EXPECT_FALSE(e.place.CanDrag({"IMGTRIGGER", 1}));
@@ -132,10 +132,7 @@ TEST(Placement, NewActionDroppedOnTheThirdSlotLandsThird) {
     // Every row takes the check boxes' values.
     EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_STEP_ACT WHERE REPEAT<>0"), 5);
     auto row = Master().queryOne("SELECT * FROM TMP_STEP_ACT WHERE ID=5");
-    EXPECT_EQ(row->getInt("COSA_KEY"), 700);
-    EXPECT_EQ(row->getInt("DOVE_KEY"), 700);
-    EXPECT_EQ(row->getInt("LEVEL_KEY"), 3);
-    EXPECT_EQ(row->getInt("ADD_INT"), -1);
+    EXPECT_EQ(Columns(*row, "COSA_KEY DOVE_KEY LEVEL_KEY ADD_INT"), "700|700|3|-1");
 }
 
 TEST(Placement, CancelledDialogChangesNothing) {
@@ -262,9 +259,7 @@ TEST(Placement, EditingKeepsTheElementInPlace) {
     EXPECT_TRUE(e.place.DoubleClick({"imgICOStepACT", 2}));
     EXPECT_EQ(restored, "A2");
     auto row = Master().queryOne("SELECT * FROM TMP_STEP_ACT WHERE ID=2");
-    EXPECT_EQ(row->getText("DESCRI"), "Changed");
-    EXPECT_EQ(row->getInt("COSA_KEY"), 701);
-    EXPECT_EQ(row->getInt("ORDINE"), 2);
+    EXPECT_EQ(Columns(*row, "DESCRI COSA_KEY ORDINE"), "Changed|701|2");
     EXPECT_EQ(e.canvas.strip(StripId::kStepAct).slot(2).caption, "Changed");
     EXPECT_FALSE(e.place.DoubleClick({"imgICOStepACT", 9}));
 }
@@ -285,9 +280,8 @@ TEST(Placement, TimeElementsOpenTheTimeDialogs) {
     EXPECT_TRUE(e.place.Drop({"IMGOBJ", slot23}, {"imgfraEvent"}));
     auto row = Master().queryOne("SELECT * FROM TMP_TRIGGER");
     ASSERT_TRUE(row);
-    EXPECT_NE(row->getText("KEY_OPT").find("0730"), std::string::npos);
-    EXPECT_EQ(row->getInt("CHI_KEY"), 200);
-    EXPECT_EQ(row->getInt("COSA_KEY"), 200);
+    ExpectContains(row->getText("KEY_OPT"), {"0730"});
+    EXPECT_EQ(Columns(*row, "CHI_KEY COSA_KEY"), "200|200");
     // A time range among the conditions.
     e.dialogs.range = [](TimeRangeDialog& d) {
         d.setWeekday(0, true);
@@ -329,8 +323,7 @@ TEST(Placement, AutoScrollWhileHoveringAScrollControl) {
     e.canvas.LoadTrigger(1);
     const Strip& s = e.canvas.strip(StripId::kTrigger);
     EXPECT_EQ(e.place.Hover({"IMGOBJ", 1}, {"imgDWNTrigger"}), DragIcon::kDrag);
-    EXPECT_TRUE(e.timer.running);
-    EXPECT_EQ(e.timer.interval, 500);
+    EXPECT_EQ(std::pair(e.timer.running, e.timer.interval), std::pair(true, 500));
     EXPECT_EQ(s.firstShown(), 1);  // nothing before the first tick
     e.timer.Fire();
     EXPECT_EQ(s.firstShown(), 2);
@@ -361,10 +354,11 @@ TEST(Placement, HighlightOnlyOverConditionAndActionSlots) {
     e.place.Hover({"IMGOBJ", 1}, {"imgICOStepACT", 4});
     ASSERT_TRUE(e.place.highlight);
     EXPECT_EQ(e.place.highlight->index, 4);
-    e.place.Hover({"IMGOPE", 1}, {"imgOPEOK", 1});
-    EXPECT_TRUE(e.place.highlight);
-    e.place.Hover({"IMGOBJ", 1}, {"imgTrigger", 1});
-    EXPECT_FALSE(e.place.highlight);
-    e.place.Hover({"IMGOBJ", 2}, {"imgCondOK", 1});
-    EXPECT_FALSE(e.place.highlight);
+    // Object 701 (slot 2) is refused everywhere: no highlight over a condition either.
+    for (auto [src, slot, target, lit] :
+         {std::tuple{"IMGOPE", 1, "imgOPEOK", true}, std::tuple{"IMGOBJ", 1, "imgTrigger", false},
+          std::tuple{"IMGOBJ", 2, "imgCondOK", false}}) {
+        e.place.Hover({src, slot}, {target, 1});
+        EXPECT_EQ(bool(e.place.highlight), lit) << src << " over " << target;
+    }
 }
