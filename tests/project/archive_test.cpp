@@ -16,19 +16,14 @@ namespace tessed::archive {
 namespace {
 
 using test::TempDir;
+constexpr auto Get = test::ReadText;
 
 void Put(const fs::path& p, const std::string& bytes, int64_t mtime = 0) {
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << bytes;
+    test::WriteText(p, bytes);
     if (mtime) {
         struct timespec t[2] = {{0, UTIME_OMIT}, {mtime, 0}};
         utimensat(AT_FDCWD, p.c_str(), t, 0);
     }
-}
-
-std::string Get(const fs::path& p) {
-    std::string s;
-    return files::ReadFile(p, s) ? s : "<missing>";
 }
 
 // Every path under a folder, relative, sorted: shows exactly what an operation left.
@@ -40,10 +35,6 @@ std::vector<std::string> Tree(const fs::path& root) {
         out.push_back(fs::relative(e.path(), root).string());
     std::sort(out.begin(), out.end());
     return out;
-}
-
-bool HaveTool(const char* name) {
-    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 int Shell(const std::string& cmd) { return std::system((cmd + " >/dev/null 2>&1").c_str()); }
@@ -76,6 +67,14 @@ void Craft(const fs::path& target, const std::vector<Raw>& entries) {
     archive_write_free(a);
 }
 
+std::vector<std::string> Names(const fs::path& zip) {
+    std::vector<ArchiveEntryInfo> list;
+    EXPECT_TRUE(ListArchive(zip, list));
+    std::vector<std::string> out;
+    for (const auto& e : list) out.push_back(e.name + (e.encrypted ? " (encrypted)" : ""));
+    return out;
+}
+
 const std::string kBinary("PK\x03\x04\0\xff\r\n\x1a tail", 15);
 
 TEST(Archive, SafeEntryNames) {
@@ -103,8 +102,8 @@ TEST(Archive, EncryptedRoundTripKeepsBytesNamesAndTimes) {
     ASSERT_TRUE(ListArchive(t / "p.tdj", list));
     ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(list[0].name, "3.spt/a.tdx");
-    EXPECT_EQ(list[1].size, int64_t(kBinary.size()));
     EXPECT_TRUE(list[0].encrypted && list[1].encrypted);
+    EXPECT_EQ(list[1].size, int64_t(kBinary.size()));
 
     ASSERT_TRUE(ExtractArchive(t / "p.tdj", t / "out", kProjectPassword));
     EXPECT_EQ(Tree(t / "out"),
@@ -129,12 +128,7 @@ TEST(Archive, PackFolderTakesOnlyTheFolderFilesWithoutPassword) {
     fs::create_symlink("/etc/passwd", t / "3.spt/link");
     ASSERT_TRUE(
         PackFolder(t / "3.spt", t / "3.spt/3.spt.zip"));  // written inside the folder itself
-    std::vector<ArchiveEntryInfo> list;
-    ASSERT_TRUE(ListArchive(t / "3.spt/3.spt.zip", list));
-    ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[0].name, "a.csv");
-    EXPECT_EQ(list[1].name, "b.tdx");
-    EXPECT_FALSE(list[0].encrypted);
+    EXPECT_EQ(Names(t / "3.spt/3.spt.zip"), (std::vector<std::string>{"a.csv", "b.tdx"}));
     EXPECT_EQ(PackFolder(t / "none", t / "x.zip").status, ArchiveStatus::Missing);
 }
 
@@ -171,17 +165,16 @@ TEST(Archive, WrongOrMissingPasswordChangesNothing) {
 
 TEST(Archive, UnsafeEntriesAreRefusedAndNothingIsWritten) {
     TempDir t;
+    // Each after a harmless entry, which must not be written either.
     const std::vector<std::vector<Raw>> bad{
-        {{"ok", "1"}, {"../escape", "x"}},
-        {{"ok", "1"}, {"/tmp/tessed-abs-escape", "x"}},
-        {{"ok", "1"}, {"a/../../escape", "x"}},
-        {{"ok", "1"}, {"..\\escape", "x"}},
-        {{"ok", "1"}, {"C:\\escape", "x"}},
-        {{"ok", "1"}, {"lnk", "", 's', "/etc"}, {"lnk/passwd", "x"}},
+        {{"../escape", "x"}},      {{"/tmp/tessed-abs-escape", "x"}},
+        {{"a/../../escape", "x"}}, {{"..\\escape", "x"}},
+        {{"C:\\escape", "x"}},     {{"lnk", "", 's', "/etc"}, {"lnk/passwd", "x"}},
     };
     int n = 0;
-    for (const auto& entries : bad) {
+    for (auto entries : bad) {
         fs::path zip = t / ("bad" + std::to_string(++n) + ".zip");
+        entries.insert(entries.begin(), Raw{"ok", "1"});
         Craft(zip, entries);
         Put(t / "work/keep", "keep");
         auto r = ExtractArchive(zip, t / "work/dest");
@@ -253,9 +246,7 @@ TEST(Archive, ProjectUnpacksInnerZipsIntoTheirFolders) {
     TempDir t;
     Stage(t, t / "staging");
     ASSERT_TRUE(PackProject(t / "staging", t / "Home.tdj"));
-    std::vector<ArchiveEntryInfo> list;
-    ASSERT_TRUE(ListArchive(t / "Home.tdj", list));
-    EXPECT_EQ(list.size(), 4u);
+    EXPECT_EQ(Names(t / "Home.tdj").size(), 4u);
 
     fs::create_directories(t / "data/temp");
     ASSERT_TRUE(UnpackProject(t / "Home.tdj", t / "data/temp"));
@@ -291,7 +282,8 @@ TEST(Archive, ProjectWithABadInnerZipLeavesNothing) {
 
 // Interoperability with the common zip tools, both ways.
 TEST(ArchiveInterop, OurArchivesOpenWithUnzipAndBsdtar) {
-    if (!HaveTool("unzip") || !HaveTool("bsdtar")) GTEST_SKIP() << "unzip or bsdtar missing";
+    if (!test::ToolAvailable("unzip") || !test::ToolAvailable("bsdtar"))
+        GTEST_SKIP() << "unzip or bsdtar missing";
     TempDir t;
     Stage(t, t / "staging");
     ASSERT_TRUE(PackProject(t / "staging", t / "Home.tdj"));
@@ -314,7 +306,7 @@ TEST(ArchiveInterop, OurArchivesOpenWithUnzipAndBsdtar) {
 }
 
 TEST(ArchiveInterop, InfoZipArchivesOpenHere) {
-    if (!HaveTool("zip")) GTEST_SKIP() << "zip missing";
+    if (!test::ToolAvailable("zip")) GTEST_SKIP() << "zip missing";
     TempDir t;
     Put(t / "src/3.spt/Kitchen.tdx", "<SCENARIO/>", 1700000003);
     Put(t / "src/3.spt/Kitchen.spt", kBinary + std::string(5000, 'z'), 1700000004);
