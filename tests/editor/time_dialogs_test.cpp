@@ -50,9 +50,9 @@ TEST(TimeRangeDialog, StartState) {
     EXPECT_EQ(d.to.clock(), "00:10");
     EXPECT_EQ(d.dayFrom.text() + d.monthFrom.text() + d.yearFrom.text(), "311225");
     EXPECT_EQ(d.dayTo.text() + d.monthTo.text() + d.yearTo.text(), "010126");
-    EXPECT_EQ(d.dayFrom.count(), 31);  // no "any" day
-    EXPECT_EQ(d.monthFrom.item(0).text, "**");
-    EXPECT_EQ(d.yearTo.item(1).text, "05");
+    // No "any" day; "any" month first; two-digit years from 2005.
+    EXPECT_EQ(std::tuple(d.dayFrom.count(), d.monthFrom.item(0).text, d.yearTo.item(1).text),
+              std::tuple(31, "**", "05"));
     EXPECT_FALSE(d.dayFrom.enabled);
     EXPECT_FALSE(d.yearTo.enabled);
     d.setDayMode(TimeRangeDialog::kDateRange);
@@ -150,10 +150,8 @@ TEST(TimeRangeDialog, OkShowsTheFirstFailureOrConfirmsWithIcon) {
     TimeRangeDialog bad(kNow);
     EXPECT_FALSE(bad.Ok(db));
     EXPECT_FALSE(bad.Confirmed);
-    ASSERT_EQ(boxes->calls.size(), 1u);
-    EXPECT_EQ(boxes->calls[0].kind, "warning");
-    EXPECT_EQ(boxes->calls[0].title, "Attenzione");
-    EXPECT_EQ(boxes->calls[0].text, "T1081");
+    using Calls = std::vector<test::ScriptedMessages::Call>;
+    EXPECT_EQ(boxes->calls, (Calls{{"warning", "Attenzione", "T1081"}}));
     EXPECT_TRUE(bad.timeText.empty());
 
     // One hour, some weekdays, always: icon 201.
@@ -172,8 +170,8 @@ TEST(TimeRangeDialog, OkShowsTheFirstFailureOrConfirmsWithIcon) {
     boxes->calls.clear();
     ASSERT_TRUE(range.Ok(db));
     ASSERT_EQ(boxes->calls.size(), 1u);
-    EXPECT_EQ(boxes->calls[0].kind, "information");
-    EXPECT_EQ(boxes->calls[0].text, "Il periodo si ripete");
+    EXPECT_EQ(boxes->calls[0].kind + ": " + boxes->calls[0].text,
+              "information: Il periodo si ripete");
     EXPECT_EQ(range.idRes, 200);
 
     // Band, every day, always: icon 2. Any hour, every day, always: no row.
@@ -202,12 +200,10 @@ TEST(TimeRangeDialog, RestoreAndRebuild) {
     TimeRangeDialog d(kNow);
     d.Restore("orafrom=0615|orato=-1|sett=3|datafrom=05**20**|datato=20**20**|");
     EXPECT_EQ(d.hourMode(), TimeRangeDialog::kOneHour);
-    EXPECT_EQ(d.from.clock(), "06:15");
-    EXPECT_TRUE(d.weekday(0) && d.weekday(1) && !d.weekday(2));
     EXPECT_EQ(d.dayMode(), TimeRangeDialog::kDateRange);
-    EXPECT_TRUE(d.dayTo.enabled);
-    EXPECT_EQ(d.dayTo.data(), 20);
-    EXPECT_EQ(d.monthTo.data(), -1);
+    EXPECT_EQ(
+        std::tuple(d.from.clock(), d.weekMask(), d.dayTo.enabled, d.dayTo.data(), d.monthTo.data()),
+        std::tuple("06:15", 3, true, 20, -1));
 
     // A text without "|" keeps the start values.
     TimeRangeDialog kept(kNow);
@@ -241,18 +237,18 @@ TEST(TimeSingleDialog, Checks) {
     auto error = [](TimeSingleDialog d) { return d.Build().error; };
     EXPECT_EQ(error(Moment_(any, any, any, any, any)), 1545);  // nothing chosen
     EXPECT_EQ(error(Moment_(8, any, any, any, any)), 0);
-    EXPECT_EQ(error(Moment_(any, any, 31, 4, any)), 1545);     // 31 April
-    EXPECT_EQ(error(Moment_(any, any, 29, 2, any)), 0);        // 29 February, any year
+    EXPECT_EQ(error(Moment_(any, any, 31, 4, any)), 1545);  // 31 April
+    EXPECT_EQ(error(Moment_(any, any, 29, 2, any)), 0);     // 29 February, any year
     EXPECT_EQ(error(Moment_(any, any, 30, 2, any)), 1545);
     EXPECT_EQ(error(Moment_(any, any, 31, 12, any)), 0);
-    EXPECT_EQ(error(Moment_(any, any, any, 5, 25)), 1545);     // a past month of this year
+    EXPECT_EQ(error(Moment_(any, any, any, 5, 25)), 1545);  // a past month of this year
     EXPECT_EQ(error(Moment_(any, any, any, 6, 25)), 0);
-    EXPECT_EQ(error(Moment_(any, any, any, 1, 24)), 1545);     // a past year
-    EXPECT_EQ(error(Moment_(any, any, 14, 6, 25)), 1545);      // yesterday
-    EXPECT_EQ(error(Moment_(any, any, 15, 6, 25)), 0);         // today
-    EXPECT_EQ(error(Moment_(any, any, 29, 2, 27)), 1545);      // no 29 February in 2027
+    EXPECT_EQ(error(Moment_(any, any, any, 1, 24)), 1545);  // a past year
+    EXPECT_EQ(error(Moment_(any, any, 14, 6, 25)), 1545);   // yesterday
+    EXPECT_EQ(error(Moment_(any, any, 15, 6, 25)), 0);      // today
+    EXPECT_EQ(error(Moment_(any, any, 29, 2, 27)), 1545);   // no 29 February in 2027
     EXPECT_EQ(error(Moment_(any, any, 29, 2, 28)), 0);
-    EXPECT_EQ(error(Moment_(any, any, any, any, 24)), 1545);   // year alone, past
+    EXPECT_EQ(error(Moment_(any, any, any, any, 24)), 1545);  // year alone, past
     EXPECT_EQ(error(Moment_(any, any, 3, any, 24)), 1545);
     EXPECT_EQ(error(Moment_(any, any, any, any, 25)), 0);
 }
@@ -269,9 +265,7 @@ TEST(TimeSingleDialog, OkLooksUpTheObjectsWhat) {
 
     d.hour.selectData(7);
     ASSERT_TRUE(d.Ok(env::Env().master()));
-    EXPECT_TRUE(d.Confirmed);
-    EXPECT_EQ(d.idCosa, 200);
-    EXPECT_EQ(d.idResCosa, 2);
+    EXPECT_EQ(std::tuple(d.Confirmed, d.idCosa, d.idResCosa), std::tuple(true, 200, 2));
     EXPECT_EQ(d.timeText, "ORAFROM=07**|ORATO=-1|SETT=7F|DATAFROM=******|DATATO=-1|");
 }
 
