@@ -52,12 +52,11 @@ std::string hex(const std::string& s) { return files::TextToHex(s); }
 }  // namespace
 
 TEST(Settings, HexTextsFromRevision11OfTheOwnVersionOn) {
-    EXPECT_TRUE(HexEncodedTexts(kVersionMajor, kVersionMinor, 11));
-    EXPECT_TRUE(HexEncodedTexts(kVersionMajor, kVersionMinor, 12));
-    EXPECT_FALSE(HexEncodedTexts(kVersionMajor, kVersionMinor, 10));
-    EXPECT_TRUE(HexEncodedTexts(kVersionMajor, kVersionMinor + 1, 0));
-    EXPECT_TRUE(HexEncodedTexts(kVersionMajor + 1, 0, 0));
-    EXPECT_FALSE(HexEncodedTexts(kVersionMajor - 1, 9, 99));
+    const int M = kVersionMajor, m = kVersionMinor;
+    EXPECT_EQ((std::vector<bool>{HexEncodedTexts(M, m, 11), HexEncodedTexts(M, m, 12),
+                                 HexEncodedTexts(M, m, 10), HexEncodedTexts(M, m + 1, 0),
+                                 HexEncodedTexts(M + 1, 0, 0), HexEncodedTexts(M - 1, 9, 99)}),
+              (std::vector<bool>{true, true, false, true, true, false}));
 }
 
 TEST(Settings, FormatWritesTheKeysInOrderWithBackslashPaths) {
@@ -139,12 +138,11 @@ TEST(InfoFile, ListsTheRememberedScenariosInOrder) {
     c.TastoPanico.Indirizzo_CEN = 123;
     c.TastoPanico.PULSANTE_CEN = 7;
     std::string xml = FormatInfoFile(c, {{"3.spt", 3, "a & b", "Hall"}, {"", 0, "", ""}});
-    EXPECT_NE(xml.find("<panic>*25*22#7*2123##</panic>"), std::string::npos);
-    EXPECT_NE(xml.find("<ver_sw>" + std::string(kVersionText) + "</ver_sw>"), std::string::npos);
-    EXPECT_NE(xml.find("<name>Tessed40</name>"), std::string::npos);
-    EXPECT_NE(xml.find("<scenario_1>\n    <name>3.spt</name>\n    <id>3</id>\n    <description>a "
-                       "&#x26; b</description>\n    <scen_name>Hall</scen_name>"),
-              std::string::npos);
+    test::ExpectContains(
+        xml, {"<panic>*25*22#7*2123##</panic>",
+              "<ver_sw>" + std::string(kVersionText) + "</ver_sw>", "<name>Tessed40</name>",
+              "<scenario_1>\n    <name>3.spt</name>\n    <id>3</id>\n    "
+              "<description>a &#x26; b</description>\n    <scen_name>Hall</scen_name>"});
     EXPECT_EQ(xml.find("scenario_2"), std::string::npos);
     EXPECT_EQ(FormatInfoFile(c, {}).find("scenario_"), std::string::npos);
 }
@@ -220,20 +218,16 @@ TEST_F(ProjectFiles, OlderRevisionKeepsPlainTextsAndCurrentOneDecodesHex) {
     packByHand(layout, files / "old.tdj");
     open(files / "old.tdj");
     auto p = session.Project();
-    EXPECT_EQ(p->Nome, "Villa Rosa");
-    EXPECT_EQ(p->Descrizione, "Plain");
-    EXPECT_EQ(p->Autore, "Bob");
-    EXPECT_EQ(p->TastoPanico.TypeCMD, 1);
-    EXPECT_EQ(p->TastoPanico.Conf_A, 1);
-    EXPECT_EQ(p->TastoPanico.Conf_PL, 5);
-    EXPECT_EQ(p->TastoPanico.Pulsante, 1);
+    EXPECT_EQ(std::tuple(p->Nome, p->Descrizione, p->Autore),
+              std::tuple("Villa Rosa", "Plain", "Bob"));
+    const auto& panic = p->TastoPanico;
+    EXPECT_EQ(std::tuple(panic.TypeCMD, panic.Conf_A, panic.Conf_PL, panic.Pulsante),
+              std::tuple(1, 1, 5, 1));
     ASSERT_EQ(p->Scenari()->Count(), 1);
     auto s = p->Scenari()->Item("1");
-    EXPECT_EQ(s->ScriptName, "Hall");
-    EXPECT_EQ(s->FileName, "1.tdx");
-    EXPECT_EQ(s->FilePath, "1.spt/1.tdx");
+    EXPECT_EQ(std::tuple(s->ScriptName, s->FileName, s->FilePath, s->Stato),
+              std::tuple("Hall", "1.tdx", "1.spt/1.tdx", stscrDisabled));
     EXPECT_EQ(fs::path(s->FullPath), work() / "1.spt" / "1.tdx");
-    EXPECT_EQ(s->Stato, stscrDisabled);
 
     fs::remove(layout / "old.prj");
     writeSettings(layout / "new.prj",
@@ -242,8 +236,8 @@ TEST_F(ProjectFiles, OlderRevisionKeepsPlainTextsAndCurrentOneDecodesHex) {
                   "file1=1.spt\\1.tdx\r\n");
     packByHand(layout, files / "new.tdj");
     open(files / "new.tdj");
-    EXPECT_EQ(session.Project()->Nome, "Villa");
-    EXPECT_EQ(session.Project()->Descrizione, "Due piani");
+    EXPECT_EQ(std::tuple(session.Project()->Nome, session.Project()->Descrizione),
+              std::tuple("Villa", "Due piani"));
 }
 
 TEST_F(ProjectFiles, GapMissingInvalidAndOutsideEntries) {
@@ -314,10 +308,10 @@ TEST_F(ProjectFiles, SaveAndOpenKeepLongTextsAndCompileState) {
     ASSERT_EQ(session.SaveProject(tdj.string()), "");
     std::string info, prj;
     ASSERT_TRUE(archive::ReadEntry(tdj, "info.xml", info, archive::kProjectPassword));
-    EXPECT_NE(info.find("<scenario_1>\n    <name>1.spt</name>"), std::string::npos);
+    test::ExpectContains(info, {"<scenario_1>\n    <name>1.spt</name>"});
     EXPECT_EQ(info.find("2.spt"), std::string::npos);
     ASSERT_TRUE(archive::ReadEntry(tdj, "villa.prj", prj, archive::kProjectPassword));
-    EXPECT_NE(prj.find("file2=2.spt\\2.tdx"), std::string::npos);
+    test::ExpectContains(prj, {"file2=2.spt\\2.tdx"});
     std::vector<archive::ArchiveEntryInfo> entries;
     ASSERT_TRUE(archive::ListArchive(tdj, entries));
     std::vector<std::string> names;
@@ -327,9 +321,10 @@ TEST_F(ProjectFiles, SaveAndOpenKeepLongTextsAndCompileState) {
     std::string description = p->Descrizione;
     open(tdj);
     EXPECT_EQ(session.Project()->Descrizione, description);
-    EXPECT_EQ(session.Project()->Scenari()->Item("1")->Stato, stscrEnabled);
-    EXPECT_EQ(session.Project()->Scenari()->Item("2")->Stato, stscrDisabled);
-    EXPECT_EQ(session.Project()->Scenari()->Item("2")->ScriptName, "Garden");
+    auto list = session.Project()->Scenari();
+    EXPECT_EQ(
+        std::tuple(list->Item("1")->Stato, list->Item("2")->Stato, list->Item("2")->ScriptName),
+        std::tuple(stscrEnabled, stscrDisabled, "Garden"));
 }
 
 TEST_F(ProjectFiles, RefusedSavesWriteNothing) {
@@ -380,10 +375,10 @@ TEST_F(ProjectFiles, OlderMajorVersionIsConvertedToNumberedFolders) {
     auto p = session.Project();
     EXPECT_EQ(p->Nome, "Old villa");
     ASSERT_EQ(p->Scenari()->Count(), 2);
-    EXPECT_EQ(p->Scenari()->Item("1")->FilePath, "1.spt/1.tdx");
-    EXPECT_EQ(p->Scenari()->Item("1")->ScriptName, "Kitchen");
-    EXPECT_EQ(p->Scenari()->Item("3")->FilePath, "2.spt/2.tdx");
-    EXPECT_EQ(p->Scenari()->Item("3")->ScriptName, "Hall");
+    for (auto [key, path, name] :
+         {std::tuple{"1", "1.spt/1.tdx", "Kitchen"}, std::tuple{"3", "2.spt/2.tdx", "Hall"}})
+        EXPECT_EQ(p->Scenari()->Item(key)->FilePath + " " + p->Scenari()->Item(key)->ScriptName,
+                  std::string(path) + " " + name);
     EXPECT_FALSE(fs::exists(work() / "Scen"));
     for (const auto& e : fs::directory_iterator(fx.data()))
         EXPECT_NE(e.path().filename().string().rfind("PRJ", 0), 0u) << e.path();
@@ -392,23 +387,21 @@ TEST_F(ProjectFiles, OlderMajorVersionIsConvertedToNumberedFolders) {
 TEST(OpenPrj, ReadsTheKeyfileInsideTheArchiveOrAPlainSettingsFile) {
     test::FixtureEnv fx;
     test::TempDir d;
-    std::string empty;
-    EXPECT_EQ(OpenPrj(empty), 1);
-    std::ofstream(d / "plain.prj") << "[generale]\nkeyfile=tessaro\n";
-    std::string plain = (d / "plain.prj").string();
-    EXPECT_EQ(OpenPrj(plain), -1);
-    std::ofstream(d / "wrong.prj") << "[generale]\nkeyfile=other\n";
-    std::string wrong = (d / "wrong.prj").string();
-    EXPECT_EQ(OpenPrj(wrong), 0);
+    auto open = [](const fs::path& f) {
+        std::string name = f.string();
+        return OpenPrj(name);
+    };
+    EXPECT_EQ(open(""), 1);
+    test::WriteText(d / "plain.prj", "[generale]\nkeyfile=tessaro\n");
+    EXPECT_EQ(open(d / "plain.prj"), -1);
+    test::WriteText(d / "wrong.prj", "[generale]\nkeyfile=other\n");
+    EXPECT_EQ(open(d / "wrong.prj"), 0);
 
-    fs::create_directories(d / "stage");
-    std::ofstream(d / "stage" / "villa.prj") << "[generale]\r\nkeyfile=Tessaro\r\n";
+    test::WriteText(d / "stage" / "villa.prj", "[generale]\r\nkeyfile=Tessaro\r\n");
     ASSERT_TRUE(archive::PackProject(d / "stage", d / "villa.tdj"));
-    std::string tdj = (d / "villa.tdj").string();
-    EXPECT_EQ(OpenPrj(tdj), -1);
+    EXPECT_EQ(open(d / "villa.tdj"), -1);
     fs::remove(d / "stage" / "villa.prj");
-    std::ofstream(d / "stage" / "info.xml") << "<script/>";
+    test::WriteText(d / "stage" / "info.xml", "<script/>");
     ASSERT_TRUE(archive::PackProject(d / "stage", d / "noprj.tdj"));
-    std::string noprj = (d / "noprj.tdj").string();
-    EXPECT_EQ(OpenPrj(noprj), 0);
+    EXPECT_EQ(open(d / "noprj.tdj"), 0);
 }
