@@ -10,33 +10,22 @@
 using namespace tessed;
 using tessed::test::TempDir;
 
-namespace {
-void write(const std::filesystem::path& p, const std::string& bytes) {
-    std::ofstream(p, std::ios::binary) << bytes;
-}
-std::string read(const std::filesystem::path& p) {
-    std::string s;
-    files::ReadFile(p, s);
-    return s;
-}
-}  // namespace
-
 TEST(Profile, ReadingFollowsTheWindowsRules) {
     TempDir d;
     auto f = d / "a.ini";
-    write(f,
-          "stray=before any section\r\n"
-          "[ General ] trailing words\r\n"
-          "  Lingua =  ENG  \r\n"
-          "; Lingua=comment\r\n"
-          "lingua=second occurrence\r"
-          "Quoted=\"  spaced  \"\n"
-          "Single='x'\n"
-          "Half=\"x'\n"
-          "Hash=#not a comment\n"
-          "NoEquals\n"
-          "[general]\n"
-          "Other=in duplicate section\n");
+    test::WriteText(f,
+                    "stray=before any section\r\n"
+                    "[ General ] trailing words\r\n"
+                    "  Lingua =  ENG  \r\n"
+                    "; Lingua=comment\r\n"
+                    "lingua=second occurrence\r"
+                    "Quoted=\"  spaced  \"\n"
+                    "Single='x'\n"
+                    "Half=\"x'\n"
+                    "Hash=#not a comment\n"
+                    "NoEquals\n"
+                    "[general]\n"
+                    "Other=in duplicate section\n");
     EXPECT_EQ(profile::GetString(f, "GENERAL", "LINGUA", "ITA"), "ENG");
     EXPECT_EQ(profile::GetString(f, "general", "quoted"), "  spaced  ");
     EXPECT_EQ(profile::GetString(f, "General", "Single"), "x");
@@ -64,32 +53,34 @@ TEST(Profile, BufferCutsLongValuesButWholeReadDoesNot) {
 TEST(Profile, WritingKeepsLayoutAndAppendsWhereWindowsDoes) {
     TempDir d;
     auto f = d / "w.ini";
-    write(f, "; head\r\n[One]\r\nA = 1\r\n\r\n[Two]\r\nB=2\r\n");
+    test::WriteText(f, "; head\r\n[One]\r\nA = 1\r\n\r\n[Two]\r\nB=2\r\n");
     ASSERT_TRUE(profile::WriteString(f, "one", "a", "10"));   // existing key keeps its spelling
     ASSERT_TRUE(profile::WriteString(f, "ONE", "C", "3"));    // new key at the end of its section
     ASSERT_TRUE(profile::WriteString(f, "Three", "D", "4"));  // new section at the end
-    EXPECT_EQ(read(f), "; head\r\n[One]\r\nA=10\r\nC=3\r\n\r\n[Two]\r\nB=2\r\n[Three]\r\nD=4\r\n");
+    EXPECT_EQ(test::ReadText(f),
+              "; head\r\n[One]\r\nA=10\r\nC=3\r\n\r\n[Two]\r\nB=2\r\n[Three]\r\nD=4\r\n");
 
     ASSERT_TRUE(profile::WriteString(f, "One", "A", std::nullopt));  // null value deletes the key
     ASSERT_TRUE(profile::WriteString(f, "Two", std::nullopt, std::nullopt));  // null key: section
-    EXPECT_EQ(read(f), "; head\r\n[One]\r\nC=3\r\n\r\n[Three]\r\nD=4\r\n");
+    EXPECT_EQ(test::ReadText(f), "; head\r\n[One]\r\nC=3\r\n\r\n[Three]\r\nD=4\r\n");
 }
 
 TEST(Profile, EncodingsOfWindowsFilesAreReadAndKept) {
     TempDir d;
     // UTF-16LE with its byte-order mark stays UTF-16LE when written.
     auto u16 = d / "u16.ini";
-    write(u16, std::string("\xFF\xFE", 2) + profile::Utf8ToUtf16Le("[S]\r\nK=caff\xC3\xA8\r\n"));
+    test::WriteText(
+        u16, std::string("\xFF\xFE", 2) + profile::Utf8ToUtf16Le("[S]\r\nK=caff\xC3\xA8\r\n"));
     EXPECT_EQ(profile::GetString(u16, "S", "K"), "caff\xC3\xA8");
     ASSERT_TRUE(profile::WriteString(u16, "S", "L", "\xE2\x82\xAC"));
-    std::string raw = read(u16);
+    std::string raw = test::ReadText(u16);
     ASSERT_GE(raw.size(), 2u);
     EXPECT_EQ(raw.substr(0, 2), std::string("\xFF\xFE", 2));
     EXPECT_EQ(profile::Utf16LeToUtf8(raw.substr(2)), "[S]\r\nK=caff\xC3\xA8\r\nL=\xE2\x82\xAC\r\n");
 
     // A single-byte Windows file reads as Windows-1252.
     auto ansi = d / "ansi.ini";
-    write(ansi, "[S]\r\nK=caff\xE8 \x80\r\n");
+    test::WriteText(ansi, "[S]\r\nK=caff\xE8 \x80\r\n");
     EXPECT_EQ(profile::GetString(ansi, "S", "K"), "caff\xC3\xA8 \xE2\x82\xAC");
 }
 

@@ -16,7 +16,9 @@
 #include "support/test_env.h"
 
 namespace fs = std::filesystem;
+using tessed::test::ReadText;
 using tessed::test::TempDir;
+using tessed::test::ToolAvailable;
 
 namespace {
 
@@ -36,15 +38,7 @@ Result sh(const std::string& cmd) {
     return r;
 }
 
-bool have(const char* tool) { return sh(std::string("command -v ") + tool).code == 0; }
-
 std::string q(const fs::path& p) { return "'" + p.string() + "'"; }
-
-std::string read(const fs::path& f) {
-    std::string s;
-    tessed::files::ReadFile(f, s);
-    return s;
-}
 
 // A data folder seeded from the build tree's catalogue, and tessed run on it.
 struct Batch {
@@ -101,7 +95,7 @@ struct Batch {
 }  // namespace
 
 TEST(BatchJobs, DoInfoXmlRewritesAnInfoZipProject) {
-    if (!have("zip") || !have("unzip")) GTEST_SKIP() << "zip/unzip not installed";
+    if (!ToolAvailable("zip") || !ToolAvailable("unzip")) GTEST_SKIP() << "zip/unzip not installed";
     Batch b;
     fs::path tdj = b.infoZipProject();
     Result r = b.tessed("doinfoxml " + q(tdj));
@@ -119,13 +113,13 @@ TEST(BatchJobs, DoInfoXmlRewritesAnInfoZipProject) {
 }
 
 TEST(BatchJobs, MakeCsvJoinsTheListingsByteForByte) {
-    if (!have("zip")) GTEST_SKIP() << "zip not installed";
+    if (!ToolAvailable("zip")) GTEST_SKIP() << "zip not installed";
     Batch b;
     fs::path tdj = b.infoZipProject();
     fs::path csv = b.dir / "villa.csv";
     Result r = b.tessed("makecsv " + q(tdj) + " " + q(csv));
     ASSERT_EQ(r.code, 0) << r.out;
-    std::string bytes = read(csv);
+    std::string bytes = ReadText(csv);
     ASSERT_GT(bytes.size(), 2u);
     EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
     std::string tail = std::string("H\0a\0l\0l\0", 8) + std::string("\r\0\n\0", 4) +
@@ -142,7 +136,7 @@ TEST(BatchJobs, MakeCsvJoinsTheListingsByteForByte) {
 }
 
 TEST(BatchJobs, MakeCsvResultCodes) {
-    if (!have("zip")) GTEST_SKIP() << "zip not installed";
+    if (!ToolAvailable("zip")) GTEST_SKIP() << "zip not installed";
     Batch b;
     fs::path csv = b.dir / "out.csv";
     EXPECT_EQ(b.tessed("makecsv " + q(b.dir / "none.tdj") + " " + q(csv)).code, 1);
@@ -156,11 +150,11 @@ TEST(BatchJobs, MakeCsvResultCodes) {
     sh("cd " + q(b.dir / "src") + " && zip -q -P OTHER " + q(wrong) + " villa.prj 1.spt.zip");
     EXPECT_EQ(b.tessed("makecsv " + q(wrong) + " " + q(csv)).code, 2);
     // Corrupt archive.
-    std::string good = read(tdj);
+    std::string good = ReadText(tdj);
     std::ofstream(b.dir / "corrupt.tdj") << good.substr(0, good.size() / 2);
     EXPECT_EQ(b.tessed("makecsv " + q(b.dir / "corrupt.tdj") + " " + q(csv)).code, 2);
     // An entry that leaves its folder: nothing is extracted outside.
-    if (have("python3")) {
+    if (ToolAvailable("python3")) {
         sh("python3 -c \"import zipfile,sys; z=zipfile.ZipFile(sys.argv[1],'w'); "
            "z.writestr('villa.prj','[generale]\\nkeyfile=Tessaro\\n'); "
            "z.writestr('../escape.txt','x'); z.close()\" " +
@@ -174,7 +168,7 @@ TEST(BatchJobs, MakeCsvResultCodes) {
 }
 
 TEST(BatchJobs, DoInfoXmlReportsAFailedSave) {
-    if (!have("zip")) GTEST_SKIP() << "zip not installed";
+    if (!ToolAvailable("zip")) GTEST_SKIP() << "zip not installed";
     Batch b;
     fs::path tdj = b.infoZipProject();
     // A project whose name is only blanks cannot be saved: result 3, the file stays.
@@ -184,9 +178,9 @@ TEST(BatchJobs, DoInfoXmlReportsAFailedSave) {
            "nome=20002000\r\n[file]\r\nfile1=1.spt\\1.tdx\r\n";
     fs::remove(tdj);
     sh("cd " + q(src) + " && zip -q -P KORVASNU " + q(tdj) + " villa.prj 1.spt.zip");
-    std::string before = read(tdj);
+    std::string before = ReadText(tdj);
     EXPECT_EQ(b.tessed("doinfoxml " + q(tdj)).code, 3);
-    EXPECT_EQ(read(tdj), before);
+    EXPECT_EQ(ReadText(tdj), before);
     EXPECT_EQ(b.tessed("doinfoxml " + q(b.dir / "none.tdj")).code, 1);
     std::ofstream(b.dir / "junk.tdj") << "junk";
     EXPECT_EQ(b.tessed("doinfoxml " + q(b.dir / "junk.tdj")).code, 2);
@@ -212,7 +206,7 @@ TEST(BatchJobs, CompileTheDemoThenMakeCsv) {
 }
 
 TEST(BatchJobs, CompileReportsFailedScenariosWithExitFour) {
-    if (!have("zip")) GTEST_SKIP() << "zip not installed";
+    if (!ToolAvailable("zip")) GTEST_SKIP() << "zip not installed";
     Batch b;
     // Scenarios without triggers or actions do not compile.
     fs::path tdj = b.infoZipProject();
@@ -223,7 +217,7 @@ TEST(BatchJobs, CompileReportsFailedScenariosWithExitFour) {
 }
 
 TEST(EditBatch, FunctionsRunWithoutAnyHook) {
-    if (!have("zip")) GTEST_SKIP() << "zip not installed";
+    if (!ToolAvailable("zip")) GTEST_SKIP() << "zip not installed";
     Batch b;
     fs::path tdj = b.infoZipProject();
     tessed::test::FixtureEnv fx;  // a data folder with the fixture catalogue

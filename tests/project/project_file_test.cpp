@@ -178,7 +178,7 @@ TEST_F(ControllerFile, HeaderThenEveryListingByteForByte) {
     expected += files::CsvLineBytes(texts::GetText(1611) + "\t");
     expected += files::CsvLineBytes(texts::GetText(1612));
     expected += l1 + std::string("\r\0\n\0", 4) + l2 + std::string("\r\0\n\0", 4);
-    EXPECT_EQ(test::ReadAll(csv), expected);
+    EXPECT_EQ(test::ReadText(csv), expected);
 }
 
 TEST_F(ControllerFile, MissingListingOrUnwritableFileLeavesNoFile) {
@@ -333,7 +333,7 @@ TEST_F(ProjectFiles, RefusedSavesWriteNothing) {
     fs::path tdj = files / "villa.tdj";
     std::ofstream(tdj) << "previous";
     EXPECT_EQ(session.SaveProject(tdj.string()), texts::GetText(1098));
-    EXPECT_EQ(test::ReadAll(tdj), "previous");
+    EXPECT_EQ(test::ReadText(tdj), "previous");
     EXPECT_FALSE(fs::exists(work() / "villa.prj"));
 
     session.Project()->Nome = "Villa";
@@ -350,7 +350,7 @@ TEST_F(ProjectFiles, RefusedSavesWriteNothing) {
     std::string err = session.SaveProject((files / "busy.tdj").string());
     EXPECT_EQ(err, texts::Format(texts::GetText(1781), {(files / "busy.tdj").string()}));
     EXPECT_TRUE(fs::exists(files / "busy.tdj" / "inside"));
-    EXPECT_EQ(test::ReadAll(tdj), "previous");
+    EXPECT_EQ(test::ReadText(tdj), "previous");
     // No staging folder is left in the data folder.
     for (const auto& e : fs::directory_iterator(fx.data()))
         EXPECT_NE(e.path().filename().string().rfind("PRJ", 0), 0u) << e.path();

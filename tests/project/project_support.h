@@ -48,15 +48,4 @@ inline void WriteScenarioHeader(const std::filesystem::path& file, const std::st
                         << name << "</scen_name>\n<project/>\n</root>\n";
 }
 
-inline std::string ReadAll(const std::filesystem::path& file) {
-    std::string s;
-    files::ReadFile(file, s);
-    return s;
-}
-
-inline bool ToolAvailable(const char* tool) {
-    std::string cmd = std::string("command -v ") + tool + " >/dev/null 2>&1";
-    return std::system(cmd.c_str()) == 0;
-}
-
 }  // namespace tessed::test

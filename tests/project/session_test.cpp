@@ -77,7 +77,7 @@ TEST_F(Session, NewScenarioWritesTheStartFileInTheNextFreeFolder) {
     EXPECT_EQ(s->ScriptName, "Soggiorno e cuc");
     EXPECT_EQ(s->FilePath, "2.spt/2.tdx");
     EXPECT_EQ(s->FileName, "2.tdx");
-    std::string text = test::ReadAll(s->FullPath);
+    std::string text = test::ReadText(s->FullPath);
     EXPECT_EQ(
         text,
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n<key>Tessaro</key>\n"
@@ -149,7 +149,7 @@ TEST_F(Session, PropertyWriteBackReachesObjectsFilesAndTree) {
     EXPECT_EQ(scenario::ReadScenarioFile(s->FullPath).descrizione, "Lights at dusk");
     EXPECT_FALSE(fs::exists(compiler::CompileRun::SptPath(s->FullPath)));
     EXPECT_FALSE(fs::exists(compiler::CompileRun::ErrPath(s->FullPath)));
-    EXPECT_EQ(test::ReadAll(compiler::ListingPath(s->FullPath)),
+    EXPECT_EQ(test::ReadText(compiler::ListingPath(s->FullPath)),
               files::CsvLineBytes(texts::GetText(1613) + "\t1.tdx\tLights at dusk\t" +
                                   texts::GetText(1614)));
     EXPECT_EQ(s->Stato, stscrDisabled);
@@ -190,7 +190,7 @@ TEST_F(Session, DuplicateExportAndImportOfScenarioFiles) {
     EXPECT_EQ(copy->FilePath, "2.spt/2.tdx");
     EXPECT_EQ(copy->ScriptName, "Hall");
     EXPECT_EQ(copy->Key, "2");
-    EXPECT_EQ(test::ReadAll(copy->FullPath), test::ReadAll(s->FullPath));
+    EXPECT_EQ(test::ReadText(copy->FullPath), test::ReadText(s->FullPath));
 
     std::string msg;
     ASSERT_TRUE(session.ExportScenario(s->Key, (files / "hall").string(), msg));
