@@ -613,4 +613,16 @@ std::string WriteRowset(std::string_view table, const TableRows& rows, std::stri
     return out;
 }
 
+void AppendTextElement(std::string& out, std::string_view name, std::string_view text,
+                       std::string_view indent) {
+    out += indent;
+    out += "<";
+    out += name;
+    out += ">";
+    out += EscapeXml(text);
+    out += "</";
+    out += name;
+    out += ">\n";
+}
+
 }  // namespace tessed::rowset

@@ -80,4 +80,9 @@ std::string WriteRowset(std::string_view table, const TableRows& rows,
 // Escapes a value for an attribute or element text as the library does.
 std::string EscapeXml(std::string_view text);
 
+// Appends `indent`, "<name>", the escaped text, "</name>" and a line end: the
+// plain text elements of scenario files and of the information file.
+void AppendTextElement(std::string& out, std::string_view name, std::string_view text,
+                       std::string_view indent = {});
+
 }  // namespace tessed::rowset

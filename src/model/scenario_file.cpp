@@ -155,13 +155,7 @@ ScenarioFile ReadScenarioFile(const std::filesystem::path& file) {
 namespace {
 
 void element(std::string& out, std::string_view name, std::string_view text) {
-    out += "<";
-    out += name;
-    out += ">";
-    out += rowset::EscapeXml(text);
-    out += "</";
-    out += name;
-    out += ">\n";
+    rowset::AppendTextElement(out, name, text);
 }
 
 void commandElement(std::string& out, std::string_view name, const CommandFields& f) {

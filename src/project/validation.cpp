@@ -20,17 +20,6 @@ std::string versionText(int64_t major, int64_t minor, int64_t revision) {
     return std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(revision);
 }
 
-void xmlElement(std::string& out, const char* indent, const char* name, std::string_view text) {
-    out += indent;
-    out += "<";
-    out += name;
-    out += ">";
-    out += rowset::EscapeXml(text);
-    out += "</";
-    out += name;
-    out += ">\n";
-}
-
 // Reads, changes and writes back a scenario file; everything it does not
 // change is written as it was read.
 template <class Change>
@@ -80,20 +69,22 @@ bool ValidateScenarioFile(const std::string& scenarioFile, Scenario& scenario,
 std::string FormatInfoFile(const Collezione& project, const std::vector<InfoScenario>& scenarios) {
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<script>\n";
     out += "  <creator_sw>\n";
-    xmlElement(out, "    ", "name", "Tessed40");
-    xmlElement(out, "    ", "ver_sw", versionText(kVersionMajor, kVersionMinor, kVersionRevision));
+    rowset::AppendTextElement(out, "name", "Tessed40", "    ");
+    rowset::AppendTextElement(out, "ver_sw",
+                              versionText(kVersionMajor, kVersionMinor, kVersionRevision), "    ");
     out += "  </creator_sw>\n";
-    xmlElement(out, "  ", "panic", compiler::BuildCommandFrame(project.TastoPanico));
+    rowset::AppendTextElement(out, "panic", compiler::BuildCommandFrame(project.TastoPanico),
+                              "  ");
     int i = 0;
     for (const auto& s : scenarios) {
         ++i;
         if (s.name.empty()) continue;
         std::string tag = "scenario_" + std::to_string(i);
         out += "  <" + tag + ">\n";
-        xmlElement(out, "    ", "name", s.name);
-        xmlElement(out, "    ", "id", std::to_string(s.id));
-        xmlElement(out, "    ", "description", s.description);
-        xmlElement(out, "    ", "scen_name", s.scenName);
+        rowset::AppendTextElement(out, "name", s.name, "    ");
+        rowset::AppendTextElement(out, "id", std::to_string(s.id), "    ");
+        rowset::AppendTextElement(out, "description", s.description, "    ");
+        rowset::AppendTextElement(out, "scen_name", s.scenName, "    ");
         out += "  </" + tag + ">\n";
     }
     out += "</script>\n";
