@@ -22,21 +22,9 @@ using tessed::test::ToolAvailable;
 
 namespace {
 
-struct Result {
-    int code = -1;
-    std::string out;
-};
+using Result = tessed::test::CommandResult;
 
-Result sh(const std::string& cmd) {
-    Result r;
-    FILE* p = popen((cmd + " 2>&1").c_str(), "r");
-    if (!p) return r;
-    std::array<char, 256> buf{};
-    while (fgets(buf.data(), int(buf.size()), p)) r.out += buf.data();
-    int status = pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
+Result sh(const std::string& cmd) { return tessed::test::RunCommand(cmd + " 2>&1"); }
 
 std::string q(const fs::path& p) { return "'" + p.string() + "'"; }
 

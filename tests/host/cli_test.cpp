@@ -12,23 +12,12 @@ using tessed::test::TempDir;
 
 namespace {
 
-struct Result {
-    int code = -1;
-    std::string out;
-};
+using Result = tessed::test::CommandResult;
 
 // Runs tessed with the given arguments and environment prefix; stderr is kept
 // apart so that the printed answer is exactly what scripts read.
 Result run(const std::string& args, const std::string& envPrefix = "") {
-    std::string cmd = envPrefix + " '" TESSED_EXE "' " + args + " 2>/dev/null";
-    Result r;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    std::array<char, 256> buf{};
-    while (fgets(buf.data(), int(buf.size()), p)) r.out += buf.data();
-    int status = pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    return tessed::test::RunCommand(envPrefix + " '" TESSED_EXE "' " + args + " 2>/dev/null");
 }
 
 std::string shareEnv(const fs::path& share) { return "TESSED_SHARE_DIR='" + share.string() + "'"; }

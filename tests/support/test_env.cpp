@@ -1,8 +1,10 @@
 #include "support/test_env.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -117,5 +119,16 @@ ScopedMessages::ScopedMessages() : boxes_(std::make_shared<ScriptedMessages>()) 
     SetMessages(boxes_);
 }
 ScopedMessages::~ScopedMessages() { SetMessages(nullptr); }
+
+CommandResult RunCommand(const std::string& commandLine) {
+    CommandResult r;
+    FILE* p = popen(commandLine.c_str(), "r");
+    if (!p) return r;
+    char buf[256];
+    while (fgets(buf, sizeof buf, p)) r.out += buf;
+    int status = pclose(p);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
 
 }  // namespace tessed::test

@@ -40,6 +40,14 @@ std::string ReadText(const fs::path& file);
 void WriteText(const fs::path& file, const std::string& bytes);
 // Whether a command-line tool can be found on the search path.
 bool ToolAvailable(const char* tool);
+
+// Runs a shell command line; its exit code (-1 when it did not exit) and what
+// it printed on standard output.
+struct CommandResult {
+    int code = -1;
+    std::string out;
+};
+CommandResult RunCommand(const std::string& commandLine);
 // The named columns of a row ("A B C") as "a|b|c", Null as "<null>": one
 // comparison shows every value that differs.
 std::string Columns(const db::Row& row, std::string_view names);
