@@ -2,9 +2,7 @@
 // `tessed makecsv` and `tessed compile` on projects made with Info-ZIP and on
 // the demo project.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
 #include <cstdio>
 #include <fstream>
 

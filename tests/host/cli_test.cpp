@@ -1,8 +1,6 @@
 // Runs the tessed command as a user or a script would.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
 #include <cstdio>
 
 #include "support/test_env.h"
