@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
+
+#include "model/schema.h"
 #include <string>
 #include <unistd.h>
 
@@ -20,6 +22,7 @@ public:
         ::setenv("TESSED_DATA_DIR", (dir_ / "data").c_str(), 1);
         ::setenv("TESSED_DOCUMENTS_DIR", (dir_ / "docs").c_str(), 1);
         ::setenv("TESSED_SHARE_DIR", std::filesystem::path(TESSED_BENCH_CATALOGUE).parent_path().c_str(), 1);
+        schema::InstallWorkingTables();
         auto& e = env::Env();
         if (!e.InitFolders(env::AppFolderName()) || !e.OpenSystemDatabase())
             throw std::runtime_error("cannot open the catalogue");

@@ -12,7 +12,7 @@
 #include "compiler/external_kernix.h"
 #include "compiler/frames.h"
 #include "compiler/listing.h"
-#include "editor/time_text.h"
+#include "model/time_text.h"
 
 namespace tessed::compiler {
 
@@ -89,7 +89,7 @@ bool validClock(const std::string& s) {
 // A time text of a time element: "KEY=value|" parts whose values are "-1"
 // (not set), or pairs of digits or "**" (any) making real hours and minutes.
 bool validTimeText(const std::string& s) {
-    auto parts = editor::SplitTimeText(s);
+    auto parts = model::SplitTimeText(s);
     if (!parts.valid) return false;
     bool any = false;
     auto pairs = [&](const std::optional<std::string>& v, bool clock) {
@@ -98,7 +98,7 @@ bool validTimeText(const std::string& s) {
         if (*v == "-1") return true;
         if (v->empty() || v->size() % 2 || v->size() > 8) return false;
         for (size_t i = 0; i < v->size(); i += 2) {
-            auto f = editor::FieldValue(std::string_view(*v).substr(i, 2));
+            auto f = model::FieldValue(std::string_view(*v).substr(i, 2));
             if (!f) return false;
             if (clock && *f >= 0 && *f > (i == 0 ? 23 : 59)) return false;
         }
@@ -108,7 +108,7 @@ bool validTimeText(const std::string& s) {
               pairs(parts.dataFrom, false) && pairs(parts.dataTo, false);
     if (parts.sett) {
         any = true;
-        ok = ok && (*parts.sett == "-1" || editor::ParseWeekMask(*parts.sett).has_value());
+        ok = ok && (*parts.sett == "-1" || model::ParseWeekMask(*parts.sett).has_value());
     }
     return ok && any;
 }

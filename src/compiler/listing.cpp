@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <vector>
 
-#include "compiler/element_text.h"
+#include "model/element_text.h"
 #include "compiler/frames.h"
-#include "editor/time_text.h"
+#include "model/time_text.h"
 #include "env/database.h"
 #include "env/environment.h"
 #include "env/files.h"
@@ -16,6 +16,10 @@
 #include "env/strings.h"
 
 namespace tessed::compiler {
+
+using model::ElementText;
+using model::WhatDescription;
+using model::Tenths;
 
 namespace fs = std::filesystem;
 
@@ -119,7 +123,7 @@ std::string shortTime(const std::string& keyOpt) {
 
 // Date and time of a single-moment text "DATAFROM=ddmmyy|ORAFROM=hhmm|".
 void momentFields(const std::string& keyOpt, std::string& date, std::string& time) {
-    auto parts = editor::SplitTimeText(keyOpt);
+    auto parts = model::SplitTimeText(keyOpt);
     std::string d = parts.dataFrom.value_or("");
     std::string t = parts.oraFrom.value_or("");
     date = d.size() >= 6 ? d.substr(0, 2) + "/" + d.substr(2, 2) + "/" + d.substr(4, 2) : "";
@@ -145,12 +149,12 @@ std::string description(db::Database& db, Section s, const db::Row& r) {
         case Section::Trigger:
         case Section::StopTrigger:
             if (descri.empty()) return text("TMP_TRIGGER");
-            if (obj == 23) return editor::FormatMomentText(keyOpt);
+            if (obj == 23) return model::FormatMomentText(keyOpt);
             return descri;
         case Section::Condition:
             // An empty time text counts as none: only a stored text replaces
             // the element's own description.
-            if (!keyOpt.empty()) return editor::FormatRangeText(keyOpt);
+            if (!keyOpt.empty()) return model::FormatRangeText(keyOpt);
             return descri.empty() ? text("TMP_COND_OK") : descri;
         case Section::Action:
             if (!descri.empty()) return descri;

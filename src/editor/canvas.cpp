@@ -5,14 +5,17 @@
 #include <optional>
 #include <utility>
 
-#include "compiler/element_text.h"
-#include "editor/time_text.h"
+#include "model/element_text.h"
+#include "model/time_text.h"
 #include "env/database.h"
 #include "env/environment.h"
 #include "env/files.h"
 #include "model/document.h"
 
 namespace tessed::editor {
+
+using model::FormatMomentText;
+using model::FormatRangeText;
 
 namespace {
 
@@ -64,7 +67,7 @@ Captioned CaptionOf(db::Database& db, StripId group, const db::Row& r) {
     const db::Value& keyOpt = r["KEY_OPT"];
     const std::string info(Info(group).table);
     auto elementText = [&](std::string_view table) {
-        return compiler::ElementText(db, r.getInt("ID"), idObj, r.getInt("COSA_KEY"),
+        return model::ElementText(db, r.getInt("ID"), idObj, r.getInt("COSA_KEY"),
                                      r.getInt("DOVE_KEY"), r.getInt("LEVEL_KEY"),
                                      r.getInt("ADD_INT"), table);
     };
@@ -97,10 +100,10 @@ Captioned CaptionOf(db::Database& db, StripId group, const db::Row& r) {
         }
     } else {  // actions
         if (idObj == 9) {
-            built = keyOpt.toText() + " " + compiler::WhatDescription(db, r.getInt("COSA_KEY"));
+            built = keyOpt.toText() + " " + model::WhatDescription(db, r.getInt("COSA_KEY"));
         } else if (idObj == 45) {
-            built = keyOpt.toText() + compiler::WhatDescription(db, r.getInt("COSA_KEY")) + " -> " +
-                    text(r, "PARAM_1") + compiler::WhatDescription(db, r.getInt("PARAM_2"));
+            built = keyOpt.toText() + model::WhatDescription(db, r.getInt("COSA_KEY")) + " -> " +
+                    text(r, "PARAM_1") + model::WhatDescription(db, r.getInt("PARAM_2"));
         } else {
             built = elementText("TMP_STEP_ACT");
         }

@@ -18,6 +18,8 @@
 
 namespace tessed::editor {
 
+using model::Moment;
+
 // A drag: the upper-cased control name of its source ("IMGOBJ", "IMGCONDOK",
 // "IMGOPEOK", ...) and the source's 1-based index in its control array.
 struct DragSource {

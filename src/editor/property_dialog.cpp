@@ -13,6 +13,8 @@
 
 namespace tessed::editor {
 
+using model::Moment;
+
 namespace {
 
 // Texts of the dialog.

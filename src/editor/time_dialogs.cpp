@@ -8,6 +8,19 @@
 
 namespace tessed::editor {
 
+using model::SplitTimeText;
+using model::SettPart;
+using model::ParseWeekMask;
+using model::WeekdayNames;
+using model::Two;
+using model::FieldValue;
+using model::DaysInMonth;
+using model::IsRealDate;
+using model::Moment;
+using model::TimeTextParts;
+using model::kAllWeekdays;
+using model::kLineBreak;
+
 namespace {
 
 // Icon criteria of the range dialog, one per choice, joined in the order

@@ -9,13 +9,16 @@
 #include <string_view>
 #include <vector>
 
-#include "editor/time_text.h"
+#include "model/time_text.h"
 
 namespace tessed::db {
 class Database;
 }
 
 namespace tessed::editor {
+
+using model::Moment;
+using model::Two;
 
 // A drop-down list of texts with numeric item data and one selection.
 class ChoiceList {

@@ -15,7 +15,6 @@
 #include "env/state.h"
 #include "env/texts.h"
 #include "env/version.h"
-#include "model/schema.h"
 #include "env/strings.h"
 
 namespace tessed::env {
@@ -93,6 +92,15 @@ std::string AppFolderName() {
                   kVersionMinor % 100);
     return buf;
 }
+
+namespace {
+ConnectionSetup& connectionSetup() {
+    static ConnectionSetup setup;
+    return setup;
+}
+}  // namespace
+
+void SetConnectionSetup(ConnectionSetup setup) { connectionSetup() = std::move(setup); }
 
 Environment& Env() {
     static Environment env;
@@ -235,7 +243,7 @@ bool Environment::OpenConnection() {
         FileLock lock(masterFile_, LOCK_SH);
         if (!lock.held()) return false;
         master_.open(masterFile_.string(), db::Database::Mode::ReadWrite);
-        schema::CreateWorkingTables(master_);
+        if (connectionSetup()) connectionSetup()(master_);
         lockFd_ = lock.fd;
         lock.fd = -1;
         texts::Load(master_);

@@ -3,6 +3,7 @@
 // the master database, its compaction, and the advisory lock by which running
 // instances see each other.
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,13 @@ struct LanguageTool {
 std::string AppFolderName();
 // The configuration file's name: the component's own file name + ".INI".
 inline constexpr const char* kConfigFileName = "Tessed40.INI";
+
+// Prepares every connection the environment opens on a master database before
+// anyone uses it. The model installs the creation of the scenario working
+// tables here (schema::InstallWorkingTables), so that the environment does not
+// depend on the layer above it.
+using ConnectionSetup = std::function<void(db::Database&)>;
+void SetConnectionSetup(ConnectionSetup setup);
 
 class Environment {
 public:
@@ -56,7 +64,8 @@ public:
     // database." message and returns false.
     bool OpenSystemDatabase();
     // Opens the master connection on the chosen database; true on success.
-    // Creates the working tables, loads the texts and takes the shared lock.
+    // Runs the connection setup (the working tables), loads the texts and
+    // takes the shared lock.
     bool OpenConnection();
     void CloseConnection();
     bool connected() const { return master_.isOpen(); }

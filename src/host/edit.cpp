@@ -6,6 +6,7 @@
 #include "env/messages.h"
 #include "env/state.h"
 #include "env/texts.h"
+#include "model/schema.h"
 #include "project/batch.h"
 
 namespace tessed {
@@ -41,6 +42,7 @@ Edit::Edit() {
     Host().ParentEXEname = "False";
     clearFlags();
     g_current = this;
+    schema::InstallWorkingTables();
     env::Env().InitFolders(env::AppFolderName());
 }
 

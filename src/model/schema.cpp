@@ -1,8 +1,10 @@
 #include "model/schema.h"
 
+#include <mutex>
 #include <string>
 
 #include "env/database.h"
+#include "env/environment.h"
 
 namespace tessed::schema {
 
@@ -58,6 +60,11 @@ void ClearWorkingTables(db::Database& db) {
     std::string sql;
     for (auto table : kWorkingTables) sql += "DELETE FROM " + std::string(table) + ";";
     db.executeScript(sql);
+}
+
+void InstallWorkingTables() {
+    static std::once_flag once;
+    std::call_once(once, [] { env::SetConnectionSetup(CreateWorkingTables); });
 }
 
 }  // namespace tessed::schema

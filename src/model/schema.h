@@ -54,6 +54,10 @@ bool IsWorkingTable(std::string_view table);
 
 // (Re)creates the eight working tables, empty, as TEMP tables of `db`.
 void CreateWorkingTables(db::Database& db);
+// Makes every connection the environment opens create the working tables
+// (idempotent). Whatever opens the master database installs it first: the
+// host, the batch jobs, the tools, the tests.
+void InstallWorkingTables();
 // Empties the eight working tables.
 void ClearWorkingTables(db::Database& db);
 

@@ -5,6 +5,7 @@
 #include "env/environment.h"
 #include "env/errors.h"
 #include "env/state.h"
+#include "model/schema.h"
 #include "project/session.h"
 #include "project/validation.h"
 
@@ -19,6 +20,7 @@ namespace {
 class BatchScope {
   public:
     BatchScope() {
+        schema::InstallWorkingTables();
         std::error_code ec;
         fs::create_directories(env::Env().workingFolder(), ec);
         env::Env().ClearWorkingFolder();

@@ -21,6 +21,7 @@
 #include "env/profile.h"
 #include "model/document.h"
 #include "model/project.h"
+#include "model/schema.h"
 #include "project/session.h"
 
 namespace fs = std::filesystem;
@@ -207,6 +208,7 @@ void build(const fs::path& out) {
     if (!env.InitFolders(env::AppFolderName())) throw std::runtime_error("no data folder");
     // The demo's element texts are English.
     profile::WriteString(env.configFile(), "GENERALE", "LINGUA", "ENG");
+    schema::InstallWorkingTables();
     if (!env.OpenSystemDatabase()) throw std::runtime_error("the catalogue cannot be opened");
     db::Database& db = env.master();
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "compiler/element_text.h"
+#include "model/element_text.h"
 #include "editor/property_dialog.h"
 #include "editor_support.h"
 #include "env/files.h"
@@ -12,6 +12,7 @@
 
 using namespace tessed;
 using namespace tessed::editor;
+using namespace tessed::model;
 using namespace tessed::test;
 
 namespace {
@@ -177,14 +178,14 @@ TEST(Canvas, CaptionsAndToolTips) {
     Canvas c;
     c.PresetApp();
     const Strip& t = c.strip(StripId::kTrigger);
-    const std::string et = compiler::ElementText(Master(), 1, 1, 1, 2, 0, 0, "TMP_TRIGGER");
+    const std::string et = model::ElementText(Master(), 1, 1, 1, 2, 0, 0, "TMP_TRIGGER");
     EXPECT_FALSE(et.empty());
     EXPECT_EQ(t.slot(1).caption, "Hall\r\nlight");
     EXPECT_EQ(t.slot(1).toolTip, OneLineToolTip("Hall\r\nlight " + et));
     EXPECT_EQ(t.slot(1).toolTip.find('\r'), std::string::npos);
     EXPECT_EQ(std::filesystem::path(t.slot(1).picture.file).filename(), "r700.gif");
     // No description: the element text; a resource without picture: noimg.gif.
-    EXPECT_EQ(t.slot(2).caption, compiler::ElementText(Master(), 2, 1, 1, 2, 0, 0, "TMP_TRIGGER"));
+    EXPECT_EQ(t.slot(2).caption, model::ElementText(Master(), 2, 1, 1, 2, 0, 0, "TMP_TRIGGER"));
     EXPECT_EQ(std::filesystem::path(t.slot(2).picture.file).filename(), "noimg.gif");
     // The time event shows its moment whatever its description.
     EXPECT_EQ(t.slot(3).caption, FormatMomentText("****|-1|-1|******|-1|"));

@@ -31,6 +31,7 @@ class ShippedEnv {
         auto& e = env::Env();
         e.CloseConnection();
         texts::Clear();
+        schema::InstallWorkingTables();
         ok = e.InitFolders(env::AppFolderName()) && e.OpenSystemDatabase();
     }
     ~ShippedEnv() {

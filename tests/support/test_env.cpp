@@ -14,6 +14,7 @@
 #include "env/files.h"
 #include "env/state.h"
 #include "env/texts.h"
+#include "model/schema.h"
 
 namespace tessed::test {
 
@@ -73,6 +74,7 @@ FixtureEnv::FixtureEnv(bool open, const std::string& lang) {
     ::setenv("TESSED_DOCUMENTS_DIR", documents_.c_str(), 1);
     Host() = HostSettings{};
     Flags() = RuntimeFlags{};
+    schema::InstallWorkingTables();
     auto& env = env::Env();
     env.CloseConnection();
     texts::Clear();

@@ -1,4 +1,4 @@
-#include "compiler/element_text.h"
+#include "model/element_text.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include "support/test_env.h"
 
 using namespace tessed;
-using compiler::ElementText;
-using compiler::WhatDescription;
+using model::ElementText;
+using model::WhatDescription;
 
 namespace {
 
@@ -103,10 +103,10 @@ TEST(ElementText, WhatDescriptionAndLookupsWithoutConnection) {
 }
 
 TEST(ElementText, TenthsInShortestForm) {
-    EXPECT_EQ(compiler::Tenths(215), "21.5");
-    EXPECT_EQ(compiler::Tenths(200), "20");
-    EXPECT_EQ(compiler::Tenths(0), "0");
-    EXPECT_EQ(compiler::Tenths(-5), "-0.5");
-    EXPECT_EQ(compiler::Tenths(-120), "-12");
-    EXPECT_EQ(compiler::Tenths(std::numeric_limits<int64_t>::min()), "-922337203685477580.8");
+    EXPECT_EQ(model::Tenths(215), "21.5");
+    EXPECT_EQ(model::Tenths(200), "20");
+    EXPECT_EQ(model::Tenths(0), "0");
+    EXPECT_EQ(model::Tenths(-5), "-0.5");
+    EXPECT_EQ(model::Tenths(-120), "-12");
+    EXPECT_EQ(model::Tenths(std::numeric_limits<int64_t>::min()), "-922337203685477580.8");
 }

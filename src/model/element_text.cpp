@@ -1,4 +1,4 @@
-#include "compiler/element_text.h"
+#include "model/element_text.h"
 
 #include <clocale>
 #include <optional>
@@ -8,7 +8,7 @@
 #include "env/texts.h"
 #include "model/schema.h"
 
-namespace tessed::compiler {
+namespace tessed::model {
 
 namespace {
 
@@ -206,4 +206,4 @@ std::string ElementText(int64_t ID, int64_t ID_OBJ, int64_t COSA_KEY, int64_t DO
                        tableName);
 }
 
-}  // namespace tessed::compiler
+}  // namespace tessed::model

@@ -1,4 +1,4 @@
-#include "editor/time_text.h"
+#include "model/time_text.h"
 
 #include <cctype>
 #include <chrono>
@@ -8,7 +8,7 @@
 #include "env/texts.h"
 #include "env/strings.h"
 
-namespace tessed::editor {
+namespace tessed::model {
 
 namespace {
 
@@ -189,4 +189,4 @@ bool IsRealDate(int year, int month, int day) {
     return month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month);
 }
 
-}  // namespace tessed::editor
+}  // namespace tessed::model

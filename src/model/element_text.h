@@ -12,7 +12,7 @@ namespace tessed::db {
 class Database;
 }
 
-namespace tessed::compiler {
+namespace tessed::model {
 
 // The description of an element. `tableName` is the working table the element
 // row comes from ("TMP_STEP_ACT", "TMP_COND_OK", ...); a name outside the
@@ -32,4 +32,4 @@ std::string WhatDescription(db::Database& db, int64_t ID_COSA);
 // current locale (the user's regional setting once the interface runs).
 std::string Tenths(int64_t value);
 
-}  // namespace tessed::compiler
+}  // namespace tessed::model

@@ -1,11 +1,11 @@
-#include "editor/time_text.h"
+#include "model/time_text.h"
 
 #include <gtest/gtest.h>
 
 #include "support/test_env.h"
 
 using namespace tessed;
-using namespace tessed::editor;
+using namespace tessed::model;
 
 TEST(TimeText, WeekdayMaskParts) {
     EXPECT_EQ(SettPart(0x1F), "SETT=1F|");

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace tessed::editor {
+namespace tessed::model {
 
 // Every weekday ticked.
 inline constexpr int kAllWeekdays = 0x7F;
@@ -57,4 +57,4 @@ std::string FormatRangeText(std::string_view timeText);
 int DaysInMonth(int year, int month);
 bool IsRealDate(int year, int month, int day);
 
-}  // namespace tessed::editor
+}  // namespace tessed::model
