@@ -254,6 +254,13 @@ bool Environment::OpenConnection() {
     }
 }
 
+db::Database Environment::OpenWorkConnection() const {
+    if (masterFile_.empty()) throw db::Error("no master database is open");
+    db::Database work(masterFile_.string(), db::Database::Mode::ReadWrite);
+    if (connectionSetup()) connectionSetup()(work);
+    return work;
+}
+
 void Environment::CloseConnection() {
     master_.close();
     if (lockFd_ >= 0) {

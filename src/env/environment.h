@@ -68,6 +68,11 @@ public:
     // takes the shared lock.
     bool OpenConnection();
     void CloseConnection();
+    // Another connection on the master database, with working tables of its
+    // own (the connection setup runs on it): a compile run loads scenarios
+    // there and never touches the scenario shown in the editor. Each thread
+    // uses its own. Throws db::Error when the database cannot be opened.
+    db::Database OpenWorkConnection() const;
     bool connected() const { return master_.isOpen(); }
     db::Database& master() { return master_; }
 
