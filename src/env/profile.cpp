@@ -1,7 +1,7 @@
 #include "env/profile.h"
 
 #include <fstream>
-#include <sstream>
+#include <system_error>
 
 #include "env/files.h"
 #include "env/strings.h"
@@ -16,6 +16,8 @@ struct Document {
     Encoding encoding = Encoding::Utf8;
     std::vector<std::string> lines;  // UTF-8, without line ends
     bool exists = false;
+    bool tooLarge = false;
+    bool unreadable = false;
 };
 
 void appendUtf8(std::string& out, char32_t c) {
@@ -47,12 +49,28 @@ std::string_view trim(std::string_view s) {
 
 Document load(const std::filesystem::path& file) {
     Document doc;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return doc;
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec)) return doc;
     doc.exists = true;
-    std::stringstream ss;
-    ss << in.rdbuf();
-    std::string raw = ss.str();
+    // Size first: a huge file is refused before any of it is read.
+    std::uintmax_t size = std::filesystem::file_size(file, ec);
+    if (ec) {
+        doc.unreadable = true;
+        return doc;
+    }
+    if (size > kMaxFileSize) {
+        doc.tooLarge = true;
+        return doc;
+    }
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        doc.unreadable = true;
+        return doc;
+    }
+    std::string raw;
+    raw.resize(size_t(size));
+    in.read(raw.data(), std::streamsize(size));
+    raw.resize(size_t(in.gcount()));
     std::string text;
     if (raw.size() >= 2 && uint8_t(raw[0]) == 0xFF && uint8_t(raw[1]) == 0xFE) {
         doc.encoding = Encoding::Utf16Le;
@@ -276,14 +294,72 @@ bool IsValidUtf8(std::string_view s) {
     return true;
 }
 
+File File::Read(const std::filesystem::path& file) {
+    File f;
+    Document doc = load(file);
+    if (!doc.exists) return f;
+    if (doc.tooLarge || doc.unreadable) {
+        f.state_ = doc.tooLarge ? State::kTooLarge : State::kUnreadable;
+        return f;
+    }
+    f.state_ = State::kRead;
+    // One pass: the first section of each name and the first key of each name
+    // in it count; a later duplicate section is read but never looked up.
+    Section* current = nullptr;
+    for (const auto& line : doc.lines) {
+        if (auto name = sectionName(line)) {
+            f.sections_.emplace_back();
+            current = &f.sections_.back();
+            f.bySection.emplace(str::ToUpper(*name), f.sections_.size() - 1);
+            continue;
+        }
+        if (!current) continue;
+        auto kl = keyLine(line);
+        if (!kl) continue;
+        if (current->byKey.emplace(str::ToUpper(kl->key), current->entries.size()).second)
+            current->entries.push_back({std::string(kl->key), unquote(kl->value)});
+    }
+    return f;
+}
+
+std::optional<std::string> File::Whole(std::string_view section, std::string_view key) const {
+    auto s = bySection.find(str::ToUpper(trim(section)));
+    if (s == bySection.end()) return std::nullopt;
+    const Section& sec = sections_[s->second];
+    auto k = sec.byKey.find(str::ToUpper(trim(key)));
+    if (k == sec.byKey.end()) return std::nullopt;
+    return sec.entries[k->second].value;
+}
+
+std::vector<std::string> File::Keys(std::string_view section) const {
+    std::vector<std::string> out;
+    auto s = bySection.find(str::ToUpper(trim(section)));
+    if (s == bySection.end()) return out;
+    for (const auto& e : sections_[s->second].entries) out.push_back(e.key);
+    return out;
+}
+
+namespace {
+bool hasBreakOrNul(std::string_view s) {
+    return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+}  // namespace
+
+bool IsWritableSection(std::string_view section) {
+    return !hasBreakOrNul(section) && section.find(']') == std::string_view::npos;
+}
+
+bool IsWritableKey(std::string_view key) {
+    std::string_view k = trim(key);
+    return !hasBreakOrNul(key) && key.find('=') == std::string_view::npos && !k.empty() &&
+           k[0] != ';' && k[0] != '[';
+}
+
+bool IsWritableValue(std::string_view value) { return !hasBreakOrNul(value); }
+
 std::optional<std::string> GetWhole(const std::filesystem::path& file, std::string_view section,
                                     std::string_view key) {
-    Document doc = load(file);
-    Range r = findSection(doc, trim(section));
-    if (r.begin == std::string::npos) return std::nullopt;
-    auto k = findKey(doc, r, trim(key));
-    if (!k) return std::nullopt;
-    return unquote(keyLine(doc.lines[*k])->value);
+    return File::Read(file).Whole(section, key);
 }
 
 std::string GetString(const std::filesystem::path& file, std::string_view section,
@@ -295,23 +371,17 @@ std::string GetString(const std::filesystem::path& file, std::string_view sectio
 }
 
 std::vector<std::string> Keys(const std::filesystem::path& file, std::string_view section) {
-    Document doc = load(file);
-    std::vector<std::string> out;
-    Range r = findSection(doc, trim(section));
-    if (r.begin == std::string::npos) return out;
-    for (size_t i = r.begin + 1; i < r.end; ++i) {
-        auto kl = keyLine(doc.lines[i]);
-        if (!kl) continue;
-        bool seen = false;
-        for (const auto& o : out) seen = seen || str::IEquals(o, kl->key);
-        if (!seen) out.emplace_back(kl->key);
-    }
-    return out;
+    return File::Read(file).Keys(section);
 }
 
 bool WriteString(const std::filesystem::path& file, std::string_view section,
                  std::optional<std::string_view> key, std::optional<std::string_view> value) {
+    if (!IsWritableSection(section) || (key && !IsWritableKey(*key)) ||
+        (value && !IsWritableValue(*value)))
+        return false;
     Document doc = load(file);
+    // A file that cannot be read whole is never rewritten from what was read.
+    if (doc.tooLarge || doc.unreadable) return false;
     std::string_view sec = trim(section);
     Range r = findSection(doc, sec);
     if (!key) {

@@ -8,16 +8,57 @@
 // or as Windows-1252 when they are not valid UTF-8; they are written back in
 // their own encoding (new files as UTF-8), through a temporary file renamed over
 // the target.
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tessed::profile {
 
 // The buffer size the Windows component reads with.
 inline constexpr size_t kBufferSize = 255;
+
+// Configuration and settings files are a few kilobytes; a file larger than
+// this is not one of them and is refused whole: reads find nothing in it and
+// writes leave it as it is.
+inline constexpr std::uintmax_t kMaxFileSize = 1 << 20;
+
+// A file read and indexed once, for callers that read many keys of one file
+// (each lookup is then a hash look-up, not a scan of the file).
+class File {
+  public:
+    enum class State { kRead, kMissing, kTooLarge, kUnreadable };
+    // A missing file gives an empty, readable-as-missing File (state kMissing).
+    static File Read(const std::filesystem::path& file);
+    State state() const { return state_; }
+    // The value whole; nullopt when the section or key is missing.
+    std::optional<std::string> Whole(std::string_view section, std::string_view key) const;
+    // The keys of a section in file order (first occurrence of each).
+    std::vector<std::string> Keys(std::string_view section) const;
+
+  private:
+    struct Entry {
+        std::string key, value;
+    };
+    struct Section {
+        std::vector<Entry> entries;                            // first of each key, in order
+        std::unordered_map<std::string, size_t> byKey;         // upper-cased key -> entry
+    };
+    State state_ = State::kMissing;
+    std::vector<Section> sections_;
+    std::unordered_map<std::string, size_t> bySection;  // upper-cased name -> first section
+};
+
+// True when the text may stand in a file as a section name, a key or a value:
+// no line break or NUL in any of them (they would start a line of their own
+// and so add sections and keys that nobody wrote), no "]" in a section name,
+// no "=" in a key, and a key that does not start like a comment or section.
+bool IsWritableSection(std::string_view section);
+bool IsWritableKey(std::string_view key);
+bool IsWritableValue(std::string_view value);
 
 // Reads a value; a missing file, section or key gives `def`. The result is cut
 // to `bufferSize - 1` characters, as a fixed buffer would cut it.
@@ -30,8 +71,9 @@ std::optional<std::string> GetWhole(const std::filesystem::path& file, std::stri
                                     std::string_view key);
 
 // Writes a value. A null value deletes the key; a null key deletes the whole
-// section. Returns false when the file could not be written (the file is then
-// left as it was).
+// section. Returns false when the file could not be written, or when the
+// section, key or value is not writable (see above) or the file is too large;
+// the file is then left as it was.
 bool WriteString(const std::filesystem::path& file, std::string_view section,
                  std::optional<std::string_view> key, std::optional<std::string_view> value);
 

@@ -90,3 +90,58 @@ TEST(Profile, FailedWriteLeavesTheFileAlone) {
     EXPECT_FALSE(profile::WriteString(f, "S", "K", "V"));
     EXPECT_FALSE(std::filesystem::exists(f));
 }
+
+TEST(Profile, TextsThatWouldAddLinesOfTheirOwnAreNeverWritten) {
+    TempDir d;
+    auto f = d / "Tessed40.INI";
+    test::WriteText(f, "[FileCfg]\r\nFile1=/p/a.tdj\r\n");
+    const std::string before = test::ReadText(f);
+    // A file name holding line breaks must not turn into a section of its own.
+    const std::string hostile = "x\n[KERNIX]\nProgram=/tmp/prog\n.tdj";
+    struct Case {
+        std::string section, key, value;
+    };
+    for (const Case& c : std::vector<Case>{{"FileCfg", "File2", hostile},
+                                           {"FileCfg", "File2", "x\rProgram=y"},
+                                           {"FileCfg", "File2", std::string("a\0b", 3)},
+                                           {"FileCfg\n[KERNIX]", "File2", "v"},
+                                           {"File]Cfg", "File2", "v"},
+                                           {"FileCfg", "Program=/tmp/prog\nFile2", "v"},
+                                           {"FileCfg", "a=b", "v"},
+                                           {"FileCfg", "[KERNIX]", "v"},
+                                           {"FileCfg", ";x", "v"}}) {
+        EXPECT_FALSE(profile::WriteString(f, c.section, c.key, c.value)) << c.section << c.key;
+        EXPECT_EQ(test::ReadText(f), before);
+    }
+    EXPECT_EQ(profile::GetString(f, "KERNIX", "Program", "none"), "none");
+    EXPECT_TRUE(profile::WriteString(f, "FileCfg", "File2", "/p/with = and ; and [x].tdj"));
+    EXPECT_EQ(profile::GetString(f, "FileCfg", "File2"), "/p/with = and ; and [x].tdj");
+}
+
+TEST(Profile, AFileFarLargerThanAnyRealOneIsNeitherReadNorRewritten) {
+    TempDir d;
+    auto f = d / "big.ini";
+    std::string text = "[generale]\r\nnome=x\r\n";
+    text.resize(size_t(profile::kMaxFileSize) + 1, ';');
+    test::WriteText(f, text);
+    EXPECT_EQ(profile::File::Read(f).state(), profile::File::State::kTooLarge);
+    EXPECT_EQ(profile::GetString(f, "generale", "nome", "dflt"), "dflt");
+    EXPECT_FALSE(profile::WriteString(f, "generale", "nome", "y"));
+    EXPECT_EQ(test::ReadText(f), text);
+}
+
+TEST(Profile, OneReadAnswersEveryKeyWithTheFirstOccurrenceRules) {
+    TempDir d;
+    auto f = d / "p.ini";
+    std::string text = "[file]\r\n";
+    for (int i = 1; i <= 300; ++i) text += "file" + std::to_string(i) + "=" + std::to_string(i) + ".spt\\x.tdx\r\n";
+    text += "FILE1=duplicate\r\n[FILE]\r\nfile301=in a duplicate section\r\n";
+    test::WriteText(f, text);
+    profile::File file = profile::File::Read(f);
+    ASSERT_EQ(file.state(), profile::File::State::kRead);
+    EXPECT_EQ(file.Whole("File", "FILE1"), "1.spt\\x.tdx");
+    EXPECT_EQ(file.Whole("file", "file300"), "300.spt\\x.tdx");
+    EXPECT_EQ(file.Whole("file", "file301"), std::nullopt);
+    EXPECT_EQ(file.Keys("file").size(), 300u);
+    EXPECT_EQ(profile::File::Read(d / "none.ini").state(), profile::File::State::kMissing);
+}
