@@ -8,6 +8,7 @@
 #include "env/state.h"
 #include "env/texts.h"
 #include "model/document.h"
+#include "model/edit_history.h"
 #include "support/test_env.h"
 
 using namespace tessed;
@@ -398,4 +399,78 @@ TEST(Placement, HighlightOnlyOverConditionAndActionSlots) {
         e.place.Hover(Control(src, slot), Control(target, 1));
         EXPECT_EQ(bool(e.place.highlight), lit) << src << " over " << target;
     }
+}
+
+TEST(Placement, ADropIsPlannedThenCommittedOnceAsOneStep) {
+    Editor e;
+    EditHistory history(Document());
+    for (int i = 1; i <= 2; ++i) AddElement("TMP_STEP_ACT", i, 1, "A" + std::to_string(i));
+    e.canvas.LoadStepACT(1);
+    e.place.Hover(Control("IMGOBJ", 1), Control("imgICOStepACT", 1));
+    EditPlan plan = e.place.PlanDrop(Control("IMGOBJ", 1), Control("imgICOStepACT", 1));
+    // Planned: the effect, the prefilled dialog; nothing shown, nothing written.
+    EXPECT_FALSE(e.place.highlight);
+    EXPECT_EQ(plan.effect, DropEffect::kCreate);
+    ASSERT_EQ(plan.Dialog(), PlanDialog::kProperty);
+    EXPECT_EQ(std::tuple(plan.Property()->txtDescri.maxLength, plan.Property()->IdArea), std::tuple(15, 5));
+    EXPECT_EQ(e.dialogs.shown, 0);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_STEP_ACT"), 2);
+    EXPECT_FALSE(e.place.Commit(plan)) << "the dialog is not confirmed yet";
+    plan.Property()->txtDescri.text = "First";
+    plan.Property()->cmdOK();
+    const size_t steps = history.UndoSteps();
+    EXPECT_TRUE(e.place.Commit(plan));
+    EXPECT_FALSE(e.place.Commit(plan)) << "a plan commits once";
+    EXPECT_EQ(e.ids("TMP_STEP_ACT"), (std::vector<int64_t>{3, 1, 2}));
+    EXPECT_EQ(e.canvas.strip(StripId::kStepAct).slot(1).caption, "First");
+    // Insert, move to the slot and the check boxes: one step.
+    EXPECT_EQ(history.UndoSteps(), steps + 1);
+    ASSERT_TRUE(history.Undo());
+    EXPECT_EQ(e.ids("TMP_STEP_ACT"), (std::vector<int64_t>{1, 2}));
+
+    // Cancelled, or never committed: nothing.
+    EditPlan cancelled = e.place.PlanDrop(Control("IMGOBJ", 1), Control("imgfraACT"));
+    cancelled.Property()->cmdAnnulla();
+    EXPECT_FALSE(e.place.Commit(cancelled));
+    { EditPlan dropped = e.place.PlanDrop(Control("IMGOBJ", 1), Control("imgfraACT")); }
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_STEP_ACT"), 2);
+    EXPECT_EQ(e.dialogs.shown, 0);
+}
+
+TEST(Placement, PlansSayWhatTheyNeed) {
+    Editor e;
+    ScopedMessages msgs;
+    for (int i = 1; i <= 20; ++i) AddElement("TMP_TRIGGER", i, 1);
+    for (int i = 1; i <= 2; ++i) AddElement("TMP_COND_OK", i, 1);
+    e.canvas.PresetApp();
+    e.canvas.imgFam_Click(5);
+    // The row limit: a warning to show, no dialog, nothing to commit; the
+    // plan itself shows nothing.
+    EditPlan full = e.place.PlanDrop(Control("IMGOBJ", 1), Control("imgfraEvent"));
+    EXPECT_EQ(std::tuple(full.warning, full.Dialog(), full.Committable()),
+              std::tuple(1561, PlanDialog::kNone, false));
+    EXPECT_TRUE(msgs->calls.empty());
+    // A move needs no dialog; a link next to an empty slot is nothing to do.
+    EditPlan move = e.place.PlanDrop(Control("IMGCONDOK", 2), Control("imgCondOK", 1));
+    EXPECT_EQ(std::tuple(move.effect, move.Dialog(), move.Committable()),
+              std::tuple(DropEffect::kMove, PlanDialog::kNone, true));
+    EditPlan link = e.place.PlanDrop(Control("IMGOPE", 1), Control("imgOPEOK", 2));
+    EXPECT_EQ(std::tuple(link.effect, link.Committable()), std::tuple(DropEffect::kLink, false));
+    // The operator mark: its dialog next to the mark, preselected.
+    EditPlan ope = e.place.PlanDoubleClick(Control("imgOPEOK", 1));
+    ASSERT_EQ(ope.Dialog(), PlanDialog::kOperator);
+    EXPECT_EQ(std::tuple(ope.effect, ope.mark, ope.Operator()->cmbOperatore.data()),
+              std::tuple(DropEffect::kEditLink, 1, std::optional<int>(1)));
+    ope.Operator()->Preselect(2);
+    ope.Operator()->Ok();
+    EXPECT_TRUE(e.place.Commit(ope));
+    EXPECT_EQ(Count("SELECT ID_OPE FROM TMP_OPE_OK WHERE ID1=1 AND ID2=2"), 2);
+    EXPECT_TRUE(e.place.Commit(move));
+    EXPECT_EQ(e.ids("TMP_COND_OK"), (std::vector<int64_t>{2, 1}));
+    // Without dialogs, the one-phase drop does what needs none and nothing else.
+    Placement bare(e.canvas);
+    EXPECT_TRUE(bare.Drop(Control("IMGCONDOK", 2), Control("imgCondOK", 1)));
+    EXPECT_EQ(e.ids("TMP_COND_OK"), (std::vector<int64_t>{1, 2}));
+    EXPECT_FALSE(bare.Drop(Control("IMGOBJ", 1), Control("imgfraACT")));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_STEP_ACT"), 0);
 }
