@@ -28,7 +28,9 @@ bool WholeGroup(StripId g) {
     return g == StripId::kTrigger || g == StripId::kTriggerStop || g == StripId::kCondKo;
 }
 
-bool IsObject(const DragSource& s) { return s.strip == StripId::kObjects && s.part == Part::kPicture; }
+bool IsObject(const DragSource& s) {
+    return s.strip == StripId::kObjects && s.part == Part::kPicture;
+}
 bool IsOperator(const DragSource& s) {
     return s.strip == StripId::kOperators && s.part == Part::kPicture;
 }

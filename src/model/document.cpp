@@ -172,12 +172,13 @@ void ScenarioDocument::LoadPrj(const std::string& path) {
     clearContent();
     preset();
     // The tables were emptied: the listeners hear of it however the load ends.
+    bool complete = false;
     try {
         // The whole file is read and checked before the tables are touched, so a
         // bad file never leaves part of a scenario behind.
         scenario::ScenarioFile file = scenario::ReadScenarioFile(path);
         const bool versionOk = scenario::CheckVersion(file);
-        const bool complete = file.KeyAccepted() && versionOk;
+        complete = file.KeyAccepted() && versionOk;
 
         db::Database& db = database();
         try {
@@ -203,14 +204,14 @@ void ScenarioDocument::LoadPrj(const std::string& path) {
         savedRevision_ = revision_;
         syncFlag();
         preset();
-        notify({ChangeKind::kReset, {}, {}, revision_});
-        if (!complete)
-            Messages().warning(texts::GetText(kTextMessageTitle),
-                               texts::Format(texts::GetText(kTextLoadedWithoutRows), {path}));
     } catch (...) {
         notify({ChangeKind::kReset, {}, {}, revision_});
         throw;
     }
+    notify({ChangeKind::kReset, {}, {}, revision_});
+    if (!complete)
+        Messages().warning(texts::GetText(kTextMessageTitle),
+                           texts::Format(texts::GetText(kTextLoadedWithoutRows), {path}));
 }
 
 void ScenarioDocument::SaveAs(const std::string& path) {

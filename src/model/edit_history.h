@@ -4,9 +4,10 @@
 //
 // Contract:
 // - Attach one history to a document by constructing it; it detaches when it
-//   goes, and does nothing once the document is gone. Every change of the document lands in a step: the changes between
-//   the outermost BeginStep and EndStep (of the history or the document) form
-//   one, a change outside any step is one of its own. A step in which nothing
+//   goes, and does nothing once the document is gone.
+// - Every change of the document lands in a step: the changes between the
+//   outermost BeginStep and EndStep (of the history or the document) form one,
+//   a change outside any step is one of its own. A step in which nothing
 //   changed is not recorded.
 // - Undo restores the state before the last step, Redo the state after it; a
 //   new step clears what could be redone. Neither runs inside an open step.

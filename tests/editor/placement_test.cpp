@@ -412,7 +412,8 @@ TEST(Placement, ADropIsPlannedThenCommittedOnceAsOneStep) {
     EXPECT_FALSE(e.place.highlight);
     EXPECT_EQ(plan.effect, DropEffect::kCreate);
     ASSERT_EQ(plan.Dialog(), PlanDialog::kProperty);
-    EXPECT_EQ(std::tuple(plan.Property()->txtDescri.maxLength, plan.Property()->IdArea), std::tuple(15, 5));
+    EXPECT_EQ(std::tuple(plan.Property()->txtDescri.maxLength, plan.Property()->IdArea),
+              std::tuple(15, 5));
     EXPECT_EQ(e.dialogs.shown, 0);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_STEP_ACT"), 2);
     EXPECT_FALSE(e.place.Commit(plan)) << "the dialog is not confirmed yet";

@@ -197,7 +197,8 @@ TEST_F(HistoryTest, SnapshotsRestoreTheWholeScenarioOrNothing) {
     const uint64_t revision = doc.Revision();
     master().executeScript("DROP TABLE temp.TMP_OPE_KO");
     EXPECT_FALSE(doc.Restore(again));
-    master().executeScript("CREATE TEMP TABLE TMP_OPE_KO (ID_OPE INTEGER, ID1 INTEGER, ID2 INTEGER)");
+    master().executeScript(
+        "CREATE TEMP TABLE TMP_OPE_KO (ID_OPE INTEGER, ID1 INTEGER, ID2 INTEGER)");
     auto after = dump();
     after.erase("TMP_OPE_KO");
     EXPECT_EQ(after, changed);
