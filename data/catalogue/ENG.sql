@@ -129,6 +129,8 @@ INSERT INTO ANA_LABELS (Id, TESTO) VALUES
   (1116, 'The device belongs to a gateway other than the project''s.'),
   (1117, 'The gateway data in the device file cannot be read.'),
   (1118, 'The device dragged from the configurator cannot be read:'),
+  -- scenario editor
+  (1119, 'The file %1 is not a complete %APP_NAME% scenario (no signature or no version): only its description and name were loaded. Save it under a new name to keep the original.'),
   -- project window
   (1500, 'Properties'),
   (1501, 'File'),

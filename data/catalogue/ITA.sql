@@ -129,6 +129,8 @@ INSERT INTO ANA_LABELS (Id, TESTO) VALUES
   (1116, 'Il dispositivo appartiene a un gateway diverso da quello del progetto.'),
   (1117, 'Impossibile leggere i dati del gateway nel file del dispositivo.'),
   (1118, 'Impossibile leggere il dispositivo trascinato dal configuratore:'),
+  -- editor degli scenari
+  (1119, 'Il file %1 non è uno scenario %APP_NAME% completo (manca la firma o la versione): sono stati caricati solo la descrizione e il nome. Salvarlo con un nuovo nome per conservare l''originale.'),
   -- project window
   (1500, 'Proprietà'),
   (1501, 'File'),

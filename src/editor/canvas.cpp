@@ -24,27 +24,17 @@ constexpr std::string_view kNoOperator = "NoOpe.gif";
 constexpr std::string_view kDummy = "dummy.gif";
 constexpr const char* kUnlinked = "?";
 
-// clang-format off
 constexpr std::array<StripInfo, kStripCount> kInfo = {{
-    {StripId::kTrigger, "imgTrigger", "lblTrigger", "imgfraEvent", "imgUpTrigger", "imgDWNTrigger",
-     3, "TMP_TRIGGER", "", "", 3},
-    {StripId::kTriggerStop, "imgTriggerSTOP", "lblTriggerSTOP", "imgfraEventSTOP",
-     "imgUpTriggerSTOP", "imgDWNTriggerSTOP", 3, "TMP_TRIGGERSTOP", "", "", 6},
-    {StripId::kCondOk, "imgCondOK", "lblCondOK", "imgfraIF", "imgUpCondOK", "imgDWNCondOK",
-     3, "TMP_COND_OK", "TMP_OPE_OK", "imgOPEOK", 4},
-    {StripId::kCondKo, "imgCondKO", "lblCondKO", "imgfraNOTIF", "imgUpCondKO", "imgDWNCondKO",
-     3, "TMP_COND_KO", "TMP_OPE_KO", "imgOPEKO", 0},
-    {StripId::kStepAct, "imgICOStepACT", "lblStepACT", "imgfraACT", "imgLeftACT", "imgRightACT",
-     10, "TMP_STEP_ACT", "", "", 5},
-    {StripId::kStepActElse, "imgICOStepACTELSE", "lblStepACTElse", "imgfraACTELSE",
-     "imgLeftACTELSE", "imgRightACTELSE", 10, "TMP_STEP_ACT_ELSE", "", "", 0},
-    {StripId::kFamilies, "imgFam", "lblFam", "", "imgLeftFAM", "imgRightFAM", 10, "", "", "", -1},
-    {StripId::kObjects, "imgObj", "lblObj", "imgfraOBJ", "imgLeftObj", "imgRightObj", 8, "", "",
-     "", -1},
-    {StripId::kOperators, "imgOpe", "lblOpe", "imgfraOPE", "imgUpOpe", "imgDWNOpe", 2, "", "", "",
-     -1},
+    {StripId::kTrigger, 3, "TMP_TRIGGER", "", 3},
+    {StripId::kTriggerStop, 3, "TMP_TRIGGERSTOP", "", 6},
+    {StripId::kCondOk, 3, "TMP_COND_OK", "TMP_OPE_OK", 4},
+    {StripId::kCondKo, 3, "TMP_COND_KO", "TMP_OPE_KO", 0},
+    {StripId::kStepAct, 10, "TMP_STEP_ACT", "", 5},
+    {StripId::kStepActElse, 10, "TMP_STEP_ACT_ELSE", "", 0},
+    {StripId::kFamilies, 10, "", "", -1},
+    {StripId::kObjects, 8, "", "", -1},
+    {StripId::kOperators, 2, "", "", -1},
 }};
-// clang-format on
 
 // A file name of the catalogue that stays inside the resources folder.
 bool PlainFileName(std::string_view name) {
@@ -133,15 +123,6 @@ const StripInfo& Info(StripId id) { return kInfo[static_cast<size_t>(id)]; }
 
 bool IsSlotGroup(StripId id) { return !Info(id).table.empty(); }
 
-const StripInfo* FindStripByControl(std::string_view control) {
-    for (const auto& info : kInfo) {
-        for (auto name :
-             {info.pictures, info.labels, info.frame, info.back, info.forward, info.marks})
-            if (!name.empty() && db::iequals(name, control)) return &info;
-    }
-    return nullptr;
-}
-
 int Strip::firstShown() const {
     if (slots.empty() || slots[0].pictureTag.empty()) return 0;
     return std::atoi(slots[0].pictureTag.c_str());
@@ -197,7 +178,7 @@ Canvas::Canvas(db::Database* db, ScenarioDocument* doc, std::filesystem::path re
         Strip& s = mut(info.id);
         s.id = info.id;
         s.slots.resize(static_cast<size_t>(info.slots));
-        if (!info.marks.empty()) s.marks.resize(static_cast<size_t>(info.slots - 1));
+        if (info.hasMarks()) s.marks.resize(static_cast<size_t>(info.slots - 1));
     }
 }
 
@@ -281,6 +262,20 @@ void Canvas::Reload(StripId group) {
     Load(group, first > 0 ? first : 1);
 }
 
+void Canvas::Refresh() {
+    db::Database& db = database();
+    std::optional<ReadSnapshot> snapshot;
+    if (db.isOpen()) snapshot.emplace(db);
+    chkRepeatACT = false;
+    chkRestart = false;
+    for (StripId g : kSlotGroups) {
+        // A group that shrank below the position it showed starts again at 1.
+        const int first = strip(g).firstShown();
+        LoadGroup(g, first > 0 ? first : 1);
+        if (first > 1 && !strip(g).slot(1).filled()) LoadGroup(g, 1);
+    }
+}
+
 void Canvas::clearEmptySlots(Strip& s) {
     for (Slot& slot : s.slots) {
         if (slot.pictureTag.empty()) {
@@ -335,7 +330,7 @@ void Canvas::LoadGroup(StripId group, int start) {
     }
     clearEmptySlots(s);
 
-    if (s.marks.empty()) return;
+    if (!info.hasMarks()) return;
     // The links of the group, first row per pair as the lookup would find it.
     std::map<std::pair<std::string, std::string>, std::pair<std::string, std::string>> links;
     for (const db::Row& r :
@@ -485,27 +480,16 @@ void Canvas::ScrollForward(StripId id) {
     Load(id, std::atoi(s.slots[1].pictureTag.c_str()));
 }
 
-void Canvas::WriteActionFlags() {
-    try {
-        database().execute("UPDATE TMP_STEP_ACT SET REPEAT=?, RESTART=?",
-                           {chkRepeatACT, chkRestart});
-    } catch (const db::Error&) {
-    }
-}
+void Canvas::WriteActionFlags() { document().SetActionFlags(chkRepeatACT, chkRestart); }
 
 void Canvas::chkRepeatACT_Click(bool checked) {
     chkRepeatACT = checked;
     WriteActionFlags();
-    document().SetModified(true);
 }
 
 void Canvas::chkRestart_Click(bool checked) {
     chkRestart = checked;
-    try {
-        database().execute("UPDATE TMP_STEP_ACT SET RESTART=?", {chkRestart});
-    } catch (const db::Error&) {
-    }
-    document().SetModified(true);
+    document().SetActionRestart(chkRestart);
 }
 
 int Canvas::Command1() {

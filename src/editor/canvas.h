@@ -74,26 +74,41 @@ inline constexpr std::array<StripId, 6> kSlotGroups = {StripId::kTrigger, StripI
                                                        StripId::kCondOk,  StripId::kCondKo,
                                                        StripId::kStepAct, StripId::kStepActElse};
 
-// The fixed facts of a strip: control names of the window, slot count, table,
-// area code.
+// The fixed facts of a strip: slot count, table, area code. The window's
+// control names of each strip are in control_names.h.
 struct StripInfo {
     StripId id;
-    std::string_view pictures;  // picture control array ("imgTrigger")
-    std::string_view labels;    // label control array ("lblTrigger")
-    std::string_view frame;     // drop area ("imgfraEvent"); palettes: their frame
-    std::string_view back;      // scroll control back ("imgUpTrigger")
-    std::string_view forward;   // scroll control forward ("imgDWNTrigger")
     int slots;
     std::string_view table;     // working table; empty for palettes
     std::string_view opeTable;  // operator table of the condition groups
-    std::string_view marks;     // operator picture array ("imgOPEOK")
     int area;                   // area code (frame tag); -1 for palettes
+    bool hasMarks() const { return !opeTable.empty(); }
 };
 const StripInfo& Info(StripId id);
-// The strip whose picture array, label array, frame or scroll control has this
-// name (compared without letter case); null when none has.
-const StripInfo* FindStripByControl(std::string_view control);
 bool IsSlotGroup(StripId id);
+
+// The parts of a strip that a drag starts from or a drop lands on.
+enum class Part {
+    kPicture,        // a slot's picture (1-based index)
+    kLabel,          // a slot's caption label (1-based index)
+    kFrame,          // the group's frame (the drop area around its slots)
+    kScrollBack,     // the scroll control back (up, left)
+    kScrollForward,  // the scroll control forward (down, right)
+    kMark,           // an operator picture between two conditions (1-based index)
+    kTrash,          // the trash bin (its picture or its frame; no strip)
+};
+
+// One control of the canvas as the models know it. For the trash the strip
+// means nothing (Trash() gives the one value used). A drop on the condition
+// frame carries in `index` the slot under the drop point (0: none), which the
+// window finds from its geometry.
+struct CanvasControl {
+    StripId strip = StripId::kTrigger;
+    Part part = Part::kPicture;
+    int index = 0;
+    bool operator==(const CanvasControl&) const = default;
+    static constexpr CanvasControl Trash() { return {StripId::kObjects, Part::kTrash, 0}; }
+};
 
 struct Strip {
     StripId id = StripId::kTrigger;
@@ -157,6 +172,10 @@ class Canvas {
     void Load(StripId strip, int start);
     // Reloads a slot group from the position its first slot shows (1 when empty).
     void Reload(StripId group);
+    // The six groups again from the positions they show, and the action check
+    // boxes from the rows: the refresh after the document was replaced under
+    // the canvas (undo, redo). The palettes stay as they are.
+    void Refresh();
 
     // A click on a family slot (1-based).
     void imgFam_Click(int index);
@@ -164,7 +183,8 @@ class Canvas {
     void ScrollBack(StripId strip);
     void ScrollForward(StripId strip);
 
-    // The action check boxes. A click writes the states to every action row.
+    // The action check boxes. A click writes the states to every action row
+    // through the document (one step).
     bool chkRepeatACT = false;
     bool chkRestart = false;
     void chkRepeatACT_Click(bool checked);

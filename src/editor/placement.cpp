@@ -1,10 +1,11 @@
 #include "editor/placement.h"
 
+#include <utility>
+
 #include "env/database.h"
 #include "env/messages.h"
 #include "env/texts.h"
 #include "model/document.h"
-#include "env/strings.h"
 
 namespace tessed::editor {
 
@@ -14,6 +15,7 @@ constexpr int kTitle = 1002;
 constexpr int kTooManyElements = 1561;
 constexpr const char* kOptional = "OPTIONAL";
 constexpr int kTimeObject = 23;
+constexpr const char* kUnlinked = "?";
 
 bool IsCondition(StripId g) { return g == StripId::kCondOk || g == StripId::kCondKo; }
 bool IsAction(StripId g) { return g == StripId::kStepAct || g == StripId::kStepActElse; }
@@ -21,33 +23,62 @@ bool Movable(StripId g) { return g == StripId::kCondOk || IsAction(g); }
 bool Limited(StripId g) {
     return g == StripId::kTrigger || g == StripId::kTriggerStop || g == StripId::kCondOk;
 }
+// Groups that take drops as a whole: a slot picture acts as the frame.
+bool WholeGroup(StripId g) {
+    return g == StripId::kTrigger || g == StripId::kTriggerStop || g == StripId::kCondKo;
+}
+
+bool IsObject(const DragSource& s) {
+    return s.strip == StripId::kObjects && s.part == Part::kPicture;
+}
+bool IsOperator(const DragSource& s) {
+    return s.strip == StripId::kOperators && s.part == Part::kPicture;
+}
+// A placed element: a slot picture of a slot group.
+bool IsElement(const DragSource& s) { return IsSlotGroup(s.strip) && s.part == Part::kPicture; }
+bool IsElementOf(const DragSource& s, StripId g) { return IsElement(s) && s.strip == g; }
+// An operator link of a condition group.
+bool IsLink(const DragSource& s) { return IsCondition(s.strip) && s.part == Part::kMark; }
+bool IsLinkOf(const DragSource& s, StripId g) { return IsLink(s) && s.strip == g; }
 
 int64_t TagId(const std::string& tag) { return tag.empty() ? 0 : std::atoll(tag.c_str()); }
 
 }  // namespace
 
+// ---------------------------------------------------------------- plan
+
+PlanDialog EditPlan::Dialog() const {
+    if (property_) return PlanDialog::kProperty;
+    if (single_) return PlanDialog::kTimeSingle;
+    if (range_) return PlanDialog::kTimeRange;
+    if (operator_) return PlanDialog::kOperator;
+    return PlanDialog::kNone;
+}
+
+bool EditPlan::Confirmed() const {
+    if (property_) return property_->Confirmed;
+    if (single_) return single_->Confirmed;
+    if (range_) return range_->Confirmed;
+    if (operator_) return operator_->Confirmed;
+    return true;
+}
+
 Placement::Placement(Canvas& canvas, EditorDialogs& dialogs, RepeatTimer* timer)
-    : canvas_(canvas), dialogs_(dialogs), timer_(timer) {}
+    : canvas_(canvas), dialogs_(&dialogs), timer_(timer) {}
+
+Placement::Placement(Canvas& canvas, RepeatTimer* timer)
+    : canvas_(canvas), dialogs_(nullptr), timer_(timer) {}
 
 // ---------------------------------------------------------------- sources and targets
 
-std::optional<StripId> Placement::sourceGroup(std::string_view name) const {
-    for (StripId g : kSlotGroups)
-        if (str::ToUpper(Info(g).pictures) == name) return g;
-    return std::nullopt;
-}
-
 int64_t Placement::sourceId(const DragSource& s) const {
-    auto fromStrip = [&](StripId id) -> int64_t {
-        const Strip& st = canvas_.strip(id);
+    const Strip& st = canvas_.strip(s.strip);
+    if (s.part == Part::kPicture) {
+        if (!IsObject(s) && !IsOperator(s) && !IsElement(s)) return 0;
         if (s.index < 1 || s.index > static_cast<int>(st.slots.size())) return 0;
         return TagId(st.slot(s.index).labelTag);
-    };
-    if (s.name == "IMGOBJ") return fromStrip(StripId::kObjects);
-    if (s.name == "IMGOPE") return fromStrip(StripId::kOperators);
-    if (auto g = sourceGroup(s.name)) return fromStrip(*g);
-    if (s.name == "IMGOPEOK" || s.name == "IMGOPEKO") {
-        const Strip& st = canvas_.strip(s.name == "IMGOPEOK" ? StripId::kCondOk : StripId::kCondKo);
+    }
+    if (IsLink(s)) {
         if (s.index < 1 || s.index > static_cast<int>(st.marks.size())) return 0;
         return TagId(st.marks[static_cast<size_t>(s.index - 1)].tag);
     }
@@ -55,84 +86,86 @@ int64_t Placement::sourceId(const DragSource& s) const {
 }
 
 bool Placement::CanDrag(const DragSource& s) const {
-    auto shows = [&](StripId id) {
-        const Strip& st = canvas_.strip(id);
+    const Strip& st = canvas_.strip(s.strip);
+    if (IsObject(s) || IsOperator(s) || IsElement(s))
         return s.index >= 1 && s.index <= static_cast<int>(st.slots.size()) &&
                st.slot(s.index).picture.kind != Picture::kEmpty;
-    };
-    if (s.name == "IMGOBJ") return shows(StripId::kObjects);
-    if (s.name == "IMGOPE") return shows(StripId::kOperators);
-    if (auto g = sourceGroup(s.name)) return shows(*g);
-    if (s.name == "IMGOPEOK" || s.name == "IMGOPEKO") {
-        const Strip& st = canvas_.strip(s.name == "IMGOPEOK" ? StripId::kCondOk : StripId::kCondKo);
+    if (IsLink(s))
         return s.index >= 1 && s.index <= static_cast<int>(st.marks.size()) &&
                st.marks[static_cast<size_t>(s.index - 1)].picture.kind != Picture::kEmpty;
-    }
     return false;
 }
 
 Placement::Resolved Placement::resolve(const DropTarget& t) const {
     Resolved r;
-    if (db::iequals(t.control, "imgCestino") || db::iequals(t.control, "imgfraCestino")) {
+    if (t.part == Part::kTrash) {
         r.kind = Resolved::kTrash;
         return r;
     }
-    const StripInfo* info = FindStripByControl(t.control);
-    if (!info) return r;
-    r.strip = info->id;
-    if (db::iequals(t.control, info->back) || db::iequals(t.control, info->forward)) {
-        r.kind = Resolved::kScroll;
-        r.forward = db::iequals(t.control, info->forward);
-        return r;
+    const StripInfo& info = Info(t.strip);
+    r.strip = t.strip;
+    int index = t.index;
+    switch (t.part) {
+        case Part::kScrollBack:
+        case Part::kScrollForward:
+            r.kind = Resolved::kScroll;
+            r.forward = t.part == Part::kScrollForward;
+            return r;
+        case Part::kMark:
+            if (!info.hasMarks()) return {};
+            if (index >= 1 && index < info.slots) {
+                r.kind = Resolved::kMark;
+                r.slot = index;
+                return r;
+            }
+            // No such mark: the group's frame.
+            r.kind = Resolved::kFrame;
+            index = 0;
+            break;
+        case Part::kPicture:
+        case Part::kLabel:
+            if (index >= 1 && index <= info.slots) {
+                r.kind = Resolved::kSlot;
+                r.slot = index;
+            } else {
+                r.kind = Resolved::kFrame;
+                index = 0;
+            }
+            break;
+        case Part::kFrame:
+            r.kind = Resolved::kFrame;
+            break;
+        case Part::kTrash:
+            break;
     }
-    if (!info->marks.empty() && db::iequals(t.control, info->marks)) {
-        r.kind = Resolved::kMark;
-        r.slot = t.index;
-        if (r.slot < 1 || r.slot >= info->slots) r.kind = Resolved::kFrame;
-        return r;
-    }
-    const bool slotControl =
-        db::iequals(t.control, info->pictures) || db::iequals(t.control, info->labels);
-    if (slotControl && t.index >= 1 && t.index <= info->slots) {
-        r.kind = Resolved::kSlot;
-        r.slot = t.index;
-    } else {
-        r.kind = Resolved::kFrame;
-    }
-    // Triggers, stop triggers and negated conditions take drops as a whole.
-    if (r.kind == Resolved::kSlot &&
-        (r.strip == StripId::kTrigger || r.strip == StripId::kTriggerStop ||
-         r.strip == StripId::kCondKo))
-        r.kind = Resolved::kFrame;
-    if (r.kind == Resolved::kFrame && r.strip == StripId::kCondOk) {
-        // The slot under the drop point: the last one whose top lies above it.
-        r.slot = 1;
-        for (int i = 0; i < static_cast<int>(conditionTops.size()); ++i)
-            if (t.y >= conditionTops[static_cast<size_t>(i)]) r.slot = i + 1;
-    }
+    if (r.kind == Resolved::kSlot && WholeGroup(r.strip)) r.kind = Resolved::kFrame;
+    // The condition frame: the slot under the drop point, as the window found
+    // it; the first slot when it found none.
+    if (r.kind == Resolved::kFrame && r.strip == StripId::kCondOk)
+        r.slot = index >= 1 && index <= info.slots ? index : 1;
     return r;
 }
 
 DropEffect Placement::effect(const DragSource& s, const Resolved& r) const {
-    const bool element = sourceGroup(s.name).has_value();
+    const bool element = IsElement(s);
     if (r.kind == Resolved::kNone || r.kind == Resolved::kScroll) return DropEffect::kRefuse;
     if (r.kind == Resolved::kTrash) {
-        if (s.name == "IMGOPEOK") return DropEffect::kDeleteLink;
+        if (IsLinkOf(s, StripId::kCondOk)) return DropEffect::kDeleteLink;
         if (element) return DropEffect::kDelete;
-        if (s.name == "IMGOBJ") return DropEffect::kNoEffect;
+        if (IsObject(s)) return DropEffect::kNoEffect;
         return DropEffect::kRefuse;
     }
     if (r.strip == StripId::kObjects) {
         if (element) return DropEffect::kDelete;
-        return s.name == "IMGOBJ" ? DropEffect::kNoEffect : DropEffect::kRefuse;
+        return IsObject(s) ? DropEffect::kNoEffect : DropEffect::kRefuse;
     }
     if (r.strip == StripId::kOperators) {
-        if (s.name == "IMGOPEOK" || s.name == "IMGOPEKO") return DropEffect::kDeleteLink;
-        return s.name == "IMGOPE" ? DropEffect::kNoEffect : DropEffect::kRefuse;
+        if (IsLink(s)) return DropEffect::kDeleteLink;
+        return IsOperator(s) ? DropEffect::kNoEffect : DropEffect::kRefuse;
     }
     if (r.strip == StripId::kFamilies) return DropEffect::kRefuse;
 
-    if (s.name == "IMGOBJ") {
+    if (IsObject(s)) {
         auto obj = canvas_.PaletteObjects()->Item(std::to_string(sourceId(s)));
         if (!obj) return DropEffect::kRefuse;
         bool ok = false;
@@ -160,22 +193,22 @@ DropEffect Placement::effect(const DragSource& s, const Resolved& r) const {
         }
         return ok ? DropEffect::kCreate : DropEffect::kRefuse;
     }
-    const std::string own = str::ToUpper(Info(r.strip).pictures);
+    const bool own = IsElementOf(s, r.strip);
     switch (r.strip) {
         case StripId::kTrigger:
         case StripId::kTriggerStop:
-            return s.name == own ? DropEffect::kNoEffect : DropEffect::kRefuse;
+            return own ? DropEffect::kNoEffect : DropEffect::kRefuse;
         case StripId::kCondOk:
-            if (s.name == "IMGOPE") return DropEffect::kLink;
-            if (s.name == own) return DropEffect::kMove;
-            return s.name == "IMGOPEOK" ? DropEffect::kNoEffect : DropEffect::kRefuse;
+            if (IsOperator(s)) return DropEffect::kLink;
+            if (own) return DropEffect::kMove;
+            return IsLinkOf(s, StripId::kCondOk) ? DropEffect::kNoEffect : DropEffect::kRefuse;
         case StripId::kCondKo:
-            if (s.name == "IMGOPE") return DropEffect::kLink;
-            return (s.name == own || s.name == "IMGOPEKO") ? DropEffect::kNoEffect
-                                                           : DropEffect::kRefuse;
+            if (IsOperator(s)) return DropEffect::kLink;
+            return (own || IsLinkOf(s, StripId::kCondKo)) ? DropEffect::kNoEffect
+                                                          : DropEffect::kRefuse;
         case StripId::kStepAct:
         case StripId::kStepActElse:
-            return s.name == own ? DropEffect::kMove : DropEffect::kRefuse;
+            return own ? DropEffect::kMove : DropEffect::kRefuse;
         default:
             return DropEffect::kRefuse;
     }
@@ -191,11 +224,9 @@ DragIcon Placement::Hover(const DragSource& source, const DropTarget& target) {
     const Resolved r = resolve(target);
     highlight.reset();
     if (r.kind == Resolved::kScroll) {
-        if (IsSlotGroup(r.strip) && !db::iequals(scrollControl_, target.control)) {
+        if (IsSlotGroup(r.strip) && scrollControl_ != target) {
             StopScrolling();
-            scrollControl_ = target.control;
-            scrollStrip_ = r.strip;
-            scrollForward_ = r.forward;
+            scrollControl_ = target;
             if (timer_) timer_->Start(kScrollIntervalMs, [this] { scrollTick(); });
         }
         return DragIcon::kDrag;
@@ -214,152 +245,107 @@ void Placement::Leave() {
 }
 
 void Placement::StopScrolling() {
-    if (scrollControl_.empty()) return;
-    scrollControl_.clear();
+    if (!scrollControl_) return;
+    scrollControl_.reset();
     if (timer_) timer_->Stop();
 }
 
 void Placement::scrollTick() {
-    if (scrollControl_.empty()) return;
-    const Strip& s = canvas_.strip(scrollStrip_);
-    const bool done = scrollForward_ ? !s.slots.back().filled() : s.firstShown() <= 1;
+    if (!scrollControl_) return;
+    const StripId id = scrollControl_->strip;
+    const bool forward = scrollControl_->part == Part::kScrollForward;
+    const Strip& s = canvas_.strip(id);
+    const bool done = forward ? !s.slots.back().filled() : s.firstShown() <= 1;
     if (done) {
         StopScrolling();
         return;
     }
-    if (scrollForward_)
-        canvas_.ScrollForward(scrollStrip_);
+    if (forward)
+        canvas_.ScrollForward(id);
     else
-        canvas_.ScrollBack(scrollStrip_);
+        canvas_.ScrollBack(id);
 }
 
-// ---------------------------------------------------------------- drops
+// ---------------------------------------------------------------- planning
 
-bool Placement::Drop(const DragSource& source, const DropTarget& target) {
+EditPlan Placement::PlanDrop(const DragSource& source, const DropTarget& target) {
+    // A waiting configurator element belongs to this drop and to no later one.
+    const std::shared_ptr<cObjOleDrag> payload = std::exchange(pending, nullptr);
     highlight.reset();
-    const Resolved r = resolve(target);
-    if (r.kind == Resolved::kScroll) {
-        StopScrolling();
-        return false;
-    }
     StopScrolling();
-    try {
-        switch (effect(source, r)) {
-            case DropEffect::kCreate:
-                return create(source, r);
-            case DropEffect::kLink:
-                return link(r, static_cast<int>(sourceId(source)));
-            case DropEffect::kMove:
-                return move(source, r);
-            case DropEffect::kDelete:
-                return remove(source);
-            case DropEffect::kDeleteLink:
-                return remove(source);
-            default:
-                return false;
+    const Resolved r = resolve(target);
+    EditPlan p;
+    p.effect = effect(source, r);
+    switch (p.effect) {
+        case DropEffect::kCreate: {
+            EditPlan c = planCreate(static_cast<int32_t>(sourceId(source)), r.strip,
+                                    r.kind == Resolved::kSlot ? r.slot : 0, payload);
+            c.effect = DropEffect::kCreate;
+            return c;
         }
-    } catch (const db::Error&) {
-        // A failing statement leaves the tables as they were.
-        return false;
+        case DropEffect::kLink:
+            planLink(p, r, static_cast<int>(sourceId(source)));
+            break;
+        case DropEffect::kMove:
+            planMove(p, source, r);
+            break;
+        case DropEffect::kDelete:
+        case DropEffect::kDeleteLink:
+            planRemove(p, source);
+            break;
+        default:
+            break;
     }
+    if (payload) payload->NoValid = true;
+    return p;
 }
 
-std::optional<ElementValues> Placement::runDialog(int32_t idObj, StripId group,
-                                                  const db::Row* row) {
-    const int area = Info(group).area;
-    db::Database& db = canvas_.database();
-    const std::string keyOpt = row ? row->getText("KEY_OPT") : std::string();
-    if (idObj == kTimeObject && (group == StripId::kTrigger || group == StripId::kTriggerStop)) {
-        TimeSingleDialog dlg(now());
-        dlg.LoadData(db, idObj, area, keyOpt);
-        dialogs_.ShowTimeSingle(dlg);
-        if (!dlg.Confirmed) return std::nullopt;
-        ElementValues v;
-        v.ID_OBJ = idObj;
-        v.area = area;
-        v.DESCRI = dlg.description;
-        v.CHI_KEY = dlg.who.whoCode;
-        v.COSA_KEY = dlg.idCosa.value_or(0);
-        v.ID_RES_COSA = static_cast<int32_t>(dlg.idResCosa.value_or(0));
-        v.value = dlg.timeText;
-        return v;
-    }
-    if (idObj == kTimeObject && IsCondition(group)) {
-        TimeRangeDialog dlg(now());
-        dlg.LoadData(db, idObj, area, keyOpt);
-        dialogs_.ShowTimeRange(dlg);
-        if (!dlg.Confirmed) return std::nullopt;
-        ElementValues v;
-        v.ID_OBJ = idObj;
-        v.area = area;
-        v.DESCRI = dlg.description;
-        v.CHI_KEY = dlg.who.whoCode;
-        v.ID_RES_COSA = static_cast<int32_t>(dlg.idRes.value_or(0));
-        v.value = dlg.timeText;
-        return v;
-    }
-    PropertyDialog dlg(&db);
-    dlg.Form_Load();
-    const bool custom = dlg.LoadData(idObj, area);
-    dlg.txtDescri.tag = kOptional;
-    dlg.txtDescri.maxLength = IsAction(group) ? 15 : 20;
-    if (row) dlg.Restore(*row, custom);
-    if (!row && pending && !pending->NoValid) {
-        if (ApplyPayload) ApplyPayload(dlg, *pending);
-        pending->NoValid = true;
-    }
-    dlg.Visible = true;
-    dialogs_.ShowProperty(dlg);
-    if (!dlg.Confirmed) return std::nullopt;
-    return dlg.ReadValues(custom);
+EditPlan Placement::PlanCreate(int32_t idObj, StripId group, int slot) {
+    return planCreate(idObj, group, slot, std::exchange(pending, nullptr));
 }
 
-bool Placement::store(StripId group, const ElementValues& v, int32_t& id) {
-    const std::string table(Info(group).table);
-    if (!canvas_.document().InsertIntoPRJ(table, v, id)) return false;
-    // A time condition among the negated ones keeps its time text too: the
-    // element insert writes it only for the other areas.
-    if (v.ID_OBJ == kTimeObject && group == StripId::kCondKo) {
-        canvas_.database().execute(
-            "UPDATE TMP_COND_KO SET KEY_OPT=?, DOVE_KEY=0, CUSTOM=1 WHERE ID=?", {v.value, id});
-    }
-    return true;
-}
-
-bool Placement::create(const DragSource& s, const Resolved& r) {
-    return CreateElement(static_cast<int32_t>(sourceId(s)), r.strip,
-                         r.kind == Resolved::kSlot ? r.slot : 0);
-}
-
-bool Placement::CreateElement(int32_t idObj, StripId group, int slot) {
-    if (!IsSlotGroup(group)) return false;
-    const std::string table(Info(group).table);
-    db::Database& db = canvas_.database();
+EditPlan Placement::planCreate(int32_t idObj, StripId group, int slot,
+                               const std::shared_ptr<cObjOleDrag>& payload) {
+    EditPlan p;
+    p.effect = DropEffect::kCreate;
+    p.group_ = group;
+    p.idObj_ = idObj;
+    // Taken whatever follows: a refused creation leaves nothing waiting.
+    struct Used {
+        const std::shared_ptr<cObjOleDrag>& payload;
+        ~Used() {
+            if (payload) payload->NoValid = true;
+        }
+    } used{payload};
+    if (!IsSlotGroup(group)) return p;
     if (Limited(group)) {
         int64_t rows = 0;
-        if (auto row = db.queryOne("SELECT COUNT(*) AS MYMAX FROM " + table))
-            rows = row->getInt("MYMAX");
+        try {
+            if (auto row = canvas_.database().queryOne("SELECT COUNT(*) AS MYMAX FROM " +
+                                                       std::string(Info(group).table)))
+                rows = row->getInt("MYMAX");
+        } catch (const db::Error&) {
+            return p;
+        }
         if (rows >= kMaxRows) {
-            Messages().warning(texts::GetText(kTitle), texts::GetText(kTooManyElements));
-            return false;
+            p.warning = kTooManyElements;
+            return p;
         }
     }
     const Strip& st = canvas_.strip(group);
-    const int firstBefore = st.firstShown();
-    const int64_t targetId =
+    p.firstShown_ = st.firstShown();
+    p.target_ =
         slot >= 1 && slot <= static_cast<int>(st.slots.size()) ? TagId(st.slot(slot).labelTag) : 0;
-    auto values = runDialog(idObj, group, nullptr);
-    if (!values) return false;
-    int32_t id = 0;
-    if (!store(group, *values, id)) return false;
-    if (Movable(group) && targetId > 0)
-        canvas_.document().RebuildOrder(table, id, static_cast<int32_t>(targetId));
-    if (group == StripId::kStepAct) canvas_.WriteActionFlags();
-    canvas_.Load(group, firstBefore > 0 ? firstBefore : 1);
-    return true;
+    try {
+        prepareDialog(p, nullptr, payload);
+    } catch (const db::Error&) {
+        return p;  // a dialog that cannot be filled is not shown
+    }
+    p.committable_ = true;
+    return p;
 }
 
-bool Placement::link(const Resolved& r, int idOpe) {
+void Placement::planLink(EditPlan& p, const Resolved& r, int idOpe) const {
     const Strip& st = canvas_.strip(r.strip);
     int mark = 0;
     if (r.kind == Resolved::kMark) {
@@ -371,132 +357,304 @@ bool Placement::link(const Resolved& r, int idOpe) {
         // no link yet.
         for (size_t i = 0; i < st.marks.size() && mark == 0; ++i)
             if (st.slots[i].filled() && st.slots[i + 1].filled() &&
-                (st.marks[i].tag.empty() || st.marks[i].tag == "?"))
+                (st.marks[i].tag.empty() || st.marks[i].tag == kUnlinked))
                 mark = static_cast<int>(i + 1);
     }
-    if (mark < 1 || mark >= static_cast<int>(st.slots.size())) return false;
-    const int64_t id1 = TagId(st.slot(mark).labelTag);
-    const int64_t id2 = TagId(st.slot(mark + 1).labelTag);
-    if (id1 < 1 || id2 < 1 || idOpe < 1) return false;
-    const std::string ope(Info(r.strip).opeTable);
-    bool changed;
-    auto existing =
-        canvas_.database().queryOne("SELECT ID_OPE FROM " + ope + " WHERE ID1=? AND ID2=?",
-                                    {static_cast<long long>(id1), static_cast<long long>(id2)});
-    if (existing) {
-        // One link per pair: a second operator replaces the first.
-        changed = canvas_.database().execute(
-                      "UPDATE " + ope + " SET ID_OPE=? WHERE ID1=? AND ID2=?",
-                      {idOpe, static_cast<long long>(id1), static_cast<long long>(id2)}) > 0;
-        if (changed) canvas_.document().SetModified(true);
-    } else {
-        changed = canvas_.document().InsertIntoOPE(ope, idOpe, static_cast<int32_t>(id1),
-                                                   static_cast<int32_t>(id2));
-    }
-    canvas_.Reload(r.strip);
-    return changed;
+    if (mark < 1 || mark >= static_cast<int>(st.slots.size())) return;
+    p.group_ = r.strip;
+    p.mark = mark;
+    p.idOpe_ = idOpe;
+    p.id1_ = TagId(st.slot(mark).labelTag);
+    p.id2_ = TagId(st.slot(mark + 1).labelTag);
+    // Never next to an empty slot.
+    p.committable_ = p.id1_ >= 1 && p.id2_ >= 1 && idOpe >= 1;
 }
 
-bool Placement::move(const DragSource& s, const Resolved& r) {
+void Placement::planMove(EditPlan& p, const DragSource& s, const Resolved& r) const {
     const StripId group = r.strip;
     const Strip& st = canvas_.strip(group);
-    const int64_t from = sourceId(s);
     int slot = r.slot;
     if (IsAction(group)) {
+        // An empty slot or the frame: the last filled slot.
         if (slot < 1 || !st.slot(slot).filled()) {
             slot = 0;
             for (int i = static_cast<int>(st.slots.size()); i >= 1 && slot == 0; --i)
                 if (st.slot(i).filled()) slot = i;
         }
     } else if (r.kind == Resolved::kMark) {
+        return;
+    }
+    if (slot < 1) return;
+    p.group_ = group;
+    p.id_ = sourceId(s);
+    p.target_ = TagId(st.slot(slot).labelTag);
+    p.committable_ = p.id_ >= 1 && p.target_ >= 1 && p.id_ != p.target_;
+}
+
+void Placement::planRemove(EditPlan& p, const DragSource& s) const {
+    if (IsElement(s)) {
+        p.group_ = s.strip;
+        p.id_ = sourceId(s);
+        p.committable_ = p.id_ >= 1;
+        return;
+    }
+    const Strip& st = canvas_.strip(s.strip);
+    if (!IsLink(s) || s.index < 1 || s.index >= static_cast<int>(st.slots.size())) return;
+    p.group_ = s.strip;
+    p.idOpe_ = static_cast<int>(sourceId(s));
+    p.id1_ = TagId(st.slot(s.index).labelTag);
+    p.id2_ = TagId(st.slot(s.index + 1).labelTag);
+    p.committable_ = true;
+}
+
+void Placement::prepareDialog(EditPlan& p, const db::Row* row,
+                              const std::shared_ptr<cObjOleDrag>& payload) {
+    const StripId group = p.group_;
+    const int area = Info(group).area;
+    db::Database& db = canvas_.database();
+    const std::string keyOpt = row ? row->getText("KEY_OPT") : std::string();
+    if (p.idObj_ == kTimeObject &&
+        (group == StripId::kTrigger || group == StripId::kTriggerStop)) {
+        p.single_ = std::make_unique<TimeSingleDialog>(now());
+        p.single_->LoadData(db, p.idObj_, area, keyOpt);
+        return;
+    }
+    if (p.idObj_ == kTimeObject && IsCondition(group)) {
+        p.range_ = std::make_unique<TimeRangeDialog>(now());
+        p.range_->LoadData(db, p.idObj_, area, keyOpt);
+        return;
+    }
+    p.property_ = std::make_unique<PropertyDialog>(&db);
+    PropertyDialog& dlg = *p.property_;
+    dlg.Form_Load();
+    p.custom_ = dlg.LoadData(p.idObj_, area);
+    dlg.txtDescri.tag = kOptional;
+    dlg.txtDescri.maxLength = IsAction(group) ? 15 : 20;
+    if (row) dlg.Restore(*row, p.custom_);
+    if (!row && payload && !payload->NoValid) {
+        if (ApplyPayload) ApplyPayload(dlg, *payload);
+        payload->NoValid = true;
+    }
+    dlg.Visible = true;
+}
+
+EditPlan Placement::PlanEdit(StripId group, int slot) {
+    EditPlan p;
+    p.effect = DropEffect::kEdit;
+    p.group_ = group;
+    if (!IsSlotGroup(group)) return p;
+    const Strip& st = canvas_.strip(group);
+    if (slot < 1 || slot > static_cast<int>(st.slots.size()) || !st.slot(slot).filled()) return p;
+    p.id_ = TagId(st.slot(slot).labelTag);
+    std::optional<db::Row> row;
+    try {
+        row = canvas_.database().queryOne(
+            "SELECT * FROM " + std::string(Info(group).table) + " WHERE ID=?",
+            {static_cast<long long>(p.id_)});
+    } catch (const db::Error&) {
+        return p;
+    }
+    if (!row) return p;
+    p.idObj_ = static_cast<int32_t>(row->getInt("ID_OBJ"));
+    try {
+        prepareDialog(p, &*row, nullptr);
+    } catch (const db::Error&) {
+        return p;
+    }
+    p.committable_ = true;
+    return p;
+}
+
+EditPlan Placement::PlanOperatorEdit(int mark) {
+    EditPlan p;
+    p.effect = DropEffect::kEditLink;
+    p.group_ = StripId::kCondOk;
+    const Strip& st = canvas_.strip(StripId::kCondOk);
+    if (mark < 1 || mark > static_cast<int>(st.marks.size())) return p;
+    const std::string& tag = st.marks[static_cast<size_t>(mark - 1)].tag;
+    p.mark = mark;
+    p.id1_ = TagId(st.slot(mark).labelTag);
+    p.id2_ = TagId(st.slot(mark + 1).labelTag);
+    if (tag.empty() || p.id1_ < 1 || p.id2_ < 1) return p;
+    p.newLink_ = tag == kUnlinked;
+    p.operator_ = std::make_unique<OperatorDialog>();
+    if (!p.newLink_) p.operator_->Preselect(static_cast<int>(TagId(tag)));
+    p.operator_->Visible = true;
+    p.committable_ = true;
+    return p;
+}
+
+EditPlan Placement::PlanDoubleClick(const CanvasControl& target) {
+    if (target.strip == StripId::kCondOk && target.part == Part::kMark)
+        return PlanOperatorEdit(target.index);
+    if (IsSlotGroup(target.strip) && target.part == Part::kPicture)
+        return PlanEdit(target.strip, target.index);
+    return {};
+}
+
+// ---------------------------------------------------------------- committing
+
+std::optional<ElementValues> Placement::dialogValues(EditPlan& p) const {
+    const int area = Info(p.group_).area;
+    if (p.single_) {
+        const TimeSingleDialog& dlg = *p.single_;
+        ElementValues v;
+        v.ID_OBJ = p.idObj_;
+        v.area = area;
+        v.DESCRI = dlg.description;
+        v.CHI_KEY = dlg.who.whoCode;
+        v.COSA_KEY = dlg.idCosa.value_or(0);
+        v.ID_RES_COSA = static_cast<int32_t>(dlg.idResCosa.value_or(0));
+        v.value = dlg.timeText;
+        return v;
+    }
+    if (p.range_) {
+        const TimeRangeDialog& dlg = *p.range_;
+        ElementValues v;
+        v.ID_OBJ = p.idObj_;
+        v.area = area;
+        v.DESCRI = dlg.description;
+        v.CHI_KEY = dlg.who.whoCode;
+        v.ID_RES_COSA = static_cast<int32_t>(dlg.idRes.value_or(0));
+        v.value = dlg.timeText;
+        return v;
+    }
+    if (p.property_) return p.property_->ReadValues(p.custom_);
+    return std::nullopt;
+}
+
+bool Placement::store(StripId group, const ElementValues& v, int32_t& id) {
+    const std::string table(Info(group).table);
+    ScenarioDocument& doc = canvas_.document();
+    if (!doc.InsertIntoPRJ(table, v, id)) return false;
+    // A time condition among the negated ones keeps its time text too: the
+    // element insert writes it only for the other areas.
+    if (v.ID_OBJ == kTimeObject && group == StripId::kCondKo) doc.SetTimeText(table, id, v.value);
+    return true;
+}
+
+bool Placement::Commit(EditPlan& p) {
+    if (!p.Committable() || !p.Confirmed()) return false;
+    p.committed_ = true;
+    ScenarioDocument::Step step(canvas_.document());
+    try {
+        return commit(p);
+    } catch (const db::Error&) {
+        // A failing statement leaves the tables as they were.
         return false;
     }
-    if (slot < 1) return false;
-    const int64_t to = TagId(st.slot(slot).labelTag);
-    if (from < 1 || to < 1 || from == to) return false;
-    const bool ok = canvas_.document().RebuildOrder(Info(group).table, static_cast<int32_t>(from),
-                                                    static_cast<int32_t>(to));
-    canvas_.Reload(group);
-    return ok;
 }
 
-bool Placement::remove(const DragSource& s) {
-    if (auto g = sourceGroup(s.name)) {
-        const int64_t id = sourceId(s);
-        if (id < 1) return false;
-        const bool ok = canvas_.document().DeletePRJ(Info(*g).table, static_cast<int32_t>(id),
-                                                     Info(*g).opeTable);
-        canvas_.Reload(*g);
-        return ok;
+bool Placement::commit(EditPlan& p) {
+    ScenarioDocument& doc = canvas_.document();
+    const StripId group = p.group_;
+    const std::string table(Info(group).table);
+    const std::string ope(Info(group).opeTable);
+    switch (p.effect) {
+        case DropEffect::kCreate: {
+            auto values = dialogValues(p);
+            if (!values) return false;
+            int32_t id = 0;
+            if (!store(group, *values, id)) return false;
+            if (Movable(group) && p.target_ > 0)
+                doc.RebuildOrder(table, id, static_cast<int32_t>(p.target_));
+            if (group == StripId::kStepAct) canvas_.WriteActionFlags();
+            canvas_.Load(group, p.firstShown_ > 0 ? p.firstShown_ : 1);
+            return true;
+        }
+        case DropEffect::kEdit: {
+            auto values = dialogValues(p);
+            if (!values) return false;
+            int32_t keep = static_cast<int32_t>(p.id_);
+            const bool ok = store(group, *values, keep);
+            canvas_.Reload(group);
+            return ok;
+        }
+        case DropEffect::kLink: {
+            const auto id1 = static_cast<int32_t>(p.id1_), id2 = static_cast<int32_t>(p.id2_);
+            // One link per pair: a second operator replaces the first.
+            const bool existing =
+                canvas_.database()
+                    .queryOne("SELECT ID_OPE FROM " + ope + " WHERE ID1=? AND ID2=?", {id1, id2})
+                    .has_value();
+            const bool ok = existing ? doc.UpdateOPE(ope, p.idOpe_, id1, id2)
+                                     : doc.InsertIntoOPE(ope, p.idOpe_, id1, id2);
+            canvas_.Reload(group);
+            return ok;
+        }
+        case DropEffect::kMove: {
+            const bool ok = doc.RebuildOrder(table, static_cast<int32_t>(p.id_),
+                                             static_cast<int32_t>(p.target_));
+            canvas_.Reload(group);
+            return ok;
+        }
+        case DropEffect::kDelete: {
+            const bool ok = doc.DeletePRJ(table, static_cast<int32_t>(p.id_), ope);
+            canvas_.Reload(group);
+            return ok;
+        }
+        case DropEffect::kDeleteLink: {
+            const bool ok = doc.DeleteOPE(ope, p.idOpe_, static_cast<int32_t>(p.id1_),
+                                          static_cast<int32_t>(p.id2_));
+            canvas_.Reload(group);
+            return ok;
+        }
+        case DropEffect::kEditLink: {
+            const std::optional<int> chosen = p.operator_ ? p.operator_->Result() : std::nullopt;
+            if (!chosen) return false;
+            const auto id1 = static_cast<int32_t>(p.id1_), id2 = static_cast<int32_t>(p.id2_);
+            const bool ok = p.newLink_ ? doc.InsertIntoOPE("TMP_OPE_OK", *chosen, id1, id2)
+                                       : doc.UpdateOPE("TMP_OPE_OK", *chosen, id1, id2);
+            canvas_.Reload(StripId::kCondOk);
+            return ok;
+        }
+        default:
+            return false;
     }
-    const StripId g = s.name == "IMGOPEOK" ? StripId::kCondOk : StripId::kCondKo;
-    const Strip& st = canvas_.strip(g);
-    if (s.index < 1 || s.index >= static_cast<int>(st.slots.size())) return false;
-    const int64_t idOpe = sourceId(s);
-    const int64_t id1 = TagId(st.slot(s.index).labelTag);
-    const int64_t id2 = TagId(st.slot(s.index + 1).labelTag);
-    const bool ok =
-        canvas_.document().DeleteOPE(Info(g).opeTable, static_cast<int32_t>(idOpe),
-                                     static_cast<int32_t>(id1), static_cast<int32_t>(id2));
-    canvas_.Reload(g);
-    return ok;
 }
 
-// ---------------------------------------------------------------- double-click
+// ---------------------------------------------------------------- one phase
 
-bool Placement::DoubleClick(const DropTarget& target) {
-    const StripInfo* info = FindStripByControl(target.control);
-    if (!info || !IsSlotGroup(info->id)) return false;
-    try {
-        if (info->id == StripId::kCondOk && db::iequals(target.control, info->marks))
-            return operatorDialog(target.index);
-        if (db::iequals(target.control, info->pictures)) return EditElement(info->id, target.index);
-    } catch (const db::Error&) {
+bool Placement::show(EditPlan& p) {
+    if (p.warning) Messages().warning(texts::GetText(kTitle), texts::GetText(p.warning));
+    if (!p.Committable()) return false;
+    switch (p.Dialog()) {
+        case PlanDialog::kNone:
+            return true;
+        case PlanDialog::kProperty:
+            if (dialogs_) dialogs_->ShowProperty(*p.Property());
+            break;
+        case PlanDialog::kTimeSingle:
+            if (dialogs_) dialogs_->ShowTimeSingle(*p.TimeSingle());
+            break;
+        case PlanDialog::kTimeRange:
+            if (dialogs_) dialogs_->ShowTimeRange(*p.TimeRange());
+            break;
+        case PlanDialog::kOperator:
+            if (dialogs_) dialogs_->ShowOperator(*p.Operator(), p.mark);
+            break;
     }
-    return false;
+    return dialogs_ != nullptr;
+}
+
+bool Placement::Drop(const DragSource& source, const DropTarget& target) {
+    EditPlan p = PlanDrop(source, target);
+    return show(p) && Commit(p);
+}
+
+bool Placement::CreateElement(int32_t idObj, StripId group, int slot) {
+    EditPlan p = PlanCreate(idObj, group, slot);
+    return show(p) && Commit(p);
 }
 
 bool Placement::EditElement(StripId group, int slot) {
-    const Strip& st = canvas_.strip(group);
-    if (slot < 1 || slot > static_cast<int>(st.slots.size()) || !st.slot(slot).filled())
-        return false;
-    const int64_t id = TagId(st.slot(slot).labelTag);
-    const std::string table(Info(group).table);
-    auto row = canvas_.database().queryOne("SELECT * FROM " + table + " WHERE ID=?",
-                                           {static_cast<long long>(id)});
-    if (!row) return false;
-    auto values = runDialog(static_cast<int32_t>(row->getInt("ID_OBJ")), group, &*row);
-    if (!values) return false;
-    int32_t keep = static_cast<int32_t>(id);
-    const bool ok = store(group, *values, keep);
-    canvas_.Reload(group);
-    return ok;
+    EditPlan p = PlanEdit(group, slot);
+    return show(p) && Commit(p);
 }
 
-bool Placement::operatorDialog(int mark) {
-    const Strip& st = canvas_.strip(StripId::kCondOk);
-    if (mark < 1 || mark > static_cast<int>(st.marks.size())) return false;
-    const std::string tag = st.marks[static_cast<size_t>(mark - 1)].tag;
-    const int64_t id1 = TagId(st.slot(mark).labelTag);
-    const int64_t id2 = TagId(st.slot(mark + 1).labelTag);
-    if (tag.empty() || id1 < 1 || id2 < 1) return false;
-    OperatorDialog dlg;
-    if (tag != "?") dlg.Preselect(static_cast<int>(TagId(tag)));
-    dlg.Visible = true;
-    dialogs_.ShowOperator(dlg, mark);
-    if (!dlg.Confirmed || !dlg.Result()) return false;
-    canvas_.document().SetModified(true);
-    bool ok;
-    if (tag == "?") {
-        ok = canvas_.document().InsertIntoOPE("TMP_OPE_OK", *dlg.Result(),
-                                              static_cast<int32_t>(id1), static_cast<int32_t>(id2));
-    } else {
-        ok = canvas_.database().execute(
-                 "UPDATE TMP_OPE_OK SET ID_OPE=? WHERE ID1=? AND ID2=?",
-                 {*dlg.Result(), static_cast<long long>(id1), static_cast<long long>(id2)}) > 0;
-    }
-    canvas_.Reload(StripId::kCondOk);
-    return ok;
+bool Placement::DoubleClick(const CanvasControl& target) {
+    EditPlan p = PlanDoubleClick(target);
+    return show(p) && Commit(p);
 }
 
 }  // namespace tessed::editor

@@ -1,9 +1,25 @@
 #pragma once
 // The placement rules of the editor canvas: what each drop target accepts from
 // each drag source, and what a drop, a double-click or a hover does to the
-// scenario's tables and to the canvas. Dialogs are reached through
-// EditorDialogs, which the window layer implements (tests script it), and the
-// auto-scroll while dragging runs on an injected timer.
+// scenario and to the canvas.
+//
+// Contract:
+// - Sources and targets are typed canvas controls; the window translates its
+//   widgets' names at its edge (control_names.h).
+// - A drop, a double-click edit and an operator-mark edit run in two phases.
+//   Plan* works out the effect and, where one is needed, prepares the dialog's
+//   model, prefilled; nothing is written. The window shows that dialog in its
+//   own way (no nested event loop inside the drag) and then calls Commit,
+//   which writes when the dialog was confirmed and does nothing otherwise. A
+//   plan that is dropped changes nothing. One commit is one step of the edit
+//   history; every write goes through the document.
+// - Drop, DoubleClick, CreateElement and EditElement run both phases at once
+//   with the dialogs of an EditorDialogs (tests script them).
+// - A configurator element waiting in `pending` is taken by the next planned
+//   drop or creation, whatever becomes of it: applied to the property dialog
+//   of a new element, or dropped.
+// - Pixel layout is the window's: it finds the slot under a drop point on the
+//   condition frame and passes it as the target's index.
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,28 +36,19 @@ namespace tessed::editor {
 
 using model::Moment;
 
-// A drag: the upper-cased control name of its source ("IMGOBJ", "IMGCONDOK",
-// "IMGOPEOK", ...) and the source's 1-based index in its control array.
-struct DragSource {
-    std::string name;
-    int index = 0;
-};
-
-// A drop target: a control name as the window names it ("imgfraIF",
-// "imgCondOK", "lblStepACT", "imgOPEOK", "imgCestino", "imgUpTrigger", ...),
-// its 1-based index for control arrays (0 for a single control), and the drop
-// point's vertical position in canvas coordinates (used for frame drops on
-// the conditions).
-struct DropTarget {
-    std::string control;
-    int index = 0;
-    int y = 0;
-};
+// A drag: a palette object or operator ({kObjects or kOperators, kPicture,
+// slot}), a placed element ({group, kPicture, slot}) or an operator link
+// between two conditions ({kCondOk or kCondKo, kMark, mark}).
+using DragSource = CanvasControl;
+// A drop target: a slot picture or label, a frame, a scroll control, an
+// operator mark, the trash. A label acts as its picture; a picture of the
+// trigger, stop-trigger and negated groups acts as the frame.
+using DropTarget = CanvasControl;
 
 enum class DragIcon { kDrag, kStop };
 
-// The modal dialogs of the editor. Each Show returns once the dialog has been
-// hidden; the model's Confirmed tells how.
+// The modal dialogs of the editor, for the one-phase operations. Each Show
+// returns once the dialog has been hidden; the model's Confirmed tells how.
 class EditorDialogs {
   public:
     virtual ~EditorDialogs() = default;
@@ -60,12 +67,70 @@ class RepeatTimer {
     virtual void Stop() = 0;
 };
 
-// What a drop does (the acceptance table).
-enum class DropEffect { kRefuse, kNoEffect, kCreate, kLink, kMove, kDelete, kDeleteLink };
+// What a drop does (the acceptance table); kEdit and kEditLink are the
+// double-click edits of an element and of an operator mark.
+enum class DropEffect {
+    kRefuse,
+    kNoEffect,
+    kCreate,
+    kLink,
+    kMove,
+    kDelete,
+    kDeleteLink,
+    kEdit,
+    kEditLink
+};
+
+// The dialog a plan waits for.
+enum class PlanDialog { kNone, kProperty, kTimeSingle, kTimeRange, kOperator };
+
+// A planned drop or edit: its effect, the dialog to show (prefilled) and what
+// the commit will write. Move-only; it owns its dialog.
+class EditPlan {
+  public:
+    DropEffect effect = DropEffect::kRefuse;
+    // A warning to show (title text 1002) instead of a dialog: the row limit,
+    // text 1561. 0: none.
+    int warning = 0;
+    // The operator mark the operator dialog stands next to (1-based).
+    int mark = 0;
+
+    // Whether a commit may change the scenario; false for refused and
+    // no-effect drops and for drops whose rules leave nothing to do.
+    bool Committable() const { return committable_ && !committed_; }
+    PlanDialog Dialog() const;
+    PropertyDialog* Property() const { return property_.get(); }
+    TimeSingleDialog* TimeSingle() const { return single_.get(); }
+    TimeRangeDialog* TimeRange() const { return range_.get(); }
+    OperatorDialog* Operator() const { return operator_.get(); }
+    // No dialog is needed, or it was confirmed.
+    bool Confirmed() const;
+
+  private:
+    friend class Placement;
+    bool committable_ = false;
+    bool committed_ = false;
+    StripId group_ = StripId::kTrigger;
+    int32_t idObj_ = 0;
+    bool custom_ = false;
+    int64_t id_ = 0;      // the element created, edited, moved or deleted
+    int64_t target_ = 0;  // the element of the slot dropped on (create, move)
+    int firstShown_ = 0;  // the position slot 1 showed when planned (create)
+    int idOpe_ = 0;       // link: the operator; link delete: the link's operator
+    int64_t id1_ = 0, id2_ = 0;  // the conditions around a link
+    bool newLink_ = false;       // operator edit on a mark without a link
+    std::unique_ptr<PropertyDialog> property_;
+    std::unique_ptr<TimeSingleDialog> single_;
+    std::unique_ptr<TimeRangeDialog> range_;
+    std::unique_ptr<OperatorDialog> operator_;
+};
 
 class Placement {
   public:
     Placement(Canvas& canvas, EditorDialogs& dialogs, RepeatTimer* timer = nullptr);
+    // Without dialogs: plan and commit only; the one-phase operations do
+    // nothing that needs a dialog.
+    explicit Placement(Canvas& canvas, RepeatTimer* timer = nullptr);
 
     // Whether a drag may start from the source (a slot that shows a picture).
     bool CanDrag(const DragSource& source) const;
@@ -75,24 +140,38 @@ class Placement {
     DragIcon Hover(const DragSource& source, const DropTarget& target);
     // The drag leaves the canvas or is cancelled.
     void Leave();
-    // A drop; true when the tables changed.
-    bool Drop(const DragSource& source, const DropTarget& target);
+
+    // First phase. A drop ends the hover (highlight, auto-scroll).
+    EditPlan PlanDrop(const DragSource& source, const DropTarget& target);
     // A new element of object `idObj` in a slot group, as a palette drop that
     // passed the capability check makes it (`slot` > 0: a drop on that slot).
-    bool CreateElement(int32_t idObj, StripId group, int slot = 0);
+    EditPlan PlanCreate(int32_t idObj, StripId group, int slot = 0);
     // The element of a filled slot edited in its dialog.
+    EditPlan PlanEdit(StripId group, int slot);
+    // The operator mark `mark` of the conditions edited in the operator dialog.
+    EditPlan PlanOperatorEdit(int mark);
+    // A double-click on a slot picture (edit) or an operator mark of the
+    // conditions (operator dialog).
+    EditPlan PlanDoubleClick(const CanvasControl& target);
+    // Second phase: writes what the plan holds, when it is committable and its
+    // dialog confirmed, as one step; reloads the group. True when the tables
+    // changed. A plan commits once.
+    bool Commit(EditPlan& plan);
+
+    // Both phases at once, the dialog shown through EditorDialogs and the
+    // warning through the message boxes; true when the tables changed.
+    bool Drop(const DragSource& source, const DropTarget& target);
+    bool CreateElement(int32_t idObj, StripId group, int slot = 0);
     bool EditElement(StripId group, int slot);
-    // A double-click on a slot picture (edit) or on an operator picture of the
-    // conditions (the operator dialog); true when the tables changed.
-    bool DoubleClick(const DropTarget& target);
+    bool DoubleClick(const CanvasControl& target);
 
     // The slot or operator position under the pointer while hovering over a
     // condition or action slot.
     std::optional<DropTarget> highlight;
 
     // Auto-scroll while a drag hovers over a group's scroll control.
-    bool Scrolling() const { return !scrollControl_.empty(); }
-    const std::string& ScrollControl() const { return scrollControl_; }
+    bool Scrolling() const { return scrollControl_.has_value(); }
+    const std::optional<CanvasControl>& ScrollControl() const { return scrollControl_; }
     void StopScrolling();
     static constexpr int kScrollIntervalMs = 500;
 
@@ -102,9 +181,6 @@ class Placement {
     std::function<void(PropertyDialog&, cObjOleDrag&)> ApplyPayload;
     // "Now" of the time dialogs.
     std::function<Moment()> now = [] { return Moment::Now(); };
-    // The tops of the three condition slots in canvas coordinates, for drops
-    // on the condition frame.
-    std::array<int, 3> conditionTops = {0, 60, 120};
 
     // The most rows a trigger, stop-trigger or condition group takes.
     static constexpr int kMaxRows = 20;
@@ -118,26 +194,29 @@ class Placement {
     };
     Resolved resolve(const DropTarget& t) const;
     DropEffect effect(const DragSource& s, const Resolved& r) const;
-    std::optional<StripId> sourceGroup(std::string_view name) const;
     int64_t sourceId(const DragSource& s) const;
 
-    bool create(const DragSource& s, const Resolved& r);
-    bool link(const Resolved& r, int idOpe);
-    bool move(const DragSource& s, const Resolved& r);
-    bool remove(const DragSource& s);
-    bool operatorDialog(int mark);
-    // Opens the dialog of an element; `row` is the stored row when editing.
-    // Returns the values when the dialog was confirmed.
-    std::optional<ElementValues> runDialog(int32_t idObj, StripId group, const db::Row* row);
+    EditPlan planCreate(int32_t idObj, StripId group, int slot,
+                        const std::shared_ptr<cObjOleDrag>& payload);
+    void planLink(EditPlan& p, const Resolved& r, int idOpe) const;
+    void planMove(EditPlan& p, const DragSource& s, const Resolved& r) const;
+    void planRemove(EditPlan& p, const DragSource& s) const;
+    // Prepares the dialog of an element; `row` is the stored row when editing.
+    void prepareDialog(EditPlan& p, const db::Row* row,
+                       const std::shared_ptr<cObjOleDrag>& payload);
+    // The values of a confirmed element dialog.
+    std::optional<ElementValues> dialogValues(EditPlan& p) const;
     bool store(StripId group, const ElementValues& v, int32_t& id);
+    bool commit(EditPlan& p);
+    // Shows the plan's dialog or warning through dialogs_; false when it needs
+    // a dialog and there are none.
+    bool show(EditPlan& p);
     void scrollTick();
 
     Canvas& canvas_;
-    EditorDialogs& dialogs_;
+    EditorDialogs* dialogs_;
     RepeatTimer* timer_;
-    std::string scrollControl_;
-    StripId scrollStrip_ = StripId::kTrigger;
-    bool scrollForward_ = false;
+    std::optional<CanvasControl> scrollControl_;
 };
 
 }  // namespace tessed::editor

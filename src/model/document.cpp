@@ -1,5 +1,6 @@
 #include "model/document.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <limits>
 #include <optional>
@@ -7,9 +8,11 @@
 #include "env/database.h"
 #include "env/environment.h"
 #include "env/files.h"
+#include "env/messages.h"
 #include "env/state.h"
 #include "env/texts.h"
 #include "env/version.h"
+#include "model/edit_history.h"
 #include "model/project.h"
 #include "model/scenario_file.h"
 #include "model/schema.h"
@@ -19,6 +22,9 @@ namespace tessed {
 namespace {
 
 constexpr long kTextTitle = 1096;
+constexpr long kTextMessageTitle = 1002;
+// The file is no complete scenario: only its description and name were loaded.
+constexpr long kTextLoadedWithoutRows = 1119;
 constexpr std::string_view kNoImage = "noimg.gif";
 
 // The canonical spelling of a working-table name from the fixed lists, so that
@@ -66,12 +72,63 @@ class Savepoint {
 
 db::Database& ScenarioDocument::database() const { return db_ ? *db_ : env::Env().master(); }
 
-bool ScenarioDocument::Modified() const { return Flags().scenarioChanged; }
-void ScenarioDocument::SetModified(bool on) { Flags().scenarioChanged = on; }
+ScenarioDocument::~ScenarioDocument() {
+    if (history_) history_->doc_ = nullptr;
+}
+
+bool ScenarioDocument::Modified() const { return !savedRevision_ || *savedRevision_ != revision_; }
+
+void ScenarioDocument::syncFlag() const { Flags().scenarioChanged = Modified(); }
+
+void ScenarioDocument::SetModified(bool on) {
+    if (on)
+        savedRevision_.reset();
+    else
+        savedRevision_ = revision_;
+    syncFlag();
+    notify({ChangeKind::kSaved, {}, {}, revision_});
+}
+
+void ScenarioDocument::AddListener(DocumentListener* l) {
+    if (l && std::find(listeners_.begin(), listeners_.end(), l) == listeners_.end())
+        listeners_.push_back(l);
+}
+
+void ScenarioDocument::RemoveListener(DocumentListener* l) {
+    listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), l), listeners_.end());
+}
+
+void ScenarioDocument::notify(const DocumentChange& change) {
+    // A copy: a listener may remove itself from inside its notice.
+    const auto listeners = listeners_;
+    for (DocumentListener* l : listeners) l->DocumentChanged(change);
+}
+
+void ScenarioDocument::BeginStep() {
+    if (stepDepth_++ == 0 && history_) history_->stepBegun();
+}
+
+void ScenarioDocument::EndStep() {
+    if (stepDepth_ == 0) return;
+    if (--stepDepth_ == 0 && history_) history_->stepEnded();
+}
+
+void ScenarioDocument::aboutToChange() {
+    if (history_) history_->aboutToChange();
+}
+
+void ScenarioDocument::changed(ChangeKind kind, std::string table, std::vector<int32_t> rows) {
+    revision_ = ++lastRevision_;
+    syncFlag();
+    notify({kind, std::move(table), std::move(rows), revision_});
+}
 
 void ScenarioDocument::SetDescription(const std::string& text) {
-    if (text != description_) SetModified(true);
+    if (text == description_) return;
+    Step step(*this);
+    aboutToChange();
     description_ = text;
+    changed(ChangeKind::kDescription);
 }
 
 std::string ScenarioDocument::TitleText() const { return texts::GetText(kTextTitle) + " " + name_; }
@@ -84,8 +141,7 @@ void ScenarioDocument::preset() {
     if (PresetApp) PresetApp();
 }
 
-void ScenarioDocument::NewFile() {
-    SetModified(false);
+void ScenarioDocument::clearContent() {
     currentFile_.clear();
     db::Database& db = database();
     for (auto table : scenario::kFileTableOrder) {
@@ -99,39 +155,63 @@ void ScenarioDocument::NewFile() {
     name_.clear();
     fileAbilita_ = {};
     fileDisabilita_ = {};
-    preset();
     // A new scenario counts as unsaved until it is saved.
-    SetModified(true);
+    revision_ = ++lastRevision_;
+    savedRevision_.reset();
+    syncFlag();
+    if (history_) history_->documentReset();
+}
+
+void ScenarioDocument::NewFile() {
+    clearContent();
+    preset();
+    notify({ChangeKind::kReset, {}, {}, revision_});
 }
 
 void ScenarioDocument::LoadPrj(const std::string& path) {
-    NewFile();
-    // The whole file is read and checked before the tables are touched, so a
-    // bad file never leaves part of a scenario behind.
-    scenario::ScenarioFile file = scenario::ReadScenarioFile(path);
-    bool versionOk = scenario::CheckVersion(file);
-    bool keyOk = file.KeyAccepted();
-
-    db::Database& db = database();
-    try {
-        Savepoint sp(db, "load_scenario");
-        if (keyOk && versionOk)
-            for (const auto& [table, rows] : file.tables) AppendRecords(db, rows, table);
-        // Dimmer steps stored on the plain light object belong to the dimmer object.
-        for (int n = 3; n <= 11; ++n)
-            db.execute("UPDATE TMP_STEP_ACT SET ID_OBJ=42 WHERE ID_OBJ=1 AND COSA_KEY=?", {n});
-        sp.commit();
-    } catch (const db::Error& e) {
-        throw scenario::ScenarioFileError(unreadable(path), e.what());
-    }
-
-    description_ = file.descrizione.value_or("");
-    name_ = file.scenName.value_or("");
-    if (file.abilita) file.abilita->ApplyTo(fileAbilita_);
-    if (file.disabilita) file.disabilita->ApplyTo(fileDisabilita_);
-    currentFile_ = path;
+    clearContent();
     preset();
-    SetModified(false);
+    // The tables were emptied: the listeners hear of it however the load ends.
+    bool complete = false;
+    try {
+        // The whole file is read and checked before the tables are touched, so a
+        // bad file never leaves part of a scenario behind.
+        scenario::ScenarioFile file = scenario::ReadScenarioFile(path);
+        const bool versionOk = scenario::CheckVersion(file);
+        complete = file.KeyAccepted() && versionOk;
+
+        db::Database& db = database();
+        try {
+            Savepoint sp(db, "load_scenario");
+            if (complete)
+                for (const auto& [table, rows] : file.tables) AppendRecords(db, rows, table);
+            // Dimmer steps stored on the plain light object belong to the dimmer object.
+            for (int n = 3; n <= 11; ++n)
+                db.execute("UPDATE TMP_STEP_ACT SET ID_OBJ=42 WHERE ID_OBJ=1 AND COSA_KEY=?", {n});
+            sp.commit();
+        } catch (const db::Error& e) {
+            throw scenario::ScenarioFileError(unreadable(path), e.what());
+        }
+
+        description_ = file.descrizione.value_or("");
+        name_ = file.scenName.value_or("");
+        if (file.abilita) file.abilita->ApplyTo(fileAbilita_);
+        if (file.disabilita) file.disabilita->ApplyTo(fileDisabilita_);
+        // A file loaded without its rows is not the scenario it holds: saving
+        // over it would lose them, so a save asks for a new name.
+        if (complete) currentFile_ = path;
+        revision_ = ++lastRevision_;
+        savedRevision_ = revision_;
+        syncFlag();
+        preset();
+    } catch (...) {
+        notify({ChangeKind::kReset, {}, {}, revision_});
+        throw;
+    }
+    notify({ChangeKind::kReset, {}, {}, revision_});
+    if (!complete)
+        Messages().warning(texts::GetText(kTextMessageTitle),
+                           texts::Format(texts::GetText(kTextLoadedWithoutRows), {path}));
 }
 
 void ScenarioDocument::SaveAs(const std::string& path) {
@@ -171,7 +251,9 @@ void ScenarioDocument::SaveAs(const std::string& path) {
     if (!files::WriteFileAtomic(target, scenario::FormatScenarioFile(file)))
         throw scenario::ScenarioFileError(cannotSave(target), "the file cannot be written");
     currentFile_ = target;
-    SetModified(false);
+    savedRevision_ = revision_;
+    syncFlag();
+    notify({ChangeKind::kSaved, {}, {}, revision_});
 }
 
 namespace {
@@ -219,10 +301,10 @@ std::string FormatTimeValue(std::string_view value, char separator, bool seconds
 }
 
 bool ScenarioDocument::InsertIntoPRJ(std::string_view table, const ElementValues& v, int32_t& ID) {
-    SetModified(true);
     const std::string t = canonical(schema::kElementTables, table);
     if (t.empty()) return false;
     db::Database& db = database();
+    Step step(*this);
 
     std::string img(kNoImage);
     try {
@@ -274,6 +356,7 @@ bool ScenarioDocument::InsertIntoPRJ(std::string_view table, const ElementValues
     const db::Value customValue(keyOpt.has_value());
     try {
         auto existing = db.queryOne("SELECT ID FROM " + t + " WHERE ID=?", {ID});
+        aboutToChange();
         if (existing) {
             std::string sql = "UPDATE " + t +
                               " SET ID_OBJ=?,DESCRI=?,IMG=?,CHI_KEY=?,COSA_KEY=?,DOVE_KEY=?,"
@@ -286,7 +369,9 @@ bool ScenarioDocument::InsertIntoPRJ(std::string_view table, const ElementValues
             }
             sql += " WHERE ID=?";
             values.insert(values.end(), {db::Value(ID)});
-            return db.execute(sql, values) >= 1;
+            if (db.execute(sql, values) < 1) return false;
+            changed(ChangeKind::kUpdate, t, {ID});
+            return true;
         }
         auto max = db.queryOne("SELECT MAX(ID) AS MAXID, MAX(ORDINE) AS MAXORDINE FROM " + t);
         int64_t newId = max ? (*max)["MAXID"].toInt(0) + 1 : 1;
@@ -307,6 +392,7 @@ bool ScenarioDocument::InsertIntoPRJ(std::string_view table, const ElementValues
                           "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,0,0)";
         if (db.execute(sql, values) < 1) return false;
         ID = static_cast<int32_t>(newId);
+        changed(ChangeKind::kInsert, t, {ID});
         return true;
     } catch (const db::Error&) {
         return false;
@@ -318,6 +404,7 @@ bool ScenarioDocument::InsertIntoOPE(std::string_view opeTable, int32_t ID_OPE, 
     const std::string t = canonical(schema::kOperatorTables, opeTable);
     if (t.empty()) return false;
     db::Database& db = database();
+    Step step(*this);
     try {
         if (ID1 == 0) {
             // The last condition before the new one, in the group the link belongs to.
@@ -329,27 +416,52 @@ bool ScenarioDocument::InsertIntoOPE(std::string_view opeTable, int32_t ID_OPE, 
             if (!r || (*r)["ID"].isNull()) return false;
             ID1 = static_cast<int32_t>(r->getInt("ID"));
         }
-        SetModified(true);
-        return db.execute("INSERT INTO " + t + " (ID_OPE,ID1,ID2) VALUES(?,?,?)",
-                          {ID_OPE, ID1, ID2}) >= 1;
+        aboutToChange();
+        if (db.execute("INSERT INTO " + t + " (ID_OPE,ID1,ID2) VALUES(?,?,?)",
+                       {ID_OPE, ID1, ID2}) < 1)
+            return false;
+        changed(ChangeKind::kInsert, t, {ID1, ID2});
+        return true;
+    } catch (const db::Error&) {
+        return false;
+    }
+}
+
+bool ScenarioDocument::UpdateOPE(std::string_view opeTable, int32_t ID_OPE, int32_t ID1,
+                                 int32_t ID2) {
+    const std::string t = canonical(schema::kOperatorTables, opeTable);
+    if (t.empty()) return false;
+    Step step(*this);
+    aboutToChange();
+    try {
+        if (database().execute("UPDATE " + t + " SET ID_OPE=? WHERE ID1=? AND ID2=?",
+                               {ID_OPE, ID1, ID2}) < 1)
+            return false;
+        changed(ChangeKind::kUpdate, t, {ID1, ID2});
+        return true;
     } catch (const db::Error&) {
         return false;
     }
 }
 
 bool ScenarioDocument::DeletePRJ(std::string_view table, int32_t ID, std::string_view opeTable) {
-    SetModified(true);
     const std::string t = canonical(schema::kElementTables, table);
     const std::string ope = canonical(schema::kOperatorTables, opeTable);
     if (t.empty() || (!opeTable.empty() && ope.empty())) return false;
     db::Database& db = database();
+    Step step(*this);
+    aboutToChange();
     try {
         // The element and its links go together or not at all.
         Savepoint sp(db, "delete_element");
         int removed = db.execute("DELETE FROM " + t + " WHERE ID=?", {ID});
         if (removed < 1) return false;
-        if (!ope.empty()) db.execute("DELETE FROM " + ope + " WHERE ID1=? OR ID2=?", {ID, ID});
+        int links = 0;
+        if (!ope.empty())
+            links = db.execute("DELETE FROM " + ope + " WHERE ID1=? OR ID2=?", {ID, ID});
         sp.commit();
+        changed(ChangeKind::kDelete, t, {ID});
+        if (links > 0) changed(ChangeKind::kDelete, ope, {ID});
         return true;
     } catch (const db::Error&) {
         return false;
@@ -358,29 +470,35 @@ bool ScenarioDocument::DeletePRJ(std::string_view table, int32_t ID, std::string
 
 bool ScenarioDocument::DeleteOPE(std::string_view opeTable, int32_t ID_OPE, int32_t ID1,
                                  int32_t ID2) {
-    SetModified(true);
     const std::string t = canonical(schema::kOperatorTables, opeTable);
     if (t.empty()) return false;
+    Step step(*this);
+    aboutToChange();
     try {
-        return database().execute("DELETE FROM " + t + " WHERE ID_OPE=? AND ID1=? AND ID2=?",
-                                  {ID_OPE, ID1, ID2}) >= 1;
+        if (database().execute("DELETE FROM " + t + " WHERE ID_OPE=? AND ID1=? AND ID2=?",
+                               {ID_OPE, ID1, ID2}) < 1)
+            return false;
+        changed(ChangeKind::kDelete, t, {ID1, ID2});
+        return true;
     } catch (const db::Error&) {
         return false;
     }
 }
 
 bool ScenarioDocument::RebuildOrder(std::string_view table, int32_t id1, int32_t id2, bool relink) {
-    SetModified(true);
     const std::string t = canonical(schema::kElementTables, table);
     if (t.empty()) return false;
     db::Database& db = database();
+    Step step(*this);
     try {
         auto a = db.queryOne("SELECT ORDINE FROM " + t + " WHERE ID=?", {id1});
         auto b = db.queryOne("SELECT ORDINE FROM " + t + " WHERE ID=?", {id2});
         if (!a || !b || (*a)["ORDINE"].isNull() || (*b)["ORDINE"].isNull()) return false;
         const int64_t from = a->getInt("ORDINE");
         const int64_t to = b->getInt("ORDINE");
+        aboutToChange();
         Savepoint sp(db, "reorder");
+        int links = 0;
         if (from > to) {
             db.execute("UPDATE " + t + " SET ORDINE=ORDINE+1 WHERE ORDINE>=? AND ORDINE<?",
                        {static_cast<long long>(to), static_cast<long long>(from)});
@@ -395,17 +513,108 @@ bool ScenarioDocument::RebuildOrder(std::string_view table, int32_t id1, int32_t
         if (t == "TMP_COND_OK") {
             // The links around the moved condition; the caller adds the new ones.
             if (relink) {
-                db.execute("DELETE FROM TMP_OPE_OK WHERE ID1=? OR ID2=?", {id1, id1});
-                db.execute("DELETE FROM TMP_OPE_OK WHERE ID1=? OR ID2=?", {id2, id2});
+                links += db.execute("DELETE FROM TMP_OPE_OK WHERE ID1=? OR ID2=?", {id1, id1});
+                links += db.execute("DELETE FROM TMP_OPE_OK WHERE ID1=? OR ID2=?", {id2, id2});
             } else {
-                db.execute("UPDATE TMP_OPE_OK SET ID2=? WHERE ID2=?", {id1, id2});
+                links += db.execute("UPDATE TMP_OPE_OK SET ID2=? WHERE ID2=?", {id1, id2});
             }
         }
         sp.commit();
+        // Equal positions change nothing, and a move is still a success.
+        if (from != to) changed(ChangeKind::kReorder, t, {id1, id2});
+        if (links > 0)
+            changed(relink ? ChangeKind::kDelete : ChangeKind::kUpdate, "TMP_OPE_OK", {id1, id2});
         return true;
     } catch (const db::Error&) {
         return false;
     }
+}
+
+bool ScenarioDocument::SetTimeText(std::string_view table, int32_t ID, const std::string& keyOpt) {
+    const std::string t = canonical(schema::kElementTables, table);
+    if (t.empty()) return false;
+    Step step(*this);
+    aboutToChange();
+    try {
+        if (database().execute("UPDATE " + t + " SET KEY_OPT=?, DOVE_KEY=0, CUSTOM=1 WHERE ID=?",
+                               {keyOpt, ID}) < 1)
+            return false;
+        changed(ChangeKind::kUpdate, t, {ID});
+        return true;
+    } catch (const db::Error&) {
+        return false;
+    }
+}
+
+bool ScenarioDocument::SetActionFlags(bool repeat, bool restart) {
+    Step step(*this);
+    aboutToChange();
+    try {
+        if (database().execute("UPDATE TMP_STEP_ACT SET REPEAT=?, RESTART=?", {repeat, restart}) <
+            1)
+            return false;
+        changed(ChangeKind::kUpdate, "TMP_STEP_ACT");
+        return true;
+    } catch (const db::Error&) {
+        return false;
+    }
+}
+
+bool ScenarioDocument::SetActionRestart(bool restart) {
+    Step step(*this);
+    aboutToChange();
+    try {
+        if (database().execute("UPDATE TMP_STEP_ACT SET RESTART=?", {restart}) < 1) return false;
+        changed(ChangeKind::kUpdate, "TMP_STEP_ACT");
+        return true;
+    } catch (const db::Error&) {
+        return false;
+    }
+}
+
+ScenarioSnapshot ScenarioDocument::TakeSnapshot() const {
+    ScenarioSnapshot s;
+    s.revision = revision_;
+    db::Database& db = database();
+    for (size_t i = 0; i < schema::kWorkingTables.size(); ++i) {
+        const std::string t(schema::kWorkingTables[i]);
+        // Stored order, so that a restore keeps the order of rows that compare
+        // equal (links of one pair: the first one counts).
+        s.tables[i] = rowset::FromDbRows(db.query("SELECT * FROM " + t + " ORDER BY rowid"), t);
+    }
+    s.description = description_;
+    s.name = name_;
+    s.abilita = fileAbilita_;
+    s.disabilita = fileDisabilita_;
+    return s;
+}
+
+bool ScenarioDocument::Restore(const ScenarioSnapshot& s) {
+    db::Database& db = database();
+    Step step(*this);
+    aboutToChange();
+    try {
+        Savepoint sp(db, "restore_scenario");
+        for (size_t i = 0; i < schema::kWorkingTables.size(); ++i) {
+            const std::string t(schema::kWorkingTables[i]);
+            db.execute("DELETE FROM " + t);
+            AppendRecords(db, s.tables[i], t);
+        }
+        sp.commit();
+    } catch (const db::Error&) {
+        return false;
+    } catch (const rowset::RowsetError&) {
+        return false;
+    }
+    description_ = s.description;
+    name_ = s.name;
+    fileAbilita_ = s.abilita;
+    fileDisabilita_ = s.disabilita;
+    // The restored state's own revision: equal revisions mean equal content.
+    revision_ = s.revision;
+    syncFlag();
+    notify({ChangeKind::kRestore, {}, {}, revision_});
+    return true;
 }
 
 ScenarioDocument& Document() {

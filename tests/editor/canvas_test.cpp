@@ -208,9 +208,9 @@ TEST(Canvas, ActionCheckBoxesFollowRowsAndWriteEveryRow) {
     c.PresetApp();
     EXPECT_TRUE(c.chkRepeatACT);
     EXPECT_FALSE(c.chkRestart);
-    Flags().scenarioChanged = false;
+    c.document().SetModified(false);
     c.chkRestart_Click(true);
-    EXPECT_TRUE(Flags().scenarioChanged);
+    EXPECT_TRUE(c.document().Modified());
     const char* sums = "SELECT SUM(REPEAT<>0) AS REP, SUM(RESTART<>0) AS RST FROM TMP_STEP_ACT";
     EXPECT_EQ(Columns(*Master().queryOne(sums), "REP RST"), "1|2");
     c.chkRepeatACT_Click(false);

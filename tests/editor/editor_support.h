@@ -4,8 +4,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
+#include "editor/control_names.h"
 #include "editor/placement.h"
 #include "env/database.h"
 #include "env/environment.h"
@@ -37,6 +39,13 @@ inline void TouchPicture(const std::string& name) {
 }
 
 inline int64_t Count(const std::string& sql) { return Master().queryOne(sql)->at(0).toInt(); }
+
+// The canvas control of a window control name, as the window translates it.
+inline editor::CanvasControl Control(std::string_view name, int index = 0) {
+    auto c = editor::ControlFromName(name, index);
+    if (!c) throw std::invalid_argument("not a canvas control: " + std::string(name));
+    return *c;
+}
 
 // Dialogs that run a script instead of waiting for a person; the default
 // script presses OK.

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "editor_support.h"
 #include "env/state.h"
 #include "env/texts.h"
 #include "model/document.h"
+#include "model/edit_history.h"
 #include "support/test_env.h"
 
 using namespace tessed;
@@ -29,7 +32,10 @@ struct Editor {
     }
     // The palette slot of object 700 is 1, of 701 is 2.
     bool drop(const std::string& target, int index = 0, int objSlot = 1) {
-        return place.Drop({"IMGOBJ", objSlot}, {target, index});
+        return place.Drop(Control("IMGOBJ", objSlot), Control(target, index));
+    }
+    bool drop(const std::string& source, int index, const std::string& target, int at = 0) {
+        return place.Drop(Control(source, index), Control(target, at));
     }
     std::vector<int64_t> ids(const std::string& table) {
         std::vector<int64_t> out;
@@ -67,8 +73,8 @@ TEST(Placement, ObjectWithoutFlagsIsRefusedEverywhere) {
     Editor e;
     for (const char* frame : {"imgfraEvent", "imgfraEventSTOP", "imgfraIF", "imgfraNOTIF",
                               "imgfraACT", "imgfraACTELSE"}) {
-        EXPECT_EQ(e.place.Hover({"IMGOBJ", 2}, {frame}), DragIcon::kStop) << frame;
-        EXPECT_EQ(e.place.Hover({"IMGOBJ", 1}, {frame}), DragIcon::kDrag) << frame;
+        EXPECT_EQ(e.place.Hover(Control("IMGOBJ", 2), Control(frame)), DragIcon::kStop) << frame;
+        EXPECT_EQ(e.place.Hover(Control("IMGOBJ", 1), Control(frame)), DragIcon::kDrag) << frame;
         EXPECT_FALSE(e.drop(frame, 0, 2));
     }
     EXPECT_EQ(e.dialogs.shown, 0);
@@ -102,11 +108,12 @@ TEST(Placement, AcceptanceTable) {
         {"IMGOBJ", "imgCestino", D::kNoEffect},
         {"IMGOBJ", "imgFam", D::kRefuse}};
     for (auto [src, target, effect] : cases)
-        EXPECT_EQ(e.place.Effect({src, 1}, {target, 1}), effect) << src << " on " << target;
+        EXPECT_EQ(e.place.Effect(Control(src, 1), Control(target, 1)), effect)
+            << src << " on " << target;
     // Drags start only from slots that show a picture.
-    EXPECT_TRUE(e.place.CanDrag({"IMGOBJ", 1}));
-    EXPECT_FALSE(e.place.CanDrag({"IMGTRIGGER", 1}));
-    EXPECT_FALSE(e.place.CanDrag({"IMGOPEOK", 1}));
+    EXPECT_TRUE(e.place.CanDrag(Control("IMGOBJ", 1)));
+    EXPECT_FALSE(e.place.CanDrag(Control("IMGTRIGGER", 1)));
+    EXPECT_FALSE(e.place.CanDrag(Control("IMGOPEOK", 1)));
 }
 
 TEST(Placement, NewActionDroppedOnTheThirdSlotLandsThird) {
@@ -150,7 +157,7 @@ TEST(Placement, DeletingAConditionRemovesItsLinksOnBothSides) {
     Link("TMP_OPE_OK", 1, 1, 2);
     Link("TMP_OPE_OK", 2, 2, 3);
     e.canvas.LoadCondOK(1);
-    EXPECT_TRUE(e.place.Drop({"IMGCONDOK", 2}, {"imgCestino"}));
+    EXPECT_TRUE(e.drop("IMGCONDOK", 2, "imgCestino"));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_OPE_OK"), 0);
     const Strip& s = e.canvas.strip(StripId::kCondOk);
     EXPECT_EQ(s.slot(2).labelTag, "3");
@@ -158,7 +165,7 @@ TEST(Placement, DeletingAConditionRemovesItsLinksOnBothSides) {
     EXPECT_EQ(std::filesystem::path(s.marks[0].picture.file).filename(), "NoOpe.gif");
     EXPECT_EQ(s.marks[1].tag, "");
     // Back onto the object palette: deleted too.
-    EXPECT_TRUE(e.place.Drop({"IMGCONDOK", 1}, {"imgObj", 4}));
+    EXPECT_TRUE(e.drop("IMGCONDOK", 1, "imgObj", 4));
     EXPECT_EQ(e.ids("TMP_COND_OK"), (std::vector<int64_t>{3}));
 }
 
@@ -169,24 +176,24 @@ TEST(Placement, LinksBetweenConditions) {
     for (int i = 1; i <= 3; ++i) AddElement("TMP_COND_KO", i, 1);
     e.canvas.PresetApp();
     // Never next to an empty slot.
-    EXPECT_FALSE(e.place.Drop({"IMGOPE", 1}, {"imgOPEOK", 2}));
+    EXPECT_FALSE(e.drop("IMGOPE", 1, "imgOPEOK", 2));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_OPE_OK"), 0);
-    EXPECT_TRUE(e.place.Drop({"IMGOPE", 2}, {"imgfraIF"}));
+    EXPECT_TRUE(e.drop("IMGOPE", 2, "imgfraIF"));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_OPE_OK WHERE ID_OPE=2 AND ID1=1 AND ID2=2"), 1);
     EXPECT_EQ(e.canvas.strip(StripId::kCondOk).marks[0].tag, "2");
     // A second operator on the same pair replaces the first.
-    EXPECT_TRUE(e.place.Drop({"IMGOPE", 1}, {"lblCondOK", 1}));
+    EXPECT_TRUE(e.drop("IMGOPE", 1, "lblCondOK", 1));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_OPE_OK"), 1);
     EXPECT_EQ(e.canvas.strip(StripId::kCondOk).marks[0].tag, "1");
     // Negated conditions: lower slot drops link with the slot above.
-    EXPECT_TRUE(e.place.Drop({"IMGOPE", 1}, {"imgOPEKO", 2}));
+    EXPECT_TRUE(e.drop("IMGOPE", 1, "imgOPEKO", 2));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_OPE_KO WHERE ID1=2 AND ID2=3"), 1);
     // Its link into the trash: no effect; onto the operator palette: deleted.
-    EXPECT_FALSE(e.place.Drop({"IMGOPEKO", 2}, {"imgCestino"}));
+    EXPECT_FALSE(e.drop("IMGOPEKO", 2, "imgCestino"));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_OPE_KO"), 1);
-    EXPECT_TRUE(e.place.Drop({"IMGOPEKO", 2}, {"imgfraOPE"}));
+    EXPECT_TRUE(e.drop("IMGOPEKO", 2, "imgfraOPE"));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_OPE_KO"), 0);
-    EXPECT_TRUE(e.place.Drop({"IMGOPEOK", 1}, {"imgCestino"}));
+    EXPECT_TRUE(e.drop("IMGOPEOK", 1, "imgCestino"));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_OPE_OK"), 0);
     EXPECT_TRUE(msgs->calls.empty());
 }
@@ -201,10 +208,10 @@ TEST(Placement, OperatorDialogInsertsThenUpdates) {
         d.Preselect(2);
         d.Ok();
     };
-    Flags().scenarioChanged = false;
-    EXPECT_TRUE(e.place.DoubleClick({"imgOPEOK", 1}));
+    Document().SetModified(false);
+    EXPECT_TRUE(e.place.DoubleClick(Control("imgOPEOK", 1)));
     EXPECT_EQ(e.dialogs.lastMark, 1);
-    EXPECT_TRUE(Flags().scenarioChanged);
+    EXPECT_TRUE(Document().Modified());
     EXPECT_EQ(preselected, 1);  // a new link offers the first operator
     EXPECT_EQ(Count("SELECT ID_OPE FROM TMP_OPE_OK WHERE ID1=1 AND ID2=2"), 2);
     e.dialogs.ope = [&](OperatorDialog& d) {
@@ -212,12 +219,12 @@ TEST(Placement, OperatorDialogInsertsThenUpdates) {
         d.Preselect(1);
         d.Ok();
     };
-    EXPECT_TRUE(e.place.DoubleClick({"imgOPEOK", 1}));
+    EXPECT_TRUE(e.place.DoubleClick(Control("imgOPEOK", 1)));
     EXPECT_EQ(preselected, 2);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_OPE_OK"), 1);
     EXPECT_EQ(Count("SELECT ID_OPE FROM TMP_OPE_OK"), 1);
     // No dialog next to an empty slot.
-    EXPECT_FALSE(e.place.DoubleClick({"imgOPEOK", 2}));
+    EXPECT_FALSE(e.place.DoubleClick(Control("imgOPEOK", 2)));
     EXPECT_EQ(e.dialogs.shown, 2);
 }
 
@@ -230,16 +237,15 @@ TEST(Placement, MovingConditionsAndActions) {
     AddElement("TMP_TRIGGER", 1, 1);
     AddElement("TMP_TRIGGER", 2, 1);
     e.canvas.PresetApp();
-    e.place.conditionTops = {0, 50, 100};
-    // The frame drop finds the slot by its height: 60 is inside slot 2.
-    EXPECT_TRUE(e.place.Drop({"IMGCONDOK", 3}, {"imgfraIF", 0, 60}));
+    // A frame drop lands on the slot the window found under the drop point.
+    EXPECT_TRUE(e.drop("IMGCONDOK", 3, "imgfraIF", 2));
     EXPECT_EQ(e.ids("TMP_COND_OK"), (std::vector<int64_t>{1, 3, 2}));
-    EXPECT_FALSE(e.place.Drop({"IMGCONDOK", 1}, {"imgCondOK", 1}));
+    EXPECT_FALSE(e.drop("IMGCONDOK", 1, "imgCondOK", 1));
     // An empty action slot means the last filled one.
-    EXPECT_TRUE(e.place.Drop({"IMGICOSTEPACTELSE", 1}, {"imgICOStepACTELSE", 7}));
+    EXPECT_TRUE(e.drop("IMGICOSTEPACTELSE", 1, "imgICOStepACTELSE", 7));
     EXPECT_EQ(e.ids("TMP_STEP_ACT_ELSE"), (std::vector<int64_t>{2, 3, 1}));
     // Triggers keep their order.
-    EXPECT_FALSE(e.place.Drop({"IMGTRIGGER", 2}, {"imgTrigger", 1}));
+    EXPECT_FALSE(e.drop("IMGTRIGGER", 2, "imgTrigger", 1));
     EXPECT_EQ(e.ids("TMP_TRIGGER"), (std::vector<int64_t>{1, 2}));
 }
 
@@ -256,12 +262,12 @@ TEST(Placement, EditingKeepsTheElementInPlace) {
         d.txtDescri.text = "Changed";
         d.cmdOK();
     };
-    EXPECT_TRUE(e.place.DoubleClick({"imgICOStepACT", 2}));
+    EXPECT_TRUE(e.place.DoubleClick(Control("imgICOStepACT", 2)));
     EXPECT_EQ(restored, "A2");
     auto row = Master().queryOne("SELECT * FROM TMP_STEP_ACT WHERE ID=2");
     EXPECT_EQ(Columns(*row, "DESCRI COSA_KEY ORDINE"), "Changed|701|2");
     EXPECT_EQ(e.canvas.strip(StripId::kStepAct).slot(2).caption, "Changed");
-    EXPECT_FALSE(e.place.DoubleClick({"imgICOStepACT", 9}));
+    EXPECT_FALSE(e.place.DoubleClick(Control("imgICOStepACT", 9)));
 }
 
 TEST(Placement, TimeElementsOpenTheTimeDialogs) {
@@ -277,7 +283,7 @@ TEST(Placement, TimeElementsOpenTheTimeDialogs) {
         d.minute.selectData(30);
         ASSERT_TRUE(d.Ok(Master()));
     };
-    EXPECT_TRUE(e.place.Drop({"IMGOBJ", slot23}, {"imgfraEvent"}));
+    EXPECT_TRUE(e.drop("IMGOBJ", slot23, "imgfraEvent"));
     auto row = Master().queryOne("SELECT * FROM TMP_TRIGGER");
     ASSERT_TRUE(row);
     ExpectContains(row->getText("KEY_OPT"), {"0730"});
@@ -288,7 +294,7 @@ TEST(Placement, TimeElementsOpenTheTimeDialogs) {
         ASSERT_TRUE(d.Ok(Master()));
     };
     e.canvas.imgFam_Click(3);
-    EXPECT_TRUE(e.place.Drop({"IMGOBJ", slot23}, {"imgfraIF"}));
+    EXPECT_TRUE(e.drop("IMGOBJ", slot23, "imgfraIF"));
     row = Master().queryOne("SELECT * FROM TMP_COND_OK");
     ASSERT_TRUE(row);
     EXPECT_EQ(row->getText("KEY_OPT").substr(0, 13), "ORAFROM=1045|");
@@ -298,13 +304,14 @@ TEST(Placement, TimeElementsOpenTheTimeDialogs) {
         monday = d.weekday(0) && !d.weekday(1);
         d.Confirmed = false;
     };
-    EXPECT_FALSE(e.place.DoubleClick({"imgCondOK", 1}));
+    EXPECT_FALSE(e.place.DoubleClick(Control("imgCondOK", 1)));
     EXPECT_TRUE(monday);
 }
 
 TEST(Placement, PendingConfiguratorElementIsAppliedOnce) {
     Editor e;
-    e.place.pending = std::make_shared<cObjOleDrag>();
+    auto device = std::make_shared<cObjOleDrag>();
+    e.place.pending = device;
     int applied = 0;
     e.place.ApplyPayload = [&](PropertyDialog& d, cObjOleDrag&) {
         ++applied;
@@ -313,8 +320,39 @@ TEST(Placement, PendingConfiguratorElementIsAppliedOnce) {
     EXPECT_TRUE(e.drop("imgfraACT"));
     EXPECT_TRUE(e.drop("imgfraACT"));
     EXPECT_EQ(applied, 1);
-    EXPECT_TRUE(e.place.pending->NoValid);
+    EXPECT_TRUE(device->NoValid);
+    EXPECT_FALSE(e.place.pending);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_STEP_ACT WHERE DESCRI='From device'"), 1);
+}
+
+TEST(Placement, RefusedReplayedDropLeavesNoConfiguratorElementBehind) {
+    // Each replayed drop is refused in its own way; the next, unrelated palette
+    // drop must not receive the device.
+    const std::tuple<const char*, std::function<bool(Editor&)>> refusals[] = {
+        {"capability flag off", [](Editor& e) { return e.drop("imgfraACT", 0, 2); }},
+        {"20 rows",
+         [](Editor& e) {
+             for (int i = 1; i <= 20; ++i) AddElement("TMP_TRIGGER", i, 1);
+             return e.drop("imgfraEvent");
+         }},
+        {"time object",
+         [](Editor& e) {
+             e.dialogs.single = [](TimeSingleDialog& d) { d.Confirmed = false; };
+             return e.place.CreateElement(23, StripId::kTrigger);
+         }},
+        {"target refuses the object", [](Editor& e) { return e.drop("imgfraOBJ"); }},
+    };
+    for (const auto& [label, refuse] : refusals) {
+        Editor e;
+        ScopedMessages msgs;
+        e.place.pending = std::make_shared<cObjOleDrag>();
+        int applied = 0;
+        e.place.ApplyPayload = [&](PropertyDialog&, cObjOleDrag&) { ++applied; };
+        EXPECT_FALSE(refuse(e)) << label;
+        EXPECT_FALSE(e.place.pending) << label;
+        EXPECT_TRUE(e.drop("imgfraACTELSE")) << label;
+        EXPECT_EQ(applied, 0) << label;
+    }
 }
 
 TEST(Placement, AutoScrollWhileHoveringAScrollControl) {
@@ -322,7 +360,7 @@ TEST(Placement, AutoScrollWhileHoveringAScrollControl) {
     for (int i = 1; i <= 5; ++i) AddElement("TMP_TRIGGER", i, 1);
     e.canvas.LoadTrigger(1);
     const Strip& s = e.canvas.strip(StripId::kTrigger);
-    EXPECT_EQ(e.place.Hover({"IMGOBJ", 1}, {"imgDWNTrigger"}), DragIcon::kDrag);
+    EXPECT_EQ(e.place.Hover(Control("IMGOBJ", 1), Control("imgDWNTrigger")), DragIcon::kDrag);
     EXPECT_EQ(std::pair(e.timer.running, e.timer.interval), std::pair(true, 500));
     EXPECT_EQ(s.firstShown(), 1);  // nothing before the first tick
     e.timer.Fire();
@@ -335,30 +373,105 @@ TEST(Placement, AutoScrollWhileHoveringAScrollControl) {
     EXPECT_FALSE(e.timer.running);
     EXPECT_FALSE(e.place.Scrolling());
     // Back until position 1 shows; leaving the control stops it.
-    e.place.Hover({"IMGOBJ", 1}, {"imgUpTrigger"});
+    e.place.Hover(Control("IMGOBJ", 1), Control("imgUpTrigger"));
     e.timer.Fire();
     EXPECT_EQ(s.firstShown(), 3);
-    e.place.Hover({"IMGOBJ", 1}, {"imgfraEvent"});
+    e.place.Hover(Control("IMGOBJ", 1), Control("imgfraEvent"));
     EXPECT_FALSE(e.timer.running);
     e.timer.Fire();
     EXPECT_EQ(s.firstShown(), 3);
     // Releasing over the control stops it too and drops nothing.
-    e.place.Hover({"IMGOBJ", 1}, {"imgUpTrigger"});
-    EXPECT_FALSE(e.place.Drop({"IMGOBJ", 1}, {"imgUpTrigger"}));
+    e.place.Hover(Control("IMGOBJ", 1), Control("imgUpTrigger"));
+    EXPECT_FALSE(e.drop("IMGOBJ", 1, "imgUpTrigger"));
     EXPECT_FALSE(e.timer.running);
     EXPECT_EQ(e.dialogs.shown, 0);
 }
 
 TEST(Placement, HighlightOnlyOverConditionAndActionSlots) {
     Editor e;
-    e.place.Hover({"IMGOBJ", 1}, {"imgICOStepACT", 4});
+    e.place.Hover(Control("IMGOBJ", 1), Control("imgICOStepACT", 4));
     ASSERT_TRUE(e.place.highlight);
     EXPECT_EQ(e.place.highlight->index, 4);
     // Object 701 (slot 2) is refused everywhere: no highlight over a condition either.
     for (auto [src, slot, target, lit] :
          {std::tuple{"IMGOPE", 1, "imgOPEOK", true}, std::tuple{"IMGOBJ", 1, "imgTrigger", false},
           std::tuple{"IMGOBJ", 2, "imgCondOK", false}}) {
-        e.place.Hover({src, slot}, {target, 1});
+        e.place.Hover(Control(src, slot), Control(target, 1));
         EXPECT_EQ(bool(e.place.highlight), lit) << src << " over " << target;
     }
+}
+
+TEST(Placement, ADropIsPlannedThenCommittedOnceAsOneStep) {
+    Editor e;
+    EditHistory history(Document());
+    for (int i = 1; i <= 2; ++i) AddElement("TMP_STEP_ACT", i, 1, "A" + std::to_string(i));
+    e.canvas.LoadStepACT(1);
+    e.place.Hover(Control("IMGOBJ", 1), Control("imgICOStepACT", 1));
+    EditPlan plan = e.place.PlanDrop(Control("IMGOBJ", 1), Control("imgICOStepACT", 1));
+    // Planned: the effect, the prefilled dialog; nothing shown, nothing written.
+    EXPECT_FALSE(e.place.highlight);
+    EXPECT_EQ(plan.effect, DropEffect::kCreate);
+    ASSERT_EQ(plan.Dialog(), PlanDialog::kProperty);
+    EXPECT_EQ(std::tuple(plan.Property()->txtDescri.maxLength, plan.Property()->IdArea),
+              std::tuple(15, 5));
+    EXPECT_EQ(e.dialogs.shown, 0);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_STEP_ACT"), 2);
+    EXPECT_FALSE(e.place.Commit(plan)) << "the dialog is not confirmed yet";
+    plan.Property()->txtDescri.text = "First";
+    plan.Property()->cmdOK();
+    const size_t steps = history.UndoSteps();
+    EXPECT_TRUE(e.place.Commit(plan));
+    EXPECT_FALSE(e.place.Commit(plan)) << "a plan commits once";
+    EXPECT_EQ(e.ids("TMP_STEP_ACT"), (std::vector<int64_t>{3, 1, 2}));
+    EXPECT_EQ(e.canvas.strip(StripId::kStepAct).slot(1).caption, "First");
+    // Insert, move to the slot and the check boxes: one step.
+    EXPECT_EQ(history.UndoSteps(), steps + 1);
+    ASSERT_TRUE(history.Undo());
+    EXPECT_EQ(e.ids("TMP_STEP_ACT"), (std::vector<int64_t>{1, 2}));
+
+    // Cancelled, or never committed: nothing.
+    EditPlan cancelled = e.place.PlanDrop(Control("IMGOBJ", 1), Control("imgfraACT"));
+    cancelled.Property()->cmdAnnulla();
+    EXPECT_FALSE(e.place.Commit(cancelled));
+    { EditPlan dropped = e.place.PlanDrop(Control("IMGOBJ", 1), Control("imgfraACT")); }
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_STEP_ACT"), 2);
+    EXPECT_EQ(e.dialogs.shown, 0);
+}
+
+TEST(Placement, PlansSayWhatTheyNeed) {
+    Editor e;
+    ScopedMessages msgs;
+    for (int i = 1; i <= 20; ++i) AddElement("TMP_TRIGGER", i, 1);
+    for (int i = 1; i <= 2; ++i) AddElement("TMP_COND_OK", i, 1);
+    e.canvas.PresetApp();
+    e.canvas.imgFam_Click(5);
+    // The row limit: a warning to show, no dialog, nothing to commit; the
+    // plan itself shows nothing.
+    EditPlan full = e.place.PlanDrop(Control("IMGOBJ", 1), Control("imgfraEvent"));
+    EXPECT_EQ(std::tuple(full.warning, full.Dialog(), full.Committable()),
+              std::tuple(1561, PlanDialog::kNone, false));
+    EXPECT_TRUE(msgs->calls.empty());
+    // A move needs no dialog; a link next to an empty slot is nothing to do.
+    EditPlan move = e.place.PlanDrop(Control("IMGCONDOK", 2), Control("imgCondOK", 1));
+    EXPECT_EQ(std::tuple(move.effect, move.Dialog(), move.Committable()),
+              std::tuple(DropEffect::kMove, PlanDialog::kNone, true));
+    EditPlan link = e.place.PlanDrop(Control("IMGOPE", 1), Control("imgOPEOK", 2));
+    EXPECT_EQ(std::tuple(link.effect, link.Committable()), std::tuple(DropEffect::kLink, false));
+    // The operator mark: its dialog next to the mark, preselected.
+    EditPlan ope = e.place.PlanDoubleClick(Control("imgOPEOK", 1));
+    ASSERT_EQ(ope.Dialog(), PlanDialog::kOperator);
+    EXPECT_EQ(std::tuple(ope.effect, ope.mark, ope.Operator()->cmbOperatore.data()),
+              std::tuple(DropEffect::kEditLink, 1, std::optional<int>(1)));
+    ope.Operator()->Preselect(2);
+    ope.Operator()->Ok();
+    EXPECT_TRUE(e.place.Commit(ope));
+    EXPECT_EQ(Count("SELECT ID_OPE FROM TMP_OPE_OK WHERE ID1=1 AND ID2=2"), 2);
+    EXPECT_TRUE(e.place.Commit(move));
+    EXPECT_EQ(e.ids("TMP_COND_OK"), (std::vector<int64_t>{2, 1}));
+    // Without dialogs, the one-phase drop does what needs none and nothing else.
+    Placement bare(e.canvas);
+    EXPECT_TRUE(bare.Drop(Control("IMGCONDOK", 2), Control("imgCondOK", 1)));
+    EXPECT_EQ(e.ids("TMP_COND_OK"), (std::vector<int64_t>{1, 2}));
+    EXPECT_FALSE(bare.Drop(Control("IMGOBJ", 1), Control("imgfraACT")));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_STEP_ACT"), 0);
 }

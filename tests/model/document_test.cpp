@@ -8,6 +8,7 @@
 
 #include "env/environment.h"
 #include "env/files.h"
+#include "env/texts.h"
 #include "env/version.h"
 #include "model/project.h"
 #include "model/scenario_file.h"
@@ -359,6 +360,53 @@ TEST_F(DocumentTest, KeyAndVersionChecks) {
         EXPECT_TRUE(doc.Modified());
         EXPECT_TRUE(doc.CurrentFile().empty());
     }
+}
+
+TEST_F(DocumentTest, AFileLoadedWithoutItsRowsIsNeverSavedOver) {
+    test::TempDir dir;
+    const std::string good =
+        test::ReadText(test::SourceFixtures() / "scenarios" / "windows_shape.tdx");
+    auto without = [&](const std::string& part, const std::string& by) {
+        std::string s = good;
+        s.replace(s.find(part), part.size(), by);
+        return s;
+    };
+    const std::pair<const char*, std::string> incomplete[] = {
+        {"another key", without("<key>TESSARO</key>", "<key>Tessera</key>")},
+        {"no revision", without("<app_Revision>3</app_Revision>", "")},
+    };
+    for (const auto& [label, content] : incomplete) {
+        SCOPED_TRACE(label);
+        const fs::path original = dir / "original.tdx";
+        test::WriteText(original, content);
+        test::ScopedMessages msgs;
+        doc.LoadPrj(original.string());
+        // As designed: description and name, no rows; and it is said.
+        EXPECT_EQ(doc.ScenarioName(), "Scena 1");
+        for (const auto& [name, rows] : allTables()) EXPECT_TRUE(rows.empty()) << name;
+        EXPECT_FALSE(doc.Modified());
+        ASSERT_EQ(msgs->calls.size(), 1u);
+        EXPECT_EQ(msgs->calls[0],
+                  (test::ScriptedMessages::Call{"warning", texts::GetText(1002),
+                                                texts::Format(texts::GetText(1119),
+                                                              {original.string()})}));
+        // Not the current file: a save must ask for a name, never overwrite it.
+        EXPECT_TRUE(doc.CurrentFile().empty());
+        add("TMP_TRIGGER", 1);
+        EXPECT_THROW(doc.SaveAs(""), scenario::ScenarioFileError);
+        EXPECT_EQ(test::ReadText(original), content);
+        const fs::path copy = dir / "copy.tdx";
+        doc.SaveAs(copy.string());
+        EXPECT_EQ(doc.CurrentFile(), copy.string());
+        EXPECT_EQ(test::ReadText(original), content);
+    }
+    // A complete file says nothing and becomes the current file.
+    test::ScopedMessages msgs;
+    const fs::path complete = dir / "complete.tdx";
+    test::WriteText(complete, good);
+    doc.LoadPrj(complete.string());
+    EXPECT_TRUE(msgs->calls.empty());
+    EXPECT_EQ(doc.CurrentFile(), complete.string());
 }
 
 TEST_F(DocumentTest, BrokenFilesFailCleanly) {
