@@ -408,9 +408,9 @@ void Environment::sweepWorkingFolders() const {
         std::string name = p.filename().string();
         std::error_code ec2;
         if (name.size() > std::strlen(kLockSuffix) && name.ends_with(kLockSuffix)) {
-            // Its owner has gone when its lock can be had. The folder goes
+            // Its owner has gone when its lock can be had. The area goes
             // first and the lock file last, while the lock is held, so a live
-            // owner never loses its folder.
+            // owner never loses its area.
             int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
             if (fd < 0) {
                 fs::remove(p, ec2);
@@ -422,10 +422,10 @@ void Environment::sweepWorkingFolders() const {
             }
             ::close(fd);
         } else {
-            // A folder without its lock file: an owner takes the lock file
-            // before it makes the folder and loses it only after the folder
-            // is gone, so nobody holds this one (it may also be left from the
-            // time when every process shared "temp").
+            // Anything without its lock file: an owner takes the lock file
+            // before it makes its area and loses it only after the area is
+            // gone, so nobody holds this (it may also be left from the time
+            // when every process shared "temp").
             if (!fs::exists(root / (name + kLockSuffix), ec2)) fs::remove_all(p, ec2);
         }
     }
@@ -452,23 +452,26 @@ Environment::WorkingFolderLease Environment::takeWorkingFolder() const {
             ::close(fd);
             continue;
         }
-        lease.folder = root / owner;
+        lease.area = root / owner;
+        lease.folder = lease.area / "work";
         lease.lockFile = lockFile;
         lease.fd = fd;
         // The name is ours now; whatever a former owner of it left goes.
-        if (!fs::create_directory(lease.folder, ec) && !ec) emptyFolder(lease.folder);
+        if (!fs::create_directory(lease.area, ec) && !ec) emptyFolder(lease.area);
+        fs::create_directory(lease.folder, ec);
         return lease;
     }
     // No lock to be had (a read-only data folder): the folder is named all
     // the same, and writing into it fails as it would have.
-    lease.folder = root / ("p" + std::to_string(::getpid()));
+    lease.area = root / ("p" + std::to_string(::getpid()));
+    lease.folder = lease.area / "work";
     return lease;
 }
 
 void Environment::releaseWorkingFolder(WorkingFolderLease& lease, bool remove) {
     if (lease.pid == ::getpid()) {
         std::error_code ec;
-        if (remove && !lease.folder.empty()) fs::remove_all(lease.folder, ec);
+        if (remove && !lease.area.empty()) fs::remove_all(lease.area, ec);
         if (remove && lease.fd >= 0) fs::remove(lease.lockFile, ec);
     }
     // Closing, never LOCK_UN: a parent's lock inherited through fork() stays the parent's.
@@ -480,7 +483,7 @@ fs::path Environment::workingFolder() const {
     if (!leases_.empty()) {
         WorkingFolderLease& top = leases_.back();
         // Valid in the process that took it and for the current data folder.
-        if (top.pid == ::getpid() && top.folder.parent_path() == workingRoot(data_))
+        if (top.pid == ::getpid() && top.area.parent_path() == workingRoot(data_))
             return top.folder;
         releaseWorkingFolder(top, true);
         top = takeWorkingFolder();

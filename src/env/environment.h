@@ -3,16 +3,21 @@
 // the master database, its compaction, and the advisory locks by which running
 // instances see each other.
 //
-// Working folders. Every process that opens a project owns a working folder of
-// its own under the data folder's "temp": "temp/<owner>/", beside the lock file
-// "temp/<owner>.lock" on which the process holds an exclusive flock for as long
-// as the folder is its own. <owner> is "p" + process id + "-" + a number, and
-// the lock file is created exclusively, so no two processes ever share a name.
-// The folder is made and locked at the first call of workingFolder(); a batch
-// job takes a fresh one for its duration (ScopedWorkingFolder). InitFolders
-// removes what no live owner holds: folders whose lock can be taken because
-// their owner has gone, and anything else in "temp". Clearing a working folder
-// therefore never touches another process's project.
+// Working folders. Every process that opens a project owns an area of its own
+// under the data folder's "temp":
+//
+//   temp/<owner>.lock    the process holds an exclusive flock on it while it lives
+//   temp/<owner>/        its area: everything it unpacks or stages beside its
+//     work/              working folder, which workingFolder() returns
+//
+// <owner> is "p" + process id + "-" + a random number, and the lock file is
+// created exclusively, so no two processes ever share a name. The area is made
+// and locked at the first call of workingFolder(); a batch job takes a fresh
+// one for its duration (ScopedWorkingFolder). InitFolders removes what no live
+// owner holds: areas whose lock can be taken because their owner has gone, and
+// anything else in "temp" (the layout of old, when every process shared
+// "temp" itself). Clearing a working folder therefore never touches another
+// process's project.
 //
 // Master database locks. While the master connection is open the process holds
 // a shared flock on the database file; CanRun asks for an exclusive one without
@@ -70,8 +75,8 @@ public:
     const fs::path& dataFolder() const { return data_; }
     const fs::path& documentsFolder() const { return documents_; }
     fs::path exportFolder() const { return documents_ / "Export"; }
-    // The process's own working folder, "temp/<owner>" (see the top of this
-    // file); made and locked at the first call.
+    // The process's own working folder, "temp/<owner>/work" (see the top of
+    // this file); made and locked at the first call.
     fs::path workingFolder() const;
     const fs::path& resourcesFolder() const { return resources_; }
     fs::path configFile() const { return data_ / kConfigFileName; }
@@ -132,7 +137,7 @@ private:
 
     // A working folder and the lock that makes it the process's own.
     struct WorkingFolderLease {
-        fs::path folder, lockFile;
+        fs::path area, folder, lockFile;
         int fd = -1;
         pid_t pid = 0;  // the process that took it: a forked child owns none of its parent's
     };
