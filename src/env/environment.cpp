@@ -480,6 +480,7 @@ void Environment::releaseWorkingFolder(WorkingFolderLease& lease, bool remove) {
 }
 
 fs::path Environment::workingFolder() const {
+    std::lock_guard<std::mutex> lock(leasesMutex_);
     if (!leases_.empty()) {
         WorkingFolderLease& top = leases_.back();
         // Valid in the process that took it and for the current data folder.
@@ -494,18 +495,21 @@ fs::path Environment::workingFolder() const {
 }
 
 Environment::~Environment() {
+    std::lock_guard<std::mutex> lock(leasesMutex_);
     for (auto& lease : leases_) releaseWorkingFolder(lease, true);
     releaseLock();
 }
 
 ScopedWorkingFolder::ScopedWorkingFolder() {
     auto& env = Env();
+    std::lock_guard<std::mutex> lock(env.leasesMutex_);
     // The process's own folder stays as it is (taken only when it is used).
     env.leases_.push_back(env.takeWorkingFolder());
 }
 
 ScopedWorkingFolder::~ScopedWorkingFolder() {
     auto& env = Env();
+    std::lock_guard<std::mutex> lock(env.leasesMutex_);
     if (env.leases_.empty()) return;
     Environment::releaseWorkingFolder(env.leases_.back(), true);
     env.leases_.pop_back();

@@ -27,11 +27,16 @@
 // Compaction turns the process's own shared lock into an exclusive one, locks
 // its copy before renaming it over the database and turns that lock back into a
 // shared one, so there is no moment in which the database is held by nobody.
+// (When the upgrade is refused because another instance holds the database,
+// the kernel may drop the shared lock first; it is taken again at once, and
+// the other instance holds the database meanwhile.)
 #include <filesystem>
 #include <functional>
-#include <sys/types.h>
+#include <mutex>
 #include <string>
 #include <vector>
+
+#include <sys/types.h>
 
 #include "env/database.h"
 
@@ -158,12 +163,14 @@ private:
     pid_t lockPid_ = 0;
     // The process's own working folder, then one per batch job running in it.
     mutable std::vector<WorkingFolderLease> leases_;
+    mutable std::mutex leasesMutex_;
 };
 
 // Gives the process a fresh working folder of its own for the life of the
 // object, then removes it and makes the previous one current again. Batch jobs
 // run in one, so they never clear the folder of a project the process has
-// open.
+// open. The folder is the process's current one while the object lives, for
+// every thread: batch jobs run on the host's thread, like everything else.
 class ScopedWorkingFolder {
 public:
     ScopedWorkingFolder();

@@ -261,6 +261,8 @@ TEST_F(Session, ImportFromAnotherProject) {
     EXPECT_TRUE(session.ImportFolder().empty());
 }
 
+namespace {
+
 // The reports a tree listener received, one line each: "replaced", or the
 // keys with + added, - removed, ~ changed.
 std::vector<std::string> Shown(const std::vector<TreeChange>& reports) {
@@ -282,6 +284,8 @@ std::string Branch(const std::string& mark, const std::string& key) {
     std::string node = "SCENARIO$" + key;
     return mark + node + " " + mark + node + "$ABILITA " + mark + node + "$DISABILITA";
 }
+
+}  // namespace
 
 TEST_F(Session, EveryOperationReportsExactlyTheNodesItChanged) {
     std::vector<TreeChange> reports;
