@@ -2,12 +2,15 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <random>
 
 #include "env/files.h"
 #include "env/messages.h"
@@ -54,21 +57,30 @@ bool ensureDir(const fs::path& p) {
     return fs::is_directory(p, ec);
 }
 
-// Holds a lock on a database file for the life of the object.
-struct FileLock {
-    int fd = -1;
-    FileLock(const fs::path& file, int op) {
-        fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd >= 0 && ::flock(fd, op) != 0) {
+// True when `fd` is open on the file that `path` names now.
+bool sameFile(int fd, const fs::path& path) {
+    struct stat a {}, b {};
+    return ::fstat(fd, &a) == 0 && ::stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
+// Opens `file` and takes the flock `op` on it; the descriptor, or -1. A lock
+// that was granted on a file renamed away while we waited (a compaction's copy
+// took its place) guards nothing, so that case takes the lock again on the
+// file the path names now.
+int lockCurrentFile(const fs::path& file, int op) {
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return -1;
+        if (::flock(fd, op) != 0) {
             ::close(fd);
-            fd = -1;
+            return -1;
         }
+        if (sameFile(fd, file)) return fd;
+        ::close(fd);
     }
-    ~FileLock() {
-        if (fd >= 0) ::close(fd);
-    }
-    bool held() const { return fd >= 0; }
-};
+    return -1;
+}
 
 fs::path selfExecutableFolder() {
     std::error_code ec;
@@ -175,6 +187,7 @@ bool Environment::InitFolders(const std::string& appFolderName) {
         }
     }
     seedCatalogue();
+    sweepWorkingFolders();
     return true;
 }
 
@@ -234,22 +247,46 @@ bool Environment::OpenSystemDatabase() {
     return true;
 }
 
+bool Environment::holdSharedLock() {
+    if (lockFd_ >= 0 && lockPid_ == ::getpid()) {
+        // Already shared: nothing happens. Exclusive: becomes shared in one
+        // step. Lost (a failed upgrade drops it): waits for it again.
+        if (::flock(lockFd_, LOCK_SH) == 0 && sameFile(lockFd_, masterFile_)) return true;
+    }
+    releaseLock();
+    int fd = lockCurrentFile(masterFile_, LOCK_SH);
+    if (fd < 0) return false;
+    lockFd_ = fd;
+    lockPid_ = ::getpid();
+    return true;
+}
+
+void Environment::releaseLock() {
+    // Closing, never LOCK_UN: a descriptor inherited through fork() shares its
+    // lock with the parent, which must keep it.
+    if (lockFd_ >= 0) ::close(lockFd_);
+    lockFd_ = -1;
+    lockPid_ = 0;
+}
+
 bool Environment::OpenConnection() {
-    CloseConnection();
-    if (masterFile_.empty()) return false;
+    master_.close();
+    if (masterFile_.empty()) {
+        releaseLock();
+        return false;
+    }
     try {
         // The shared lock marks this instance as a user of the database; it is
-        // taken before the connection so that CanRun never sees a gap.
-        FileLock lock(masterFile_, LOCK_SH);
-        if (!lock.held()) return false;
+        // taken before the connection, and a lock already held on this file
+        // (as a compaction leaves it) is kept, so that CanRun never sees a gap.
+        if (!holdSharedLock()) return false;
         master_.open(masterFile_.string(), db::Database::Mode::ReadWrite);
         if (connectionSetup()) connectionSetup()(master_);
-        lockFd_ = lock.fd;
-        lock.fd = -1;
         texts::Load(master_);
         return true;
     } catch (const db::Error&) {
         master_.close();
+        releaseLock();
         return false;
     }
 }
@@ -263,34 +300,60 @@ db::Database Environment::OpenWorkConnection() const {
 
 void Environment::CloseConnection() {
     master_.close();
-    if (lockFd_ >= 0) {
-        ::close(lockFd_);
-        lockFd_ = -1;
-    }
+    releaseLock();
 }
 
 void Environment::CompactDatabase() {
-    CloseConnection();
+    master_.close();
     if (masterFile_.empty()) return;
-    // Another instance that has the database open keeps it as it is.
-    FileLock lock(masterFile_, LOCK_EX | LOCK_NB);
-    if (!lock.held()) return;
+    if (!holdSharedLock()) return;
+    // Another instance that has the database open keeps it as it is. A failed
+    // upgrade may have dropped the shared lock: it is taken again at once.
+    if (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0 || !sameFile(lockFd_, masterFile_)) {
+        holdSharedLock();
+        return;
+    }
+    // Not "*.mdb": a copy left by a crash must not be listed as a language.
     fs::path tmp = masterFile_.parent_path() /
-                   ("temp-" + std::to_string(::getpid()) + "-" + masterFile_.filename().string());
+                   ("." + masterFile_.filename().string() + ".compact-" + std::to_string(::getpid()));
     std::error_code ec;
     fs::remove(tmp, ec);
     try {
-        db::Database src(masterFile_.string(), db::Database::Mode::ReadOnly);
-        src.execute("VACUUM INTO ?1", {tmp.string()});
-        src.close();
-        // Only a copy that opens and has the language record replaces the original.
-        db::Database check(tmp.string(), db::Database::Mode::ReadOnly);
-        check.queryOne("SELECT LINGUA FROM DB_CONFIG");
-        check.close();
-        fs::rename(tmp, masterFile_, ec);
+        std::string language;
+        {
+            db::Database src(masterFile_.string(), db::Database::Mode::ReadOnly);
+            auto row = src.queryOne("SELECT LINGUA FROM DB_CONFIG");
+            if (!row) throw db::Error("the database has no language record");
+            language = row->getText("LINGUA");
+            src.execute("VACUUM INTO ?1", {tmp.string()});
+        }
+        // Only a copy that opens, is whole and holds the language record that
+        // OpenSystemDatabase reads replaces the original.
+        {
+            db::Database check(tmp.string(), db::Database::Mode::ReadOnly);
+            auto verdict = check.queryOne("PRAGMA quick_check");
+            if (!verdict || verdict->at(0).toText() != "ok") throw db::Error("damaged copy");
+            auto row = check.queryOne("SELECT LINGUA FROM DB_CONFIG");
+            if (!row || row->getText("LINGUA") != language)
+                throw db::Error("the copy lacks the language record");
+        }
+        struct stat st {};
+        if (::stat(masterFile_.c_str(), &st) == 0) ::chmod(tmp.c_str(), st.st_mode & 07777);
+        // The copy is locked before it takes the database's place, so an
+        // opener waiting on the old file finds the new one held as well.
+        int fd = lockCurrentFile(tmp, LOCK_EX | LOCK_NB);
+        if (fd >= 0) {
+            if (::rename(tmp.c_str(), masterFile_.c_str()) == 0) {
+                ::close(lockFd_);
+                lockFd_ = fd;
+            } else {
+                ::close(fd);
+            }
+        }
     } catch (const db::Error&) {
     }
     fs::remove(tmp, ec);
+    holdSharedLock();
 }
 
 bool Environment::CanRun(const std::string& parentLang) const {
@@ -300,25 +363,163 @@ bool Environment::CanRun(const std::string& parentLang) const {
         fs::path file = databaseFile(lang);
         if (lang.empty() || !fs::is_regular_file(file, ec)) file = databaseFile("ITA");
         if (!fs::is_regular_file(file, ec)) return false;
-        FileLock lock(file, LOCK_EX | LOCK_NB);
-        if (!lock.held()) return false;
-        db::Database probe(file.string(), db::Database::Mode::ReadOnly);
-        return true;
+        int fd = lockCurrentFile(file, LOCK_EX | LOCK_NB);
+        if (fd < 0) return false;
+        bool ok = true;
+        try {
+            db::Database probe(file.string(), db::Database::Mode::ReadOnly);
+        } catch (const db::Error&) {
+            ok = false;
+        }
+        ::close(fd);
+        return ok;
     } catch (...) {
         return false;
     }
 }
 
+// ---------------------------------------------------------------------------
+// Working folders
+
+namespace {
+
+constexpr const char* kLockSuffix = ".lock";
+
+fs::path workingRoot(const fs::path& data) { return data / "temp"; }
+
+// Removes everything inside `folder`; links are removed themselves, never followed.
+void emptyFolder(const fs::path& folder) {
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder, ec)) {
+        std::error_code ec2;
+        fs::remove_all(e.path(), ec2);
+    }
+}
+
+}  // namespace
+
+void Environment::sweepWorkingFolders() const {
+    const fs::path root = workingRoot(data_);
+    std::error_code ec;
+    if (data_.empty() || !fs::is_directory(root, ec) || !files::IsInside(root, data_)) return;
+    std::vector<fs::path> entries;
+    for (const auto& e : fs::directory_iterator(root, ec)) entries.push_back(e.path());
+    for (const auto& p : entries) {
+        std::string name = p.filename().string();
+        std::error_code ec2;
+        if (name.size() > std::strlen(kLockSuffix) && name.ends_with(kLockSuffix)) {
+            // Its owner has gone when its lock can be had. The area goes
+            // first and the lock file last, while the lock is held, so a live
+            // owner never loses its area.
+            int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+            if (fd < 0) {
+                fs::remove(p, ec2);
+                continue;
+            }
+            if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && sameFile(fd, p)) {
+                fs::remove_all(root / name.substr(0, name.size() - std::strlen(kLockSuffix)), ec2);
+                fs::remove(p, ec2);
+            }
+            ::close(fd);
+        } else {
+            // Anything without its lock file: an owner takes the lock file
+            // before it makes its area and loses it only after the area is
+            // gone, so nobody holds this (it may also be left from the time
+            // when every process shared "temp").
+            if (!fs::exists(root / (name + kLockSuffix), ec2)) fs::remove_all(p, ec2);
+        }
+    }
+}
+
+Environment::WorkingFolderLease Environment::takeWorkingFolder() const {
+    WorkingFolderLease lease;
+    lease.pid = ::getpid();
+    const fs::path root = workingRoot(data_);
+    std::error_code ec;
+    fs::create_directories(root, ec);
+    static std::mt19937 gen(std::random_device{}() ^ unsigned(::getpid()));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string owner = "p" + std::to_string(::getpid()) + "-" +
+                            std::to_string(std::uniform_int_distribution<int>(1, 999999)(gen));
+        fs::path lockFile = root / (owner + kLockSuffix);
+        int fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            break;
+        }
+        // A sweep may have removed the new lock file before it was locked.
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !sameFile(fd, lockFile)) {
+            ::close(fd);
+            continue;
+        }
+        lease.area = root / owner;
+        lease.folder = lease.area / "work";
+        lease.lockFile = lockFile;
+        lease.fd = fd;
+        // The name is ours now; whatever a former owner of it left goes.
+        if (!fs::create_directory(lease.area, ec) && !ec) emptyFolder(lease.area);
+        fs::create_directory(lease.folder, ec);
+        return lease;
+    }
+    // No lock to be had (a read-only data folder): the folder is named all
+    // the same, and writing into it fails as it would have.
+    lease.area = root / ("p" + std::to_string(::getpid()));
+    lease.folder = lease.area / "work";
+    return lease;
+}
+
+void Environment::releaseWorkingFolder(WorkingFolderLease& lease, bool remove) {
+    if (lease.pid == ::getpid()) {
+        std::error_code ec;
+        if (remove && !lease.area.empty()) fs::remove_all(lease.area, ec);
+        if (remove && lease.fd >= 0) fs::remove(lease.lockFile, ec);
+    }
+    // Closing, never LOCK_UN: a parent's lock inherited through fork() stays the parent's.
+    if (lease.fd >= 0) ::close(lease.fd);
+    lease = WorkingFolderLease{};
+}
+
+fs::path Environment::workingFolder() const {
+    std::lock_guard<std::mutex> lock(leasesMutex_);
+    if (!leases_.empty()) {
+        WorkingFolderLease& top = leases_.back();
+        // Valid in the process that took it and for the current data folder.
+        if (top.pid == ::getpid() && top.area.parent_path() == workingRoot(data_))
+            return top.folder;
+        releaseWorkingFolder(top, true);
+        top = takeWorkingFolder();
+        return top.folder;
+    }
+    leases_.push_back(takeWorkingFolder());
+    return leases_.back().folder;
+}
+
+Environment::~Environment() {
+    std::lock_guard<std::mutex> lock(leasesMutex_);
+    for (auto& lease : leases_) releaseWorkingFolder(lease, true);
+    releaseLock();
+}
+
+ScopedWorkingFolder::ScopedWorkingFolder() {
+    auto& env = Env();
+    std::lock_guard<std::mutex> lock(env.leasesMutex_);
+    // The process's own folder stays as it is (taken only when it is used).
+    env.leases_.push_back(env.takeWorkingFolder());
+}
+
+ScopedWorkingFolder::~ScopedWorkingFolder() {
+    auto& env = Env();
+    std::lock_guard<std::mutex> lock(env.leasesMutex_);
+    if (env.leases_.empty()) return;
+    Environment::releaseWorkingFolder(env.leases_.back(), true);
+    env.leases_.pop_back();
+}
+
 void Environment::ClearWorkingFolder() {
     fs::path work = workingFolder();
     std::error_code ec;
-    if (!data_.empty() && fs::is_directory(work, ec) && files::IsInside(work, data_)) {
-        for (const auto& e : fs::directory_iterator(work, ec)) {
-            std::error_code ec2;
-            // Links are removed themselves, never followed.
-            fs::remove_all(e.path(), ec2);
-        }
-    }
+    if (!data_.empty() && fs::is_directory(work, ec) && files::IsInside(work, data_))
+        emptyFolder(work);
     ResetProjectObject();
 }
 

@@ -1,11 +1,42 @@
 #pragma once
 // The component's folders, its configuration file, the choice and opening of
-// the master database, its compaction, and the advisory lock by which running
+// the master database, its compaction, and the advisory locks by which running
 // instances see each other.
+//
+// Working folders. Every process that opens a project owns an area of its own
+// under the data folder's "temp":
+//
+//   temp/<owner>.lock    the process holds an exclusive flock on it while it lives
+//   temp/<owner>/        its area: everything it unpacks or stages beside its
+//     work/              working folder, which workingFolder() returns
+//
+// <owner> is "p" + process id + "-" + a random number, and the lock file is
+// created exclusively, so no two processes ever share a name. The area is made
+// and locked at the first call of workingFolder(); a batch job takes a fresh
+// one for its duration (ScopedWorkingFolder). InitFolders removes what no live
+// owner holds: areas whose lock can be taken because their owner has gone, and
+// anything else in "temp" (the layout of old, when every process shared
+// "temp" itself). Clearing a working folder therefore never touches another
+// process's project.
+//
+// Master database locks. While the master connection is open the process holds
+// a shared flock on the database file; CanRun asks for an exclusive one without
+// waiting. A lock only counts on the file the path names now: a compaction
+// renames its copy over the database, so every lock taken is checked against
+// the path afterwards and taken again when the file was replaced meanwhile.
+// Compaction turns the process's own shared lock into an exclusive one, locks
+// its copy before renaming it over the database and turns that lock back into a
+// shared one, so there is no moment in which the database is held by nobody.
+// (When the upgrade is refused because another instance holds the database,
+// the kernel may drop the shared lock first; it is taken again at once, and
+// the other instance holds the database meanwhile.)
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
+
+#include <sys/types.h>
 
 #include "env/database.h"
 
@@ -49,7 +80,9 @@ public:
     const fs::path& dataFolder() const { return data_; }
     const fs::path& documentsFolder() const { return documents_; }
     fs::path exportFolder() const { return documents_ / "Export"; }
-    fs::path workingFolder() const { return data_ / "temp"; }
+    // The process's own working folder, "temp/<owner>/work" (see the top of
+    // this file); made and locked at the first call.
+    fs::path workingFolder() const;
     const fs::path& resourcesFolder() const { return resources_; }
     fs::path configFile() const { return data_ / kConfigFileName; }
     fs::path databaseFile(const std::string& lang) const;
@@ -77,16 +110,20 @@ public:
     db::Database& master() { return master_; }
 
     // Rewrites the master database compacted, through a temporary file renamed
-    // over it. Skipped when another instance holds the database; every failure
-    // is ignored and the database is then used as it is.
+    // over it; only a copy that passes the quick integrity check and holds the
+    // same language record (DB_CONFIG.LINGUA) as the database replaces it.
+    // Skipped when another instance holds the database; every failure is
+    // ignored and the database is then used as it is. Leaves the process
+    // holding the shared lock on the database file.
     void CompactDatabase();
 
     // True when the database of the language the component would use can be
     // taken exclusively now: no other instance has it open.
     bool CanRun(const std::string& parentLang) const;
 
-    // Empties the working folder (only when it lies inside the data folder),
-    // then replaces the project object and empties the current project file.
+    // Empties the process's working folder (only when it lies inside the data
+    // folder), then replaces the project object and empties the current
+    // project file.
     void ClearWorkingFolder();
 
     // The folder holding the shipped catalogue (dat/, dat/res/, system/): the
@@ -94,15 +131,52 @@ public:
     // program, the configured install prefix, or the build tree.
     static fs::path ShippedCatalogueFolder();
 
+    Environment() = default;
+    // Removes the process's own working folders.
+    ~Environment();
+    Environment(const Environment&) = delete;
+    Environment& operator=(const Environment&) = delete;
+
 private:
+    friend class ScopedWorkingFolder;
+
+    // A working folder and the lock that makes it the process's own.
+    struct WorkingFolderLease {
+        fs::path area, folder, lockFile;
+        int fd = -1;
+        pid_t pid = 0;  // the process that took it: a forked child owns none of its parent's
+    };
+
     void seedCatalogue();
     std::string configuredLanguage() const;
+    void sweepWorkingFolders() const;
+    WorkingFolderLease takeWorkingFolder() const;
+    static void releaseWorkingFolder(WorkingFolderLease& lease, bool remove);
+    bool holdSharedLock();
+    void releaseLock();
 
     fs::path data_, documents_, resources_, masterFile_;
     std::string language_ = "ITA";
     std::vector<LanguageTool> languages_;
     db::Database master_;
     int lockFd_ = -1;
+    pid_t lockPid_ = 0;
+    // The process's own working folder, then one per batch job running in it.
+    mutable std::vector<WorkingFolderLease> leases_;
+    mutable std::mutex leasesMutex_;
+};
+
+// Gives the process a fresh working folder of its own for the life of the
+// object, then removes it and makes the previous one current again. Batch jobs
+// run in one, so they never clear the folder of a project the process has
+// open. The folder is the process's current one while the object lives, for
+// every thread: batch jobs run on the host's thread, like everything else.
+class ScopedWorkingFolder {
+public:
+    ScopedWorkingFolder();
+    ~ScopedWorkingFolder();
+    ScopedWorkingFolder(const ScopedWorkingFolder&) = delete;
+    ScopedWorkingFolder& operator=(const ScopedWorkingFolder&) = delete;
 };
 
 // The process-wide environment.

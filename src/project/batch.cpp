@@ -5,6 +5,7 @@
 #include "env/environment.h"
 #include "env/errors.h"
 #include "env/state.h"
+#include "model/project.h"
 #include "model/schema.h"
 #include "project/session.h"
 #include "project/validation.h"
@@ -15,21 +16,33 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Prepares the working folder and the master connection (texts, working
-// tables), clears the folder after the job whatever happens.
+// Runs a job in a working folder of its own and prepares the master
+// connection (texts, working tables). The folder is removed after the job
+// whatever happens. A project the process has open elsewhere (the host's
+// editor) keeps its folder, and gets its project object, project file and
+// changed flag back when the job ends.
 class BatchScope {
   public:
-    BatchScope() {
+    BatchScope()
+        : project_(CurrentProject()), projectFile_(Host().ProjectFile),
+          changed_(Flags().projectChanged) {
         schema::InstallWorkingTables();
-        std::error_code ec;
-        fs::create_directories(env::Env().workingFolder(), ec);
         env::Env().ClearWorkingFolder();
         ready_ = env::Env().connected() || env::Env().OpenSystemDatabase();
     }
-    ~BatchScope() { env::Env().ClearWorkingFolder(); }
+    ~BatchScope() {
+        env::Env().ClearWorkingFolder();
+        SetCurrentProject(project_);
+        Host().ProjectFile = projectFile_;
+        Flags().projectChanged = changed_;
+    }
     bool ready() const { return ready_; }
 
   private:
+    env::ScopedWorkingFolder folder_;
+    std::shared_ptr<Collezione> project_;
+    std::string projectFile_;
+    bool changed_ = false;
     bool ready_ = false;
 };
 

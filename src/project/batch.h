@@ -2,7 +2,9 @@
 // The host's batch jobs on a project file, run without any window: regenerate
 // the derived files (DOINFOXML), join the scenario listings into a controller
 // file (MAKECSV), and compile every scenario (the `tessed compile` command).
-// Each one clears the working folder before and after it runs.
+// Each one runs in a working folder of its own (env::ScopedWorkingFolder),
+// cleared before and removed after it runs, so it never touches the folder of
+// a project that this or another process has open.
 #include <cstdint>
 #include <string>
 

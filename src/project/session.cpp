@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <limits>
+#include <map>
+#include <optional>
 #include <system_error>
 
 #include "compiler/frames.h"
@@ -132,6 +134,20 @@ fs::path freshScenarioFolder(const fs::path& work, int number) {
     return folder;
 }
 
+// The scenarios whose file is missing, one line each: the name and the
+// entry as the settings file holds it ("Hall (3.spt\3.tdx)").
+std::string missingScenarios(Collezione& project) {
+    std::string out;
+    for (const auto& s : *project.Scenari()) {
+        std::error_code ec;
+        if (fs::is_regular_file(s->FullPath, ec)) continue;
+        std::string entry = s->FilePath;
+        std::replace(entry.begin(), entry.end(), '/', '\\');
+        out += s->ScriptName + " (" + entry + ")\r";
+    }
+    return out;
+}
+
 void removeCompiled(const std::string& scenarioFile) {
     std::error_code ec;
     fs::remove(compiler::CompileRun::SptPath(scenarioFile), ec);
@@ -244,7 +260,60 @@ fs::path ProjectSession::WorkingFolder() const { return env::Env().workingFolder
 
 bool ProjectSession::Changed() const { return Flags().projectChanged; }
 void ProjectSession::SetChanged(bool on) { Flags().projectChanged = on; }
-void ProjectSession::changed() { Flags().projectChanged = true; }
+void ProjectSession::changed() {
+    Flags().projectChanged = true;
+    publish();
+}
+
+void ProjectSession::replaced() {
+    replacedPending_ = true;
+    publish();
+}
+
+int ProjectSession::AddTreeListener(TreeListener listener) {
+    if (listeners_.empty()) shown_ = tree_.Nodes();
+    listeners_.emplace_back(++nextListener_, std::move(listener));
+    return nextListener_;
+}
+
+void ProjectSession::RemoveTreeListener(int id) {
+    std::erase_if(listeners_, [&](const auto& l) { return l.first == id; });
+}
+
+void ProjectSession::publish() {
+    if (holdReports_ > 0) return;
+    if (listeners_.empty()) {
+        replacedPending_ = false;
+        return;
+    }
+    TreeChange change;
+    const auto& now = tree_.Nodes();
+    if (replacedPending_) {
+        change.replaced = true;
+    } else {
+        std::map<std::string, const TreeNode*> before, after;
+        for (const auto& n : shown_) before.emplace(str::ToUpper(n.key), &n);
+        for (const auto& n : now) after.emplace(str::ToUpper(n.key), &n);
+        for (const auto& n : shown_)
+            if (!after.count(str::ToUpper(n.key))) change.removed.push_back(n.key);
+        for (const auto& n : now) {
+            auto it = before.find(str::ToUpper(n.key));
+            if (it == before.end()) {
+                change.added.push_back(n.key);
+            } else {
+                const TreeNode& o = *it->second;
+                if (o.text != n.text || o.image != n.image || o.parent != n.parent || o.tag != n.tag)
+                    change.changed.push_back(n.key);
+            }
+        }
+    }
+    replacedPending_ = false;
+    shown_ = now;
+    if (change.empty()) return;
+    // A copy: a listener may remove itself while it is called.
+    auto listeners = listeners_;
+    for (const auto& l : listeners) l.second(change);
+}
 
 void ProjectSession::NewProject() {
     std::error_code ec;
@@ -253,6 +322,7 @@ void ProjectSession::NewProject() {
     tree_.Clear();
     tree_.AddFixedNodes();
     SetChanged(false);
+    replaced();
 }
 
 std::string ProjectSession::nextKey() const {
@@ -350,11 +420,13 @@ bool ProjectSession::LoadFilePrj(const std::string& projectFile, std::string& me
             result = false;
         }
         Host().ProjectFile = projectFile;
+        replaced();
         return result;
     } catch (...) {
         env::Env().ClearWorkingFolder();
         tree_.Clear();
         tree_.AddFixedNodes();
+        replaced();
         throw;
     }
 }
@@ -371,6 +443,10 @@ std::string ProjectSession::SaveProject(const std::string& targetFile) {
     // Without a file name the settings file would be a nameless ".prj" left
     // in the working folder.
     if (fs::path(targetFile).stem().empty()) return cannotWrite(targetFile);
+    // A scenario whose file has gone would be left out of the saved project
+    // without a word, and the next open would not know it ever existed.
+    if (std::string missing = missingScenarios(*project); !missing.empty())
+        return texts::GetText(kTextScenariosMissing) + "\r" + missing;
 
     const fs::path work = WorkingFolder();
     std::error_code ec;
@@ -393,7 +469,6 @@ std::string ProjectSession::SaveProject(const std::string& targetFile) {
     std::vector<InfoScenario> info;
     for (const auto& s : *project->Scenari()) {
         fs::path file = s->FullPath;
-        if (!fs::is_regular_file(file, ec)) continue;
         fs::path folder = file.parent_path();
         std::string folderName = folder.filename().string();
         entries.push_back(folderName + "/" + file.filename().string());
@@ -547,6 +622,13 @@ std::vector<ImportRow> ProjectSession::OpenProjectForImport(const std::string& p
 
 int ProjectSession::ImportScenarios(const std::vector<ImportRow>& rows, std::string& message) {
     int added = 0;
+    // One report for all the scenarios taken in.
+    struct Hold {
+        int& depth;
+        explicit Hold(int& d) : depth(d) { ++depth; }
+        ~Hold() { --depth; }
+    };
+    std::optional<Hold> hold(std::in_place, holdReports_);
     for (const auto& row : rows) {
         if (!row.checked) continue;
         try {
@@ -557,6 +639,7 @@ int ProjectSession::ImportScenarios(const std::vector<ImportRow>& rows, std::str
             break;
         }
     }
+    hold.reset();
     changed();
     return added;
 }

@@ -9,6 +9,16 @@
 // process-wide CurrentProject(), and the changed flag is Flags().projectChanged.
 // Dialogs (names, confirmations, file choices) belong to the window: the
 // operations here take what the user chose.
+//
+// Change notifications. A tree view registers a TreeListener and refreshes
+// only what it is told. Every operation that changes the tree reports it once,
+// at its end, when the tree and the project object agree again: NewProject and
+// LoadFilePrj (also a failed open, which leaves the fixed nodes) report the
+// whole tree as replaced; every other operation lists the nodes it added,
+// removed or changed (text, image, parent or tag), found by comparing the tree
+// with the one last reported, so a change made through Tree() is reported with
+// the next operation. An operation that changes no node reports nothing. A
+// listener may read the session but must not change it while it is called.
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -64,6 +74,17 @@ std::string StateImage(ScrptStatus state);
 // ScenarioCompileState (-1, 0, 1) as the scenario's state.
 ScrptStatus StateOf(int compileState);
 
+// What one operation did to the tree. `replaced`: the tree was built anew and
+// the lists are empty (reload every node). Otherwise node keys in tree order:
+// `removed` as the tree was before (a scenario's node before its enable and
+// disable children), `added` and `changed` as it is now.
+struct TreeChange {
+    bool replaced = false;
+    std::vector<std::string> added, removed, changed;
+    bool empty() const { return !replaced && added.empty() && removed.empty() && changed.empty(); }
+};
+using TreeListener = std::function<void(const TreeChange&)>;
+
 // One row of the property list. `key` is the node key, "$" and the item name.
 struct PropertyItem {
     std::string key;
@@ -115,6 +136,10 @@ class ProjectSession {
     bool Changed() const;
     void SetChanged(bool on);
 
+    // Registers a listener of tree changes; the number removes it again.
+    int AddTreeListener(TreeListener listener);
+    void RemoveTreeListener(int id);
+
     // "mnunewprj": clears the working folder and shows an empty project.
     void NewProject();
 
@@ -126,7 +151,8 @@ class ProjectSession {
     bool LoadFilePrj(const std::string& projectFile, std::string& message);
     // Writes the working folder into `targetFile`; "" on success, else the
     // text that explains the failure. An existing target is replaced only by a
-    // complete new file.
+    // complete new file. A project whose scenario file has gone is refused
+    // (text 1032 and the scenarios) and nothing is written.
     std::string SaveProject(const std::string& targetFile);
     // "mnusaveprj" with a current project file: saves into it; on success the
     // file goes to the recent files and the changed flag is cleared.
@@ -190,10 +216,19 @@ class ProjectSession {
                                        std::vector<std::shared_ptr<Scenario>> list,
                                        compiler::CompileObserver& observer,
                                        const RunSetup& prepare);
+    // Sets the changed flag and reports the tree's changes to the listeners.
     void changed();
+    // Reports the tree as replaced.
+    void replaced();
+    void publish();
 
     ProjectTree tree_;
     fs::path importFolder_;
+    std::vector<std::pair<int, TreeListener>> listeners_;
+    int nextListener_ = 0;
+    std::vector<TreeNode> shown_;  // the tree as last reported
+    bool replacedPending_ = false;
+    int holdReports_ = 0;  // inside an operation made of several: report at its end
 };
 
 }  // namespace tessed::project

@@ -356,6 +356,31 @@ TEST_F(ProjectFiles, RefusedSavesWriteNothing) {
         EXPECT_NE(e.path().filename().string().rfind("PRJ", 0), 0u) << e.path();
 }
 
+TEST_F(ProjectFiles, SaveRefusesAProjectWhoseScenarioFileHasGone) {
+    session.NewProject();
+    session.Project()->Nome = "Villa";
+    auto a = session.NewScenario("Hall");
+    auto b = session.NewScenario("Garden");
+    test::WriteScenario(a->FullPath, "Hall");
+    test::WriteScenario(b->FullPath, "Garden");
+    fs::path tdj = files / "villa.tdj";
+    Host().ProjectFile = tdj.string();
+    ASSERT_EQ(session.SaveCurrent(), "");
+    const std::string saved = test::ReadText(tdj);
+
+    // The scenario's folder disappears behind the session's back.
+    fs::remove_all(fs::path(b->FullPath).parent_path());
+    session.SetChanged(true);
+    EXPECT_EQ(session.SaveCurrent(), texts::GetText(1032) + "\rGarden (2.spt\\2.tdx)\r");
+    EXPECT_EQ(test::ReadText(tdj), saved);
+    EXPECT_TRUE(session.Changed());
+    // Once the scenario is deleted from the project, the save goes through.
+    ASSERT_TRUE(session.DeleteScenario(b->Key));
+    ASSERT_EQ(session.SaveCurrent(), "");
+    open(tdj);
+    EXPECT_EQ(session.Project()->Scenari()->Count(), 1);
+}
+
 TEST_F(ProjectFiles, OlderMajorVersionIsConvertedToNumberedFolders) {
     test::WriteScenarioHeader(layout / "Scen" / "kitchen.tdx", "Tessaro", 3, 2, 5, "Kitchen");
     test::WriteScenarioHeader(layout / "Scen" / "hall.tdx", "Tessaro", 3, 2, 5, "Hall");

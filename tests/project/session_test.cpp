@@ -261,6 +261,107 @@ TEST_F(Session, ImportFromAnotherProject) {
     EXPECT_TRUE(session.ImportFolder().empty());
 }
 
+namespace {
+
+// The reports a tree listener received, one line each: "replaced", or the
+// keys with + added, - removed, ~ changed.
+std::vector<std::string> Shown(const std::vector<TreeChange>& reports) {
+    std::vector<std::string> out;
+    for (const auto& r : reports) {
+        std::string line = r.replaced ? "replaced" : "";
+        auto list = [&](const char* mark, const std::vector<std::string>& keys) {
+            for (const auto& k : keys) line += (line.empty() ? "" : " ") + (mark + k);
+        };
+        list("-", r.removed);
+        list("+", r.added);
+        list("~", r.changed);
+        out.push_back(line);
+    }
+    return out;
+}
+
+std::string Branch(const std::string& mark, const std::string& key) {
+    std::string node = "SCENARIO$" + key;
+    return mark + node + " " + mark + node + "$ABILITA " + mark + node + "$DISABILITA";
+}
+
+}  // namespace
+
+TEST_F(Session, EveryOperationReportsExactlyTheNodesItChanged) {
+    std::vector<TreeChange> reports;
+    int id = session.AddTreeListener([&](const TreeChange& c) { reports.push_back(c); });
+    auto taken = [&] {
+        auto r = Shown(reports);
+        reports.clear();
+        return r;
+    };
+    using Lines = std::vector<std::string>;
+    struct Quiet : compiler::CompileObserver {
+        void log(const std::string&, const std::string&) override {}
+    } quiet;
+
+    auto hall = session.NewScenario("Hall");
+    EXPECT_EQ(taken(), Lines{Branch("+", "1")});
+    test::WriteScenario(hall->FullPath, "Hall");
+    session.DuplicateScenario("1");
+    EXPECT_EQ(taken(), Lines{Branch("+", "2")});
+    set("SCENARIO$2$FILE", "Garden");
+    EXPECT_EQ(taken(), Lines{"~SCENARIO$2"});
+    // Neither the project's own items nor a refused value touch the tree.
+    set("COLLEZIONE$AUTORE", "Ann");
+    set("SCENARIO$2$ABILITA$TYPECMD", "9", false);
+    EXPECT_EQ(taken(), Lines{});
+
+    // A compile reports the scenarios whose state image changed, and only those.
+    session.Compile("1", quiet);
+    EXPECT_EQ(taken(), Lines{"~SCENARIO$1"});
+    session.Compile("1", quiet);
+    EXPECT_EQ(taken(), Lines{});
+    set("SCENARIO$1$DESCRIZIONE", "At dusk");
+    EXPECT_EQ(taken(), Lines{"~SCENARIO$1"});
+
+    std::string msg;
+    ASSERT_TRUE(session.ExportScenario("1", (files / "hall.tdx").string(), msg));
+    session.ImportScenarioFile((files / "hall.tdx").string());
+    EXPECT_EQ(taken(), Lines{Branch("+", "3")});
+    fs::path tdj = files / "villa.tdj";
+    ASSERT_EQ(session.SaveProject(tdj.string()), "");
+    auto rows = session.OpenProjectForImport(tdj.string());
+    ASSERT_EQ(rows.size(), 3u);
+    rows[0].checked = rows[2].checked = true;
+    EXPECT_EQ(session.ImportScenarios(rows, msg), 2);
+    session.CloseImport();
+    EXPECT_EQ(taken(), Lines{Branch("+", "4") + " " + Branch("+", "5")});
+
+    session.DeleteScenario("2");
+    EXPECT_EQ(taken(), Lines{Branch("-", "2")});
+
+    // Opening and a new project rebuild the tree; so does a failed open,
+    // which leaves the fixed nodes. A missing file changes nothing.
+    ASSERT_TRUE(session.LoadFilePrj(tdj.string(), msg)) << msg;
+    EXPECT_EQ(taken(), Lines{"replaced"});
+    std::ofstream(files / "broken.tdj") << "not a zip";
+    EXPECT_THROW(session.LoadFilePrj((files / "broken.tdj").string(), msg), ProjectError);
+    EXPECT_EQ(taken(), Lines{"replaced"});
+    EXPECT_THROW(session.LoadFilePrj((files / "none.tdj").string(), msg), ProjectError);
+    EXPECT_EQ(taken(), Lines{});
+    session.NewScenario("Attic");
+    EXPECT_EQ(taken(), Lines{Branch("+", "1")});
+    session.NewProject();
+    EXPECT_EQ(taken(), Lines{"replaced"});
+
+    // A change made through the tree itself goes with the next report.
+    session.NewScenario("Porch");
+    taken();
+    session.Tree().Find("SCENARIO$1")->text = "Veranda";
+    session.NewScenario("Roof");
+    EXPECT_EQ(taken(), Lines{Branch("+", "2") + " ~SCENARIO$1"});
+
+    session.RemoveTreeListener(id);
+    session.NewScenario("Cellar");
+    EXPECT_EQ(taken(), Lines{});
+}
+
 TEST(RecentFiles, MovesToTheTopAndKeepsFour) {
     test::FixtureEnv fx(false);
     RecentFiles r;
