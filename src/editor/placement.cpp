@@ -22,7 +22,7 @@ bool Limited(StripId g) {
     return g == StripId::kTrigger || g == StripId::kTriggerStop || g == StripId::kCondOk;
 }
 
-int64_t TagId(const std::string& tag) { return tag.empty() ? 0 : std::atoll(tag.c_str()); }
+int64_t TagId(const std::string& tag) { return str::LenientInt(tag); }
 
 }  // namespace
 
