@@ -369,7 +369,8 @@ void PropertyDialog::fillProbes(int text, int last) {
 
 void PropertyDialog::fillScale() {
     cmbSonda.clear();
-    for (int i = 10; i <= 100; i += 10) cmbSonda.add(Replace1(kVolumePercentItem, i), VolumeCode(i));
+    for (int i = 10; i <= 100; i += 10)
+        cmbSonda.add(Replace1(kVolumePercentItem, i), VolumeCode(i));
     SelectFirst(cmbSonda);
 }
 
@@ -425,7 +426,8 @@ void PropertyDialog::firstTable() {
                 lblTemp.id = kMinutesSecondsCaption;
                 lblTempCentred = true;
                 const int w = what();
-                const bool off = idObj_ == obj::kLoad ? (w >= 263 && w <= 264) : (w >= 308 && w <= 309);
+                const bool off =
+                    idObj_ == obj::kLoad ? (w >= 263 && w <= 264) : (w >= 308 && w <= 309);
                 enableList(cmbSonda, !off);
             }
             break;
@@ -547,7 +549,8 @@ void PropertyDialog::secondTable() {
             ShowRow(PropRow::kPos9, true);
             ShowRow(PropRow::kPos10, true);
             for (auto& p : cmbPos) p.clear(), p.visible = true;
-            lblPos = {CaptionId{kPositionCaption}, CaptionId{kSpeedCaption}, CaptionId{kSlatStepsCaption}};
+            lblPos = {CaptionId{kPositionCaption}, CaptionId{kSpeedCaption},
+                      CaptionId{kSlatStepsCaption}};
             cmbPos[0].add(texts::GetText(kPositionUnchangedItem), 0);
             for (int i = 1; i <= 100; ++i) cmbPos[0].add(Replace1(kPercentItem, i), i);
             for (int i = 0; i <= 3; ++i) cmbPos[1].add(texts::GetText(kFirstSpeedItem + i), i);
@@ -723,7 +726,8 @@ void PropertyDialog::object60Probes(int w) {
         operatorOn(false);
     } else if (w == 572 || w == 586 || w == 587) {
         const int last = (IdArea == area::kActions && w != 572) ? 50 : 100;
-        for (int i = 10; i <= last; i += 10) cmbSonda.add(Replace1(kVolumePercentItem, i), VolumeCode(i));
+        for (int i = 10; i <= last; i += 10)
+            cmbSonda.add(Replace1(kVolumePercentItem, i), VolumeCode(i));
         operatorOn(w == 572);
     } else if (w == 573 || w == 574) {
         for (int i = -10; i <= 10; ++i) cmbSonda.add(Replace1(kLevelItem, i), 3 * (i + 10));
@@ -739,7 +743,8 @@ void PropertyDialog::object60Probes(int w) {
         tempCaption = 0;  // unchanged
     } else if (w == 581 || w == 598) {
         for (int i = 0; i < 10; ++i) cmbSonda.add(texts::GetText(kFirstEqualiserItem + i), 2 + i);
-        for (int i = 0; i < 10; ++i) cmbSonda.add(texts::GetText(kFirstUserEqualiserItem + i), 16 + i);
+        for (int i = 0; i < 10; ++i)
+            cmbSonda.add(texts::GetText(kFirstUserEqualiserItem + i), 16 + i);
         probeCaption = kEqualiserCaption;
         tempCaption = -1;
         operatorOn(false);
@@ -894,7 +899,8 @@ OkResult PropertyDialog::cmdOK() {
         if (what() == kHours9 && v > 24) return fail(kHoursTooMany);
     }
 
-    if (RowVisible(PropRow::kTemp) && (idObj_ == obj::kLoad || idObj_ == obj::kTimedOutput) && IdArea != area::kConditions) {
+    if (RowVisible(PropRow::kTemp) && (idObj_ == obj::kLoad || idObj_ == obj::kTimedOutput) &&
+        IdArea != area::kConditions) {
         if (UpDownMin.value == 4 && UpDownSec.value > 0) return fail(kFourMinutesMax);
         if (UpDownMin.value == 0 && UpDownSec.value == 0) return fail(kDurationZero);
     }
@@ -906,17 +912,20 @@ OkResult PropertyDialog::cmdOK() {
 
     int note = 0;
     if (idObj_ == obj::kController && what() == 244) note = kRestartNote;
-    if ((idObj_ == obj::kScenarioModule && what() == 155) || (idObj_ == obj::kLightByAddress && what() == 419)) note = kLockNote;
+    if ((idObj_ == obj::kScenarioModule && what() == 155) ||
+        (idObj_ == obj::kLightByAddress && what() == 419))
+        note = kLockNote;
     if (note) {
         Messages().information(texts::GetText(kTitle), texts::GetText(note));
         return confirm(note, Icon::kInformation);
     }
 
-    if ((idObj_ == obj::kTimedAux || idObj_ == obj::kZoneOverride) && UpDownHour.enabled && UpDownHour.value == 0 &&
-        UpDownMin.value == 0 && UpDownSec.value == 0)
+    if ((idObj_ == obj::kTimedAux || idObj_ == obj::kZoneOverride) && UpDownHour.enabled &&
+        UpDownHour.value == 0 && UpDownMin.value == 0 && UpDownSec.value == 0)
         return fail(kDurationZero);
 
-    if (idObj_ == obj::kAlarmPanel && (IdArea == area::kTriggers || IdArea == area::kConditions || IdArea == area::kStopTriggers)) {
+    if (idObj_ == obj::kAlarmPanel && (IdArea == area::kTriggers || IdArea == area::kConditions ||
+                                       IdArea == area::kStopTriggers)) {
         Messages().warning(texts::GetText(kTitle),
                            texts::GetText(kAlarmNote1) + " " + texts::GetText(kAlarmNote2));
         return confirm(kAlarmNote1, Icon::kExclamation);
@@ -1156,7 +1165,8 @@ void PropertyDialog::Restore(const db::Row& row, bool custom) {
                 break;
             case obj::kAudioSettings:
                 if (cmbSonda.enabled) sel(cmbSonda, p1);
-                if (IdArea == area::kConditions && cmbOperatorTemp.enabled) sel(cmbOperatorTemp, p2);
+                if (IdArea == area::kConditions && cmbOperatorTemp.enabled)
+                    sel(cmbOperatorTemp, p2);
                 break;
             case obj::kEnergyMeter:
                 if (IdArea == area::kConditions) txtValue.text = std::to_string(p1);

@@ -9,17 +9,17 @@
 
 namespace tessed::editor {
 
-using model::SplitTimeText;
-using model::SettPart;
-using model::ParseWeekMask;
-using model::WeekdayNames;
-using model::FieldValue;
 using model::DaysInMonth;
+using model::FieldValue;
 using model::IsRealDate;
-using model::Moment;
-using model::TimeTextParts;
 using model::kAllWeekdays;
 using model::kLineBreak;
+using model::Moment;
+using model::ParseWeekMask;
+using model::SettPart;
+using model::SplitTimeText;
+using model::TimeTextParts;
+using model::WeekdayNames;
 
 namespace {
 

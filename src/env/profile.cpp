@@ -149,7 +149,6 @@ std::string unquote(std::string_view v) {
     return std::string(v);
 }
 
-
 }  // namespace
 
 std::string Utf16LeToUtf8(std::string_view b) {

@@ -114,7 +114,8 @@ void tessed_edit_put_KRZProjectFile(tessed_edit* e, const char* v) {
     guarded(e, [&] { e->edit.setKRZProjectFile(str(v)); });
 }
 size_t tessed_edit_get_KRZProjectFile(const tessed_edit* e, char* b, size_t n) {
-    return copyOut(e, [&] { return e->edit.KRZProjectFile(); }, b, n);
+    return copyOut(
+        e, [&] { return e->edit.KRZProjectFile(); }, b, n);
 }
 void tessed_edit_put_EnabledLexora(tessed_edit* e, int v) {
     guarded(e, [&] { e->edit.setEnabledLexora(v != 0); });
@@ -126,25 +127,29 @@ void tessed_edit_put_ParentLang(tessed_edit* e, const char* v) {
     guarded(e, [&] { e->edit.setParentLang(str(v)); });
 }
 size_t tessed_edit_get_ParentLang(const tessed_edit* e, char* b, size_t n) {
-    return copyOut(e, [&] { return e->edit.ParentLang(); }, b, n);
+    return copyOut(
+        e, [&] { return e->edit.ParentLang(); }, b, n);
 }
 void tessed_edit_put_ProjectName(tessed_edit* e, const char* v) {
     guarded(e, [&] { e->edit.setProjectName(str(v)); });
 }
 size_t tessed_edit_get_ProjectName(const tessed_edit* e, char* b, size_t n) {
-    return copyOut(e, [&] { return e->edit.ProjectName(); }, b, n);
+    return copyOut(
+        e, [&] { return e->edit.ProjectName(); }, b, n);
 }
 void tessed_edit_put_ProjectFile(tessed_edit* e, const char* v) {
     guarded(e, [&] { e->edit.setProjectFile(str(v)); });
 }
 size_t tessed_edit_get_ProjectFile(const tessed_edit* e, char* b, size_t n) {
-    return copyOut(e, [&] { return e->edit.ProjectFile(); }, b, n);
+    return copyOut(
+        e, [&] { return e->edit.ProjectFile(); }, b, n);
 }
 void tessed_edit_put_ParentEXEname(tessed_edit* e, const char* v) {
     guarded(e, [&] { e->edit.setParentEXEname(str(v)); });
 }
 size_t tessed_edit_get_ParentEXEname(const tessed_edit* e, char* b, size_t n) {
-    return copyOut(e, [&] { return e->edit.ParentEXEname(); }, b, n);
+    return copyOut(
+        e, [&] { return e->edit.ParentEXEname(); }, b, n);
 }
 void tessed_edit_put_Modal(tessed_edit* e, int v) {
     guarded(e, [&] { e->edit.setModal(v != 0); });
@@ -156,7 +161,8 @@ void tessed_edit_put_FileToOpen(tessed_edit* e, const char* v) {
     guarded(e, [&] { e->edit.setFileToOpen(str(v)); });
 }
 size_t tessed_edit_get_FileToOpen(const tessed_edit* e, char* b, size_t n) {
-    return copyOut(e, [&] { return e->edit.FileToOpen(); }, b, n);
+    return copyOut(
+        e, [&] { return e->edit.FileToOpen(); }, b, n);
 }
 void tessed_edit_put_ParentHandle(tessed_edit* e, int64_t v) {
     guarded(e, [&] { e->edit.setParentHandle(v); });

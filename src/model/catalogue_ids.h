@@ -23,9 +23,9 @@ inline constexpr int kStopTriggers = 6;
 
 // `ID_OBJ` of the objects with rules of their own.
 namespace obj {
-inline constexpr int kTimeOfDay = 8;            // event at a time of day (hh-mm-ss in KEY_OPT)
-inline constexpr int kDelay = 9;                // fixed wait between actions
-inline constexpr int kCalendar = 23;            // time text: single moment or range
+inline constexpr int kTimeOfDay = 8;  // event at a time of day (hh-mm-ss in KEY_OPT)
+inline constexpr int kDelay = 9;      // fixed wait between actions
+inline constexpr int kCalendar = 23;  // time text: single moment or range
 inline constexpr int kLightGroup = 24;
 inline constexpr int kScenarioModule = 26;
 inline constexpr int kTimedLight = 27;
@@ -38,15 +38,15 @@ inline constexpr int kCentralUnit = 34;
 inline constexpr int kSeason = 35;
 inline constexpr int kWeeklyProgramme = 36;
 inline constexpr int kZoneSetPoint = 37;
-inline constexpr int kZoneReading = 38;         // comparison with a zone's temperature
+inline constexpr int kZoneReading = 38;  // comparison with a zone's temperature
 inline constexpr int kCentralStatus = 39;
 inline constexpr int kController = 40;
 inline constexpr int kEnableScenario = 41;
 inline constexpr int kLoad = 43;
 inline constexpr int kTimedOutput = 44;
-inline constexpr int kRandomDelay = 45;         // wait between a minimum and a maximum
+inline constexpr int kRandomDelay = 45;  // wait between a minimum and a maximum
 inline constexpr int kTimedAux = 48;
-inline constexpr int kLightByAddress = 49;      // WHERE typed as a bus address
+inline constexpr int kLightByAddress = 49;  // WHERE typed as a bus address
 inline constexpr int kZoneOverride = 50;
 inline constexpr int kShutterPosition = 51;
 inline constexpr int kStoredPosition = 52;
@@ -62,10 +62,10 @@ inline constexpr int kExtendedButton = 67;
 
 // `ID_COSA` codes that rules of more than one module compare against.
 namespace what {
-inline constexpr int kGeneralSwitchOff = 161;            // room lights: every light of the installation
+inline constexpr int kGeneralSwitchOff = 161;  // room lights: every light of the installation
 inline constexpr int kCentralUnitManualTemperature = 236;
 inline constexpr int kZoneSetTemperature = 237;
-inline constexpr int kAllScenariosDisabled = 258;        // programmed / enable scenario
+inline constexpr int kAllScenariosDisabled = 258;  // programmed / enable scenario
 }  // namespace what
 
 }  // namespace tessed::model

@@ -24,8 +24,8 @@ constexpr std::string_view kConditionTable = "TMP_COND_OK";
 constexpr long kZoneProbeText = 1537;
 constexpr long kAdditionalProbeText = 1538;  // "%1": the probe's number
 constexpr long kAllLightsText = 1579;
-constexpr long kComparisonText = 1580;       // "%1" operator, "%2" temperature
-constexpr long kTemperatureText = 1581;      // "%1" temperature
+constexpr long kComparisonText = 1580;   // "%1" operator, "%2" temperature
+constexpr long kTemperatureText = 1581;  // "%1" temperature
 constexpr long kAllScenariosText = 1582;
 constexpr long kAmplifierText = 1583;
 constexpr long kGroupText = 1584;
@@ -203,9 +203,9 @@ std::string ElementText(db::Database& db, int64_t ID, int64_t ID_OBJ, int64_t CO
             break;
         case obj::kCentralUnit:
         case obj::kZoneSetPoint:
-            if (action && COSA_KEY == (ID_OBJ == obj::kCentralUnit
-                                           ? what::kCentralUnitManualTemperature
-                                           : what::kZoneSetTemperature)) {
+            if (action &&
+                COSA_KEY == (ID_OBJ == obj::kCentralUnit ? what::kCentralUnitManualTemperature
+                                                         : what::kZoneSetTemperature)) {
                 if (auto p = IntField(ElementRow(db, tableName, ID), "PARAM_1"))
                     extra = texts::Format(texts::GetText(kTemperatureText), {Tenths(*p)});
             }

@@ -4,8 +4,8 @@
 #include <ctime>
 #include <vector>
 
-#include "env/texts.h"
 #include "env/strings.h"
+#include "env/texts.h"
 
 namespace tessed::model {
 

@@ -24,7 +24,6 @@ namespace tessed::project {
 
 namespace {
 
-
 bool parseInt32(const std::string& text, int32_t& out) {
     std::string t(str::Trim(text));
     if (t.empty()) {

@@ -92,7 +92,8 @@ TEST_P(ListingCase, MatchesExpectedBytes) {
         ASSERT_TRUE(files::ReadFile(compiler::ListingPath(sc.fullPath), actual));
         EXPECT_EQ(fs::path(compiler::ListingPath(sc.fullPath)).filename(), "3.csv");
         EXPECT_EQ(actual, expectedBytes(dir / "expected.txt"))
-            << "under " << name << ", actual listing:\n" << readable(actual);
+            << "under " << name << ", actual listing:\n"
+            << readable(actual);
     }
 }
 

@@ -440,12 +440,21 @@ TEST(PropertyDialog, TemperatureLabelUsesAPointUnderEveryLocale) {
         ASSERT_TRUE(locale.active()) << "locale " << name << " is not installed: run scripts/setup";
         PropertyDialog d = Loaded(34, 5);
         d.SetTemperature(215);
-        EXPECT_EQ(d.lblTempV(), "21.5\xC2\xB0" "C") << name;
+        EXPECT_EQ(d.lblTempV(),
+                  "21.5\xC2\xB0"
+                  "C")
+            << name;
         d.SetTemperature(200);
-        EXPECT_EQ(d.lblTempV(), "20.0\xC2\xB0" "C") << name;
+        EXPECT_EQ(d.lblTempV(),
+                  "20.0\xC2\xB0"
+                  "C")
+            << name;
         PropertyDialog cold = Loaded(38, 4);
         cold.SetTemperature(-5);
-        EXPECT_EQ(cold.lblTempV(), "-0.5\xC2\xB0" "C") << name;
+        EXPECT_EQ(cold.lblTempV(),
+                  "-0.5\xC2\xB0"
+                  "C")
+            << name;
         // The state dump writes numbers without grouping ("-1.000" under a
         // comma locale).
         EXPECT_NE(PropertyDialog().StateText().find("UpDownTemp: 200 [-1000,1000]"),

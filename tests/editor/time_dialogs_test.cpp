@@ -286,8 +286,9 @@ TEST(TimeDialogs, YearListsRollWithTheCurrentYear) {
     const Moment later{2031, 3, 10, 8, 0};
     TimeRangeDialog range(later);
     EXPECT_EQ(range.yearFrom.text(), "31");
-    EXPECT_EQ(std::tuple(range.yearFrom.item(1).text, range.yearTo.item(range.yearTo.count() - 1).text),
-              std::tuple("26", "56"));
+    EXPECT_EQ(
+        std::tuple(range.yearFrom.item(1).text, range.yearTo.item(range.yearTo.count() - 1).text),
+        std::tuple("26", "56"));
     TimeSingleDialog single(later);
     EXPECT_EQ(single.year.find(31), 1 + kYearsBefore);
     single.day.selectData(1);

@@ -28,13 +28,23 @@ TEST(Strings, TrimCutAndTwoDigits) {
 }
 
 TEST(Strings, LenientNumbersReadWhatUsersType) {
-    for (auto [text, value] : {std::pair<const char*, int64_t>{"", 0}, {"abc", 0}, {"-", 0},
-                               {"  42", 42}, {"\t-7x", -7}, {"+12abc", 12}, {"2.5", 2},
+    for (auto [text, value] : {std::pair<const char*, int64_t>{"", 0},
+                               {"abc", 0},
+                               {"-", 0},
+                               {"  42", 42},
+                               {"\t-7x", -7},
+                               {"+12abc", 12},
+                               {"2.5", 2},
                                {"99999999999999999999", std::numeric_limits<int64_t>::max()},
                                {"-99999999999999999999", std::numeric_limits<int64_t>::min()}})
         EXPECT_EQ(str::LenientInt(text), value) << "'" << text << "'";
-    for (auto [text, value] : {std::pair<const char*, double>{"2.5", 2.5}, {" -0.5e1x", -5},
-                               {".5", 0.5}, {"0,5", 0}, {"x1", 0}, {"1e999", 0}, {"--1", 0}})
+    for (auto [text, value] : {std::pair<const char*, double>{"2.5", 2.5},
+                               {" -0.5e1x", -5},
+                               {".5", 0.5},
+                               {"0,5", 0},
+                               {"x1", 0},
+                               {"1e999", 0},
+                               {"--1", 0}})
         EXPECT_EQ(str::LenientNumber(text), value) << "'" << text << "'";
 }
 
@@ -62,8 +72,7 @@ TEST(Texts, FormatFillsPlaceholdersInOnePass) {
     EXPECT_EQ(texts::Format("%1 and %10", {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"}),
               "a and j");
     // A value holding a placeholder is inserted as it is.
-    EXPECT_EQ(texts::Format("%1: %2", {"Luci", "descrizione con %1"}),
-              "Luci: descrizione con %1");
+    EXPECT_EQ(texts::Format("%1: %2", {"Luci", "descrizione con %1"}), "Luci: descrizione con %1");
     EXPECT_EQ(texts::Format("%2 %1", {"%2", "x"}), "x %2");
     // A placeholder beyond the arguments, a lone "%" and "%0" stay.
     EXPECT_EQ(texts::Format("%10 %3 100% %0 %", {"a"}), "a0 %3 100% %0 %");

@@ -42,7 +42,8 @@ namespace {
 // Runs `call` once with each of its allocations failing in turn, until it
 // makes no more; `check` runs after every attempt. Returns how many
 // allocations the call makes.
-int WithEachAllocationFailing(const std::function<void()>& call, const std::function<void()>& check) {
+int WithEachAllocationFailing(const std::function<void()>& call,
+                              const std::function<void()>& check) {
     for (int n = 0; n < 1000; ++n) {
         g_allocationsLeft = n;
         bool escaped = false;
@@ -75,13 +76,13 @@ TEST(CInterface, FailedAllocationsNeverReachTheHost) {
     // A setter either takes the new value or leaves the old one.
     tessed_edit_put_ProjectName(e, kOther.c_str());
     char buf[128];
-    int allocations = WithEachAllocationFailing(
-        [&] { tessed_edit_put_ProjectName(e, kName.c_str()); },
-        [&] {
-            tessed_edit_get_ProjectName(e, buf, sizeof buf);
-            EXPECT_TRUE(buf == kName || buf == kOther) << buf;
-            tessed_edit_put_ProjectName(e, kOther.c_str());
-        });
+    int allocations =
+        WithEachAllocationFailing([&] { tessed_edit_put_ProjectName(e, kName.c_str()); },
+                                  [&] {
+                                      tessed_edit_get_ProjectName(e, buf, sizeof buf);
+                                      EXPECT_TRUE(buf == kName || buf == kOther) << buf;
+                                      tessed_edit_put_ProjectName(e, kOther.c_str());
+                                  });
     EXPECT_GT(allocations, 0);
 
     // A text getter either gives the whole value or an empty text of length 0.
@@ -103,7 +104,10 @@ TEST(CInterface, FailedAllocationsNeverReachTheHost) {
     // The event handler.
     static int ended;
     WithEachAllocationFailing(
-        [&] { tessed_edit_set_AppEnd(e, [](void* u) { ++*static_cast<int*>(u); }, &ended); },
+        [&] {
+            tessed_edit_set_AppEnd(
+                e, [](void* u) { ++*static_cast<int*>(u); }, &ended);
+        },
         [] {});
     tessed_edit_destroy(e);
 }

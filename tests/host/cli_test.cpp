@@ -61,7 +61,8 @@ TEST(Cli, CanRunOfAQuarnHostFallsBackToItalianAndFailsWithoutDatabase) {
 }
 
 TEST(Cli, DumpIsTheSameUnderEveryLocale) {
-    const std::string file = (tessed::test::SourceFixtures() / "scenarios" / "windows_shape.tdx").string();
+    const std::string file =
+        (tessed::test::SourceFixtures() / "scenarios" / "windows_shape.tdx").string();
     Result c = run("dump '" + file + "'", "LC_ALL=C");
     ASSERT_EQ(c.code, 0);
     ASSERT_NE(c.out.find("\"tables\""), std::string::npos) << c.out;

@@ -77,10 +77,10 @@ TEST(ElementText, TemperaturesFromTheElementRow) {
     // 3 ">", 4 "<") and the temperature in tenths.
     InsertParams(kCond, 1, 3, 1, 215);
     InsertParams(kCond, 2, 1, 4, -5);
-    InsertParams(kCond, 3, 1, 5, 100);   // "=" is no choice of this object
+    InsertParams(kCond, 3, 1, 5, 100);  // "=" is no choice of this object
     InsertParams(kCond, 4, 12, 2, nullptr);
     InsertParams(kCond, 5, 9, 2, 250);
-    InsertParams(kCond, 6, 0, 3, 0);     // untouched probe list: no probe line
+    InsertParams(kCond, 6, 0, 3, 0);  // untouched probe list: no probe line
     EXPECT_EQ(ElementText(1, 38, 0, 0, 0, 0, kCond), "\rSonda aggiuntiva 2\rValore >= 21.5");
     EXPECT_EQ(ElementText(2, 38, 0, 0, 0, 0, kCond), "\rSonda della zona\rValore < -0.5");
     EXPECT_EQ(ElementText(3, 38, 0, 0, 0, 0, kCond), "\rSonda della zona\r");

@@ -1,11 +1,10 @@
 #include "support/test_env.h"
 
-#include <clocale>
-
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
