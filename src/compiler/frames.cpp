@@ -4,6 +4,8 @@
 #include <optional>
 #include <vector>
 
+#include "env/strings.h"
+
 namespace tessed::compiler {
 
 namespace {
@@ -11,13 +13,8 @@ namespace {
 // The level number that adds the interface part to a simple command's address.
 constexpr int32_t kInterfaceLevel = 4;
 
-// A number written with at least two digits, as the "00" picture writes it:
-// 5 gives "05", 123 stays "123", -1 gives "-01".
-std::string TwoDigits(int64_t v) {
-    std::string digits = std::to_string(v < 0 ? -v : v);
-    if (digits.size() < 2) digits.insert(0, 2 - digits.size(), '0');
-    return v < 0 ? "-" + digits : digits;
-}
+// A number written with at least two digits, as the "00" picture writes it.
+using str::TwoDigits;
 
 std::string Decimal(int64_t v) { return std::to_string(v); }
 
@@ -58,13 +55,7 @@ bool StripPrefix(std::string_view& s, std::string_view prefix) {
     return true;
 }
 
-std::string_view Trim(std::string_view s) {
-    const char* blanks = " \t\r\n";
-    size_t b = s.find_first_not_of(blanks);
-    if (b == std::string_view::npos) return {};
-    size_t e = s.find_last_not_of(blanks);
-    return s.substr(b, e - b + 1);
-}
+using str::Trim;
 
 // The address of a simple command: A and PL, then optionally "#4#" and the
 // interface. Two address digits are A and PL of one digit each; four digits are

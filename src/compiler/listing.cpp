@@ -27,14 +27,6 @@ namespace {
 
 enum class Section { Trigger, StopTrigger, Condition, Action };
 
-// At least two digits, as the "00" picture writes them: 5 gives "05", -5
-// gives "-05", 123 stays "123".
-std::string two(int64_t v) {
-    std::string digits = std::to_string(v < 0 ? 0 - static_cast<uint64_t>(v) : uint64_t(v));
-    if (digits.size() < 2) digits.insert(0, "0");
-    return v < 0 ? "-" + digits : digits;
-}
-
 std::string label(long id) { return texts::GetText(id); }
 
 // The lines of a description. An empty description has none, so it adds no
@@ -114,7 +106,7 @@ void addressBlock(ElementLine& l, const db::Row& r) {
     if (level.isNull())
         l.add("");
     else if (level.toText() == "4")
-        l.add(two(r.getInt("ADD_INT")));
+        l.add(str::TwoDigits(r.getInt("ADD_INT")));
 }
 
 std::string shortTime(const std::string& keyOpt) {
@@ -130,11 +122,9 @@ void momentFields(const std::string& keyOpt, std::string& date, std::string& tim
     time = t.size() >= 4 ? t.substr(0, 2) + ":" + t.substr(2, 2) : "";
 }
 
+// The comparison of a zone reading, by the operator code its dialog stores.
 std::string comparisonText(const db::Row& r) {
-    static const char* ops[] = {">=", "<=", ">", "<"};
-    int64_t code = r.getInt("PARAM_2");
-    if (code < 0 || code > 3) return "";
-    return texts::Format(label(1580), {ops[code], Tenths(r.getInt("PARAM_3"))});
+    return model::ZoneComparisonText(r.getInt("PARAM_2"), r.getInt("PARAM_3"));
 }
 
 std::string description(db::Database& db, Section s, const db::Row& r) {
@@ -256,8 +246,9 @@ std::string elementLine(db::Database& db, Section s, const std::string& key, lon
             } else if (obj == 48) {
                 addressBlock(l, r);
                 l.addEmpty(2);
-                l.last(two(r.getInt("PARAM_1")) + ":" + two(r.getInt("PARAM_2")) + ":" +
-                       two(r.getInt("PARAM_3")));
+                l.last(str::TwoDigits(r.getInt("PARAM_1")) + ":" +
+                       str::TwoDigits(r.getInt("PARAM_2")) + ":" +
+                       str::TwoDigits(r.getInt("PARAM_3")));
             } else if (obj == 23) {
                 l.addEmpty(6);
                 descLines(3);

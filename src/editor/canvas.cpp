@@ -10,6 +10,7 @@
 #include "env/database.h"
 #include "env/environment.h"
 #include "env/files.h"
+#include "env/strings.h"
 #include "model/document.h"
 
 namespace tessed::editor {
@@ -125,7 +126,7 @@ bool IsSlotGroup(StripId id) { return !Info(id).table.empty(); }
 
 int Strip::firstShown() const {
     if (slots.empty() || slots[0].pictureTag.empty()) return 0;
-    return std::atoi(slots[0].pictureTag.c_str());
+    return static_cast<int>(str::LenientInt(slots[0].pictureTag));
 }
 
 int Strip::slotOfId(int64_t id) const {
@@ -463,7 +464,7 @@ void Canvas::imgFam_Click(int index) {
     if (index < 1 || index > static_cast<int>(s.slots.size())) return;
     const std::string& tag = s.slot(index).labelTag;
     if (!tag.empty()) {
-        currentFamily_ = std::atoll(tag.c_str());
+        currentFamily_ = str::LenientInt(tag);
         if (currentFamily_ > 0) LoadObject(1);
     }
     showFamilySelection();
@@ -477,7 +478,7 @@ void Canvas::ScrollBack(StripId id) {
 void Canvas::ScrollForward(StripId id) {
     const Strip& s = strip(id);
     if (s.slots.size() < 2 || s.slots[1].pictureTag.empty()) return;
-    Load(id, std::atoi(s.slots[1].pictureTag.c_str()));
+    Load(id, static_cast<int>(str::LenientInt(s.slots[1].pictureTag)));
 }
 
 void Canvas::WriteActionFlags() { document().SetActionFlags(chkRepeatACT, chkRestart); }

@@ -41,7 +41,7 @@ bool IsElementOf(const DragSource& s, StripId g) { return IsElement(s) && s.stri
 bool IsLink(const DragSource& s) { return IsCondition(s.strip) && s.part == Part::kMark; }
 bool IsLinkOf(const DragSource& s, StripId g) { return IsLink(s) && s.strip == g; }
 
-int64_t TagId(const std::string& tag) { return tag.empty() ? 0 : std::atoll(tag.c_str()); }
+int64_t TagId(const std::string& tag) { return str::LenientInt(tag); }
 
 }  // namespace
 

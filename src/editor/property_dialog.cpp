@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <locale>
 #include <sstream>
 
 #include "editor/canvas.h"
@@ -9,11 +10,16 @@
 #include "env/database.h"
 #include "env/environment.h"
 #include "env/messages.h"
+#include "env/strings.h"
 #include "env/texts.h"
+#include "model/catalogue_ids.h"
+#include "model/element_text.h"
 
 namespace tessed::editor {
 
 using model::Moment;
+namespace obj = model::obj;
+namespace area = model::area;
 
 namespace {
 
@@ -41,24 +47,50 @@ constexpr int kAlarmNote2 = 1752;
 constexpr int kAddressOutOfRange = 1654;
 constexpr const char* kDelayTag = "RITARDOACT";
 
+// Captions and list entries of the rows ("Item" texts take "%1").
+constexpr int kTemperatureCaption = 1536;
+constexpr int kChannelItem = 1539;
+constexpr int kChannelCaption = 1540;
+constexpr int kMinutesSecondsCaption = 1541;
+constexpr int kMinimumDelayCaption = 1551;
+constexpr int kMaximumDelayCaption = 1552;
+constexpr int kProbeCaption = 1555;
+constexpr int kAuxDurationCaption = 1562;
+constexpr int kModuleCaption = 1652;
+constexpr int kAddressCaption = 1653;
+constexpr int kOverrideDurationCaption = 1657;
+constexpr int kPositionCaption = 1658;
+constexpr int kPositionUnchangedItem = 1659;
+constexpr int kPercentItem = 1660;
+constexpr int kSpeedCaption = 1661;
+constexpr int kFirstSpeedItem = 1662;
+constexpr int kSlatStepsCaption = 1666;
+constexpr int kStepsItem = 1667;
+constexpr int kMemoryCaption = 1668;
+constexpr int kMemoryItem = 1669;
+constexpr int kHoursCaption = 1675;
+constexpr int kComparisonCaption = 1700;
+constexpr int kValueCaption = 1701;
+constexpr int kVolumePercentItem = 1702;
+constexpr int kVolumeComparisonCaption = 1703;
+constexpr int kSourceItem = 1704;
+constexpr int kSourceCaption = 1705;
+constexpr int kLevelItem = 1706;
+constexpr int kFirstEqualiserItem = 1707;
+constexpr int kFirstUserEqualiserItem = 1717;
+constexpr int kEqualiserCaption = 1727;
+constexpr int kVariableValueCaption = 1736;
+constexpr int kVariableComparisonCaption = 1737;
+constexpr int kEnergyComparisonCaption = 1738;
+constexpr int kPowerThresholdCaption = 1739;
+
 // Delay units of object 45 and of object 9.
 constexpr int kSeconds45 = 314, kMinutes45 = 315, kHours45 = 316;
 constexpr int kMinutes9 = 34, kHours9 = 35;
 
-// A number typed or shown: leading blanks skipped, digits with an optional
-// sign read, anything after them ignored; "" and text give 0.
-int64_t Val(std::string_view s) {
-    size_t i = 0;
-    while (i < s.size() && s[i] == ' ') ++i;
-    bool neg = false;
-    if (i < s.size() && (s[i] == '-' || s[i] == '+')) neg = s[i++] == '-';
-    int64_t v = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
-        v = v * 10 + (s[i] - '0');
-        if (v > 1'000'000'000'000LL) break;  // far beyond every check's bound
-    }
-    return neg ? -v : v;
-}
+// A number typed or shown: digits with an optional sign, anything after them
+// ignored; "" and text give 0.
+int64_t Val(std::string_view s) { return str::LenientInt(s); }
 
 int32_t Clamp32(int64_t v) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
@@ -168,7 +200,7 @@ bool PropertyDialog::LoadData(int32_t idObj, int32_t idArea) {
 
     cmbCosa.clear();
     cmbIDRESCOSA.clear();
-    const bool twoWhats = idObj == 45 && idArea == 5;
+    const bool twoWhats = idObj == obj::kRandomDelay && idArea == area::kActions;
     if (twoWhats) cmbCosa2.clear();
     try {
         auto& st = db.cached(
@@ -195,7 +227,7 @@ bool PropertyDialog::LoadData(int32_t idObj, int32_t idArea) {
     }
 
     fillDove(cmbCosa.data());
-    if (idObj == 28) custom_ = true;
+    if (idObj == obj::kRoomLights) custom_ = true;
 
     if (cmbDove.count() > 0) {
         cmbDove.enabled = true;
@@ -228,7 +260,7 @@ bool PropertyDialog::LoadData(int32_t idObj, int32_t idArea) {
         dtpTime = {now.hour, now.minute, 0};
     }
 
-    if (idObj == 8 || idObj == 9 || idObj == 45) {
+    if (idObj == obj::kTimeOfDay || idObj == obj::kDelay || idObj == obj::kRandomDelay) {
         fixedLayout();
     } else if (!custom_) {
         if (extensionCount_ <= 0) {
@@ -272,7 +304,7 @@ void PropertyDialog::fillDove(std::optional<int> cosa) {
         return;
     }
     if (rows.empty()) return;
-    if (idObj_ == 49) {
+    if (idObj_ == obj::kLightByAddress) {
         // A typed address between the first and the last point.
         const db::Row& first = rows.front();
         const db::Row& last = rows.back();
@@ -292,23 +324,23 @@ void PropertyDialog::fillDove(std::optional<int> cosa) {
 }
 
 void PropertyDialog::fixedLayout() {
-    if (idObj_ == 8 && (IdArea == 3 || IdArea == 6)) {
+    if (idObj_ == obj::kTimeOfDay && (IdArea == area::kTriggers || IdArea == area::kStopTriggers)) {
         cmbCosa.visible = false;
         dtpTimeVisible = true;
         ShowRow(PropRow::kCosa, true);
         ShowRow(PropRow::kLevel, false);
         ShowRow(PropRow::kAddInt, false);
         lblCosa.id = kTimeCaption;
-    } else if ((idObj_ == 9 || idObj_ == 45) && IdArea == 5) {
+    } else if ((idObj_ == obj::kDelay || idObj_ == obj::kRandomDelay) && IdArea == area::kActions) {
         keyOptBesideWhat = true;
         txtKey_OPT.maxLength = 4;
         txtKey_OPT.tag = kDelayTag;
         txtKey_OPT.visible = true;
         ShowRow(PropRow::kLevel, false);
         ShowRow(PropRow::kAddInt, false);
-        if (idObj_ == 45) {
-            lblCosa.id = 1551;
-            lblDove.id = 1552;
+        if (idObj_ == obj::kRandomDelay) {
+            lblCosa.id = kMinimumDelayCaption;
+            lblDove.id = kMaximumDelayCaption;
             ShowRow(PropRow::kDove, true);
             cmbDove.visible = false;
             cmbCosa2.visible = true;
@@ -321,8 +353,9 @@ void PropertyDialog::fixedLayout() {
 
 void PropertyDialog::fillOperators(bool withEqual) {
     cmbOperatorTemp.clear();
-    const char* ops[] = {">=", "<=", ">", "<", "="};
-    for (int i = 0; i < (withEqual ? 5 : 4); ++i) cmbOperatorTemp.add(ops[i], i + 1);
+    // The item data is the code stored, which the element texts read back.
+    for (int code = 1; code <= (withEqual ? 5 : 4); ++code)
+        cmbOperatorTemp.add(std::string(model::ComparisonOperator(code)), code);
     cmbOperatorTemp.visible = true;
     // A comparison is never stored without its operator.
     SelectFirst(cmbOperatorTemp);
@@ -336,26 +369,19 @@ void PropertyDialog::fillProbes(int text, int last) {
 
 void PropertyDialog::fillScale() {
     cmbSonda.clear();
-    for (int i = 10; i <= 100; i += 10) cmbSonda.add(Replace1(1702, i), VolumeCode(i));
+    for (int i = 10; i <= 100; i += 10)
+        cmbSonda.add(Replace1(kVolumePercentItem, i), VolumeCode(i));
     SelectFirst(cmbSonda);
 }
 
 void PropertyDialog::enableList(ListBox& list, bool on) {
     list.enabled = on;
-    list.backColour = on ? kWhite : kGrey;
     list.setIndex(on && list.count() > 0 ? 0 : -1);
 }
 
-void PropertyDialog::setTempEnabled(bool on) {
-    UpDownTemp.enabled = on;
-    UpDownTemp.backColour = on ? kWhite : kGrey;
-    lblTempVColour = on ? kWhite : kGrey;
-}
+void PropertyDialog::setTempEnabled(bool on) { UpDownTemp.enabled = on; }
 
-void PropertyDialog::setHourEnabled(bool on) {
-    UpDownHour.enabled = on;
-    UpDownHour.backColour = on ? kWhite : kGrey;
-}
+void PropertyDialog::setHourEnabled(bool on) { UpDownHour.enabled = on; }
 
 void PropertyDialog::firstTable() {
     auto hideLevels = [&] {
@@ -363,48 +389,49 @@ void PropertyDialog::firstTable() {
         ShowRow(PropRow::kAddInt, false);
     };
     switch (idObj_) {
-        case 26:
+        case obj::kScenarioModule:
             hideLevels();
-            lblDove.id = 1652;
+            lblDove.id = kModuleCaption;
             break;
-        case 27:
-        case 30:
+        case obj::kTimedLight:
+        case obj::kScenarioButton:
             ShowRow(PropRow::kAddInt, false);
             break;
-        case 28:
+        case obj::kRoomLights:
             ShowRow(PropRow::kAddInt, false);
             ShowRow(PropRow::kDove, true);
             loading_ = false;
             cmbCosa_Click();
             loading_ = true;
             break;
-        case 43:
-        case 44:
-            if (idObj_ == 43 && IdArea == 4) {
+        case obj::kLoad:
+        case obj::kTimedOutput:
+            if (idObj_ == obj::kLoad && IdArea == area::kConditions) {
                 fillOperators(true);
-                fillProbes(1539, 100);
+                fillProbes(kChannelItem, 100);
                 ShowRow(PropRow::kTemp, true);
                 ShowRow(PropRow::kSonda, true);
-                lblTemp.id = 1700;
-                lblSonda.id = 1701;
+                lblTemp.id = kComparisonCaption;
+                lblSonda.id = kValueCaption;
                 enableList(cmbSonda, what() == 566);
                 enableList(cmbOperatorTemp, what() == 566);
             } else {
-                fillProbes(1539, 100);
+                fillProbes(kChannelItem, 100);
                 ShowRow(PropRow::kTemp, true);
                 ShowRow(PropRow::kSonda, true);
                 UpDownMin.visible = UpDownSec.visible = true;
                 UpDownMin.setRange(0, 4);
                 UpDownSec.set(1);
-                lblSonda.id = 1540;
-                lblTemp.id = 1541;
+                lblSonda.id = kChannelCaption;
+                lblTemp.id = kMinutesSecondsCaption;
                 lblTempCentred = true;
                 const int w = what();
-                const bool off = idObj_ == 43 ? (w >= 263 && w <= 264) : (w >= 308 && w <= 309);
+                const bool off =
+                    idObj_ == obj::kLoad ? (w >= 263 && w <= 264) : (w >= 308 && w <= 309);
                 enableList(cmbSonda, !off);
             }
             break;
-        case 48:
+        case obj::kTimedAux:
             ShowRow(PropRow::kTemp, true);
             ShowRow(PropRow::kTime, true);
             ShowRow(PropRow::kSonda, false);
@@ -412,24 +439,24 @@ void PropertyDialog::firstTable() {
             UpDownMin.setRange(0, 59);
             UpDownHour.setRange(0, 255);
             UpDownSec.set(1);
-            lblSonda.id = 1540;
-            lblTemp.id = 1562;
+            lblSonda.id = kChannelCaption;
+            lblTemp.id = kAuxDurationCaption;
             lblTempCentred = true;
             break;
-        case 49:
+        case obj::kLightByAddress:
             hideLevels();
-            lblDove.id = 1653;
+            lblDove.id = kAddressCaption;
             cmbDove.visible = false;
             txtDOVEPI.visible = true;
             UpDownDovePI.visible = true;
             break;
-        case 62:
+        case obj::kEnergyMeter:
             fillOperators(true);
-            fillProbes(1539, 100);
+            fillProbes(kChannelItem, 100);
             ShowRow(PropRow::kTemp, true);
             ShowRow(PropRow::kSonda, true);
-            lblTemp.id = 1738;
-            lblSonda.id = 1739;
+            lblTemp.id = kEnergyComparisonCaption;
+            lblSonda.id = kPowerThresholdCaption;
             cmbSonda.visible = false;  // the value box takes its place
             txtValue.text = "0";
             txtValue.maxLength = 4;
@@ -454,127 +481,129 @@ void PropertyDialog::secondTable() {
         UpDownTemp.setRange(lo, hi);
     };
     switch (idObj_) {
-        case 30:
+        case obj::kScenarioButton:
             ShowRow(PropRow::kAddInt, false);
             break;
-        case 67:
+        case obj::kExtendedButton:
             hideLevels();
             break;
-        case 31:
+        case obj::kVolume:
             hideLevels();
             fillOperators(true);
             fillScale();
             ShowRow(PropRow::kTemp, true);
             ShowRow(PropRow::kSonda, true);
-            lblTemp.id = 1703;
-            lblSonda.id = 1701;
+            lblTemp.id = kVolumeComparisonCaption;
+            lblSonda.id = kValueCaption;
             enableList(cmbSonda, what() == 567);
             enableList(cmbOperatorTemp, what() == 567);
             break;
-        case 34:
+        case obj::kCentralUnit:
             ShowRow(PropRow::kDove, false);
             hideLevels();
             tempWithValue(30, 400);
-            setTempEnabled(what() == 236);
+            setTempEnabled(what() == model::what::kCentralUnitManualTemperature);
             break;
-        case 35:
-        case 36:
-        case 54:
-        case 61:
+        case obj::kSeason:
+        case obj::kWeeklyProgramme:
+        case obj::kTariffBand:
+        case obj::kAlarmPanel:
             ShowRow(PropRow::kDove, false);
             hideLevels();
             break;
-        case 37:
+        case obj::kZoneSetPoint:
             hideLevels();
-            if (IdArea == 5) tempWithValue(30, 400);
-            setTempEnabled(what() == 237);
+            if (IdArea == area::kActions) tempWithValue(30, 400);
+            setTempEnabled(what() == model::what::kZoneSetTemperature);
             break;
-        case 38:
-        case 58:
+        case obj::kZoneReading:
+        case obj::kOutdoorTemperature:
             fillOperators(false);
-            lblTemp.id = 1536;
-            if (idObj_ == 38) {
+            lblTemp.id = kTemperatureCaption;
+            if (idObj_ == obj::kZoneReading) {
+                // Named as the element text names the stored probe. No entry
+                // is preselected: an untouched dialog stores no probe (0).
                 cmbSonda.clear();
-                cmbSonda.add(texts::GetText(1537), 1);
-                for (int i = 2; i <= 9; ++i) cmbSonda.add(Replace1(1538, i), i);
-                SelectFirst(cmbSonda);
+                for (int code = model::kFirstProbeCode; code <= model::kLastProbeCode; ++code)
+                    cmbSonda.add(model::ProbeText(code), code);
                 ShowRow(PropRow::kSonda, true);
-                lblSonda.id = 1555;
+                lblSonda.id = kProbeCaption;
                 tempWithValue(-50, 500);
             } else {
                 tempWithValue(-200, 600);
             }
             break;
-        case 50:
+        case obj::kZoneOverride:
             ShowRow(PropRow::kTemp, true);
             ShowRow(PropRow::kTime, true);
             UpDownHour.visible = UpDownMin.visible = UpDownSec.visible = true;
             UpDownMin.setRange(0, 59);
             UpDownHour.setRange(0, 23);
             UpDownSec.set(1);
-            lblSonda.id = 1540;
-            lblTemp.id = 1657;
+            lblSonda.id = kChannelCaption;
+            lblTemp.id = kOverrideDurationCaption;
             lblTempCentred = true;
             break;
-        case 51:
+        case obj::kShutterPosition:
             ShowRow(PropRow::kPos8, true);
             ShowRow(PropRow::kPos9, true);
             ShowRow(PropRow::kPos10, true);
             for (auto& p : cmbPos) p.clear(), p.visible = true;
-            lblPos = {CaptionId{1658}, CaptionId{1661}, CaptionId{1666}};
-            cmbPos[0].add(texts::GetText(1659), 0);
-            for (int i = 1; i <= 100; ++i) cmbPos[0].add(Replace1(1660, i), i);
-            for (int i = 0; i <= 3; ++i) cmbPos[1].add(texts::GetText(1662 + i), i);
-            for (int i = 1; i <= 6; ++i) cmbPos[2].add(Replace1(1667, i), i);
-            cmbPos[2].add(Replace1(1667, 8), 7);
-            cmbPos[2].add(Replace1(1667, 10), 8);
+            lblPos = {CaptionId{kPositionCaption}, CaptionId{kSpeedCaption},
+                      CaptionId{kSlatStepsCaption}};
+            cmbPos[0].add(texts::GetText(kPositionUnchangedItem), 0);
+            for (int i = 1; i <= 100; ++i) cmbPos[0].add(Replace1(kPercentItem, i), i);
+            for (int i = 0; i <= 3; ++i) cmbPos[1].add(texts::GetText(kFirstSpeedItem + i), i);
+            for (int i = 1; i <= 6; ++i) cmbPos[2].add(Replace1(kStepsItem, i), i);
+            cmbPos[2].add(Replace1(kStepsItem, 8), 7);
+            cmbPos[2].add(Replace1(kStepsItem, 10), 8);
             for (auto& p : cmbPos) SelectFirst(p);
             loading_ = false;
             cmbCosa_Click();
             loading_ = true;
             break;
-        case 52:
+        case obj::kStoredPosition:
             ShowRow(PropRow::kPos8, true);
             cmbPos[0].clear();
             cmbPos[0].visible = true;
-            lblPos[0] = CaptionId{1668};
-            for (int i = 0; i <= 31; ++i) cmbPos[0].add(Replace1(1669, i), i);
+            lblPos[0] = CaptionId{kMemoryCaption};
+            for (int i = 0; i <= 31; ++i) cmbPos[0].add(Replace1(kMemoryItem, i), i);
             SelectFirst(cmbPos[0]);
             break;
-        case 56:
+        case obj::kZoneManual:
             tempWithValue(30, 400);
             ShowRow(PropRow::kTime, true);
             UpDownHour.visible = true;
             UpDownHour.setRange(0, 24);
-            lblPos[0] = CaptionId{1675};
+            lblPos[0] = CaptionId{kHoursCaption};
             setTempEnabled(what() == 553 || what() == 554);
             setHourEnabled(what() == 554);
             break;
-        case 60:
-            if (IdArea == 4) {
+        case obj::kAudioSettings:
+            if (IdArea == area::kConditions) {
                 fillOperators(true);
                 ShowRow(PropRow::kTemp, true);
             }
             ShowRow(PropRow::kSonda, true);
-            lblSonda.id = 1701;
+            lblSonda.id = kValueCaption;
             lblTemp.id = -1;
             loading_ = false;
             cmbCosa_Click();
             loading_ = true;
             break;
-        case 66:
+        case obj::kVariable:
             txtValue.visible = true;
             txtValue.maxLength = 5;
             ShowRow(PropRow::kTemp, true);
-            if (IdArea == 4) {
+            if (IdArea == area::kConditions) {
                 fillOperators(true);
                 ShowRow(PropRow::kSonda, true);
                 cmbSonda.visible = false;  // the value box takes its place
-                lblTemp.id = 1737;
-                lblSonda.id = 1736;
+                lblTemp.id = kVariableComparisonCaption;
+                lblSonda.id = kVariableValueCaption;
                 txtValue.text = "0";
             } else {
-                lblTemp.id = 1736;
+                lblTemp.id = kVariableValueCaption;
                 txtValue.text = "1";
             }
             break;
@@ -623,39 +652,36 @@ void PropertyDialog::cmbCosa_Click() {
 void PropertyDialog::whatRules() {
     const int w = what();
     switch (idObj_) {
-        case 28:
-            enableList(cmbLevel, w != 161);
+        case obj::kRoomLights:
+            enableList(cmbLevel, w != model::what::kGeneralSwitchOff);
             cmbLevel_Click();
             break;
-        case 34:
-            setTempEnabled(w == 236);
+        case obj::kCentralUnit:
+            setTempEnabled(w == model::what::kCentralUnitManualTemperature);
             break;
-        case 37:
-            setTempEnabled(w == 237);
+        case obj::kZoneSetPoint:
+            setTempEnabled(w == model::what::kZoneSetTemperature);
             break;
-        case 43:
-            if (IdArea == 4) {
+        case obj::kLoad:
+            if (IdArea == area::kConditions) {
                 enableList(cmbSonda, w == 566);
                 enableList(cmbOperatorTemp, w == 566);
             } else {
                 enableList(cmbSonda, !(w >= 263 && w <= 264));
             }
             break;
-        case 44:
+        case obj::kTimedOutput:
             enableList(cmbSonda, !(w >= 308 && w <= 309));
             break;
-        case 50: {
+        case obj::kZoneOverride: {
             bool on = w == 421 || w == 422 || w == 426 || w == 427;
             bool off = w >= 423 && w <= 425;
             if (on || off) {
-                for (Spinner* s : {&UpDownHour, &UpDownMin, &UpDownSec}) {
-                    s->enabled = on;
-                    s->backColour = on ? kWhite : kGrey;
-                }
+                for (Spinner* s : {&UpDownHour, &UpDownMin, &UpDownSec}) s->enabled = on;
             }
             break;
         }
-        case 51: {
+        case obj::kShutterPosition: {
             bool p8 = false, p9 = false, p10 = false;
             if (w == 430) p8 = true;
             if (w == 432 || w == 433) p9 = p10 = true;
@@ -666,18 +692,18 @@ void PropertyDialog::whatRules() {
             }
             break;
         }
-        case 56:
+        case obj::kZoneManual:
             setTempEnabled(w == 553 || w == 554);
             setHourEnabled(w == 554);
             break;
-        case 31:
-            if (IdArea == 4) {
+        case obj::kVolume:
+            if (IdArea == area::kConditions) {
                 enableList(cmbSonda, w == 567);
                 enableList(cmbOperatorTemp, w == 567);
             }
             break;
-        case 60:
-            if (IdArea == 4 || IdArea == 5) object60Probes(w);
+        case obj::kAudioSettings:
+            if (IdArea == area::kConditions || IdArea == area::kActions) object60Probes(w);
             break;
         default:
             break;
@@ -687,23 +713,24 @@ void PropertyDialog::whatRules() {
 void PropertyDialog::object60Probes(int w) {
     cmbSonda.clear();
     auto operatorOn = [&](bool on) {
-        if (IdArea == 4) enableList(cmbOperatorTemp, on);
+        if (IdArea == area::kConditions) enableList(cmbOperatorTemp, on);
     };
     auto steps = [&](int last) {
-        for (int i = 1; i <= last; ++i) cmbSonda.add(Replace1(1706, i), i);
+        for (int i = 1; i <= last; ++i) cmbSonda.add(Replace1(kLevelItem, i), i);
     };
-    int probeCaption = 1701;
-    int tempCaption = 1700;
+    int probeCaption = kValueCaption;
+    int tempCaption = kComparisonCaption;
     if (w == 585) {
-        for (int i = 1; i <= 4; ++i) cmbSonda.add(Replace1(1704, i), i);
-        probeCaption = 1705;
+        for (int i = 1; i <= 4; ++i) cmbSonda.add(Replace1(kSourceItem, i), i);
+        probeCaption = kSourceCaption;
         operatorOn(false);
     } else if (w == 572 || w == 586 || w == 587) {
-        const int last = (IdArea == 5 && w != 572) ? 50 : 100;
-        for (int i = 10; i <= last; i += 10) cmbSonda.add(Replace1(1702, i), VolumeCode(i));
+        const int last = (IdArea == area::kActions && w != 572) ? 50 : 100;
+        for (int i = 10; i <= last; i += 10)
+            cmbSonda.add(Replace1(kVolumePercentItem, i), VolumeCode(i));
         operatorOn(w == 572);
     } else if (w == 573 || w == 574) {
-        for (int i = -10; i <= 10; ++i) cmbSonda.add(Replace1(1706, i), 3 * (i + 10));
+        for (int i = -10; i <= 10; ++i) cmbSonda.add(Replace1(kLevelItem, i), 3 * (i + 10));
         operatorOn(true);
     } else if (w == 577 || w == 592 || w == 593 || w == 599 || w == 600) {
         steps(10);
@@ -715,9 +742,10 @@ void PropertyDialog::object60Probes(int w) {
         steps(20);
         tempCaption = 0;  // unchanged
     } else if (w == 581 || w == 598) {
-        for (int i = 0; i < 10; ++i) cmbSonda.add(texts::GetText(1707 + i), 2 + i);
-        for (int i = 0; i < 10; ++i) cmbSonda.add(texts::GetText(1717 + i), 16 + i);
-        probeCaption = 1727;
+        for (int i = 0; i < 10; ++i) cmbSonda.add(texts::GetText(kFirstEqualiserItem + i), 2 + i);
+        for (int i = 0; i < 10; ++i)
+            cmbSonda.add(texts::GetText(kFirstUserEqualiserItem + i), 16 + i);
+        probeCaption = kEqualiserCaption;
         tempCaption = -1;
         operatorOn(false);
     } else {
@@ -810,9 +838,8 @@ void PropertyDialog::cmbLevel_Click() {
 void PropertyDialog::SetTemperature(int tenths) { UpDownTemp.set(tenths); }
 
 std::string PropertyDialog::lblTempV() const {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.1f", UpDownTemp.value / 10.0);
-    return std::string(buf) +
+    // "." as the separator, as in the listing and the slot captions.
+    return model::TenthsOneDecimal(UpDownTemp.value) +
            "\xC2\xB0"
            "C";
 }
@@ -840,7 +867,7 @@ OkResult PropertyDialog::cmdOK() {
     }
     if (cmbDove.enabled && cmbDove.index() < 0) return fail(kNoWhere);
 
-    if (idObj_ == 45) {
+    if (idObj_ == obj::kRandomDelay) {
         const int64_t v1 = Val(txtKey_OPT.text);
         const int64_t v2 = Val(txtKey_OPT2.text);
         if (v1 == 0 && v2 == 0) return fail(kBothDelaysZero);
@@ -860,9 +887,9 @@ OkResult PropertyDialog::cmdOK() {
             }
         }
         if (seconds[1] < seconds[0]) return fail(kSecondDelayShorter);
-    } else if (idObj_ == 62) {
+    } else if (idObj_ == obj::kEnergyMeter) {
         if (Val(txtValue.text) > 2000) return fail(kEnergyValueTooHigh);
-    } else if (idObj_ == 66) {
+    } else if (idObj_ == obj::kVariable) {
         const int64_t v = Val(txtValue.text);
         if (txtValue.text.empty() || v > 32000 || v < 0) return fail(kVariableOutOfRange);
     } else if (txtKey_OPT.tag == kDelayTag) {
@@ -872,7 +899,8 @@ OkResult PropertyDialog::cmdOK() {
         if (what() == kHours9 && v > 24) return fail(kHoursTooMany);
     }
 
-    if (RowVisible(PropRow::kTemp) && (idObj_ == 43 || idObj_ == 44) && IdArea != 4) {
+    if (RowVisible(PropRow::kTemp) && (idObj_ == obj::kLoad || idObj_ == obj::kTimedOutput) &&
+        IdArea != area::kConditions) {
         if (UpDownMin.value == 4 && UpDownSec.value > 0) return fail(kFourMinutesMax);
         if (UpDownMin.value == 0 && UpDownSec.value == 0) return fail(kDurationZero);
     }
@@ -880,21 +908,24 @@ OkResult PropertyDialog::cmdOK() {
     // Object 49's typed address is checked before the notes: the note of WHAT
     // 419 confirms at once, and an address left unchecked would be stored as
     // WHERE 0.
-    if (idObj_ == 49 && !typedAddressValid()) return fail(kAddressOutOfRange);
+    if (idObj_ == obj::kLightByAddress && !typedAddressValid()) return fail(kAddressOutOfRange);
 
     int note = 0;
-    if (idObj_ == 40 && what() == 244) note = kRestartNote;
-    if ((idObj_ == 26 && what() == 155) || (idObj_ == 49 && what() == 419)) note = kLockNote;
+    if (idObj_ == obj::kController && what() == 244) note = kRestartNote;
+    if ((idObj_ == obj::kScenarioModule && what() == 155) ||
+        (idObj_ == obj::kLightByAddress && what() == 419))
+        note = kLockNote;
     if (note) {
         Messages().information(texts::GetText(kTitle), texts::GetText(note));
         return confirm(note, Icon::kInformation);
     }
 
-    if ((idObj_ == 48 || idObj_ == 50) && UpDownHour.enabled && UpDownHour.value == 0 &&
-        UpDownMin.value == 0 && UpDownSec.value == 0)
+    if ((idObj_ == obj::kTimedAux || idObj_ == obj::kZoneOverride) && UpDownHour.enabled &&
+        UpDownHour.value == 0 && UpDownMin.value == 0 && UpDownSec.value == 0)
         return fail(kDurationZero);
 
-    if (idObj_ == 61 && (IdArea == 3 || IdArea == 4 || IdArea == 6)) {
+    if (idObj_ == obj::kAlarmPanel && (IdArea == area::kTriggers || IdArea == area::kConditions ||
+                                       IdArea == area::kStopTriggers)) {
         Messages().warning(texts::GetText(kTitle),
                            texts::GetText(kAlarmNote1) + " " + texts::GetText(kAlarmNote2));
         return confirm(kAlarmNote1, Icon::kExclamation);
@@ -949,22 +980,22 @@ std::array<int32_t, 3> PropertyDialog::ReadParameters() const {
     const int temp = UpDownTemp.value;
     const int w = what();
     switch (idObj_) {
-        case 31:
-            if (IdArea == 4 && w == 567) p[0] = op;
+        case obj::kVolume:
+            if (IdArea == area::kConditions && w == 567) p[0] = op;
             p[1] = probe;
             break;
-        case 34:
-            if (w == 236) p[0] = temp;
+        case obj::kCentralUnit:
+            if (w == model::what::kCentralUnitManualTemperature) p[0] = temp;
             break;
-        case 37:
-            if (w == 237) p[0] = temp;
+        case obj::kZoneSetPoint:
+            if (w == model::what::kZoneSetTemperature) p[0] = temp;
             break;
-        case 38:
+        case obj::kZoneReading:
             p = {probe, op, temp};
             break;
-        case 43:
-        case 44:
-            if (idObj_ == 43 && IdArea == 4) {
+        case obj::kLoad:
+        case obj::kTimedOutput:
+            if (idObj_ == obj::kLoad && IdArea == area::kConditions) {
                 if (w == 566) p[0] = op;
                 p[1] = probe;
             } else {
@@ -973,44 +1004,44 @@ std::array<int32_t, 3> PropertyDialog::ReadParameters() const {
             }
             p[2] = probe;
             break;
-        case 48:
-        case 50:
+        case obj::kTimedAux:
+        case obj::kZoneOverride:
             p = {UpDownHour.value, UpDownMin.value, UpDownSec.value};
             break;
-        case 51:
+        case obj::kShutterPosition:
             p = {cmbPos[0].data().value_or(0), cmbPos[1].data().value_or(0),
                  cmbPos[2].data().value_or(0)};
             break;
-        case 52:
+        case obj::kStoredPosition:
             p[0] = cmbPos[0].data().value_or(0);
             break;
-        case 56:
+        case obj::kZoneManual:
             p = {temp, UpDownHour.value, 0};
             break;
-        case 58:
+        case obj::kOutdoorTemperature:
             p = {op, temp, 0};
             break;
-        case 60:
-            if (IdArea == 4) {
+        case obj::kAudioSettings:
+            if (IdArea == area::kConditions) {
                 if (cmbSonda.enabled) p[0] = probe;
                 if (cmbOperatorTemp.enabled) p[1] = op;
-            } else if (IdArea == 5) {
+            } else if (IdArea == area::kActions) {
                 if (cmbSonda.enabled) p[0] = probe;
             }
             break;
-        case 62:
-            if (IdArea == 4) {
+        case obj::kEnergyMeter:
+            if (IdArea == area::kConditions) {
                 if (txtValue.enabled) p[0] = Clamp32(Val(txtValue.text));
                 if (cmbOperatorTemp.enabled) p[1] = op;
             } else {
                 p[1] = op;
             }
             break;
-        case 66:
-            if (IdArea == 4) {
+        case obj::kVariable:
+            if (IdArea == area::kConditions) {
                 p[0] = Clamp32(Val(txtValue.text));
                 if (cmbOperatorTemp.enabled) p[1] = op;
-            } else if (IdArea == 5) {
+            } else if (IdArea == area::kActions) {
                 p[0] = Clamp32(Val(txtValue.text));
             }
             break;
@@ -1038,13 +1069,13 @@ ElementValues PropertyDialog::ReadValues(bool custom) {
         auto p = ReadParameters();
         for (size_t k = 0; k < p.size(); ++k) v.PARAM[k] = p[k];
     }
-    if (IdArea == 5) {
+    if (IdArea == area::kActions) {
         if (txtKey_OPT.visible) v.value = std::to_string(Val(txtKey_OPT.text));
-        if (idObj_ == 45) {
+        if (idObj_ == obj::kRandomDelay) {
             v.PARAM[0] = Clamp32(Val(txtKey_OPT2.text));
             v.PARAM[1] = cmbCosa2.data().value_or(0);
         }
-        if (idObj_ == 49) {
+        if (idObj_ == obj::kLightByAddress) {
             v.DOVE_KEY = 0;
             try {
                 auto r = database().queryOne("SELECT * FROM ANA_DOVE WHERE OPEN_DOVE=?",
@@ -1063,7 +1094,7 @@ void PropertyDialog::Restore(const db::Row& row, bool custom) {
     txtDescri.text = LimitLength(descri, txtDescri.maxLength);
 
     SelectCosa(FindItemIndex(cmbCosa, static_cast<int>(row.getInt("COSA_KEY"))));
-    if (idObj_ == 49) {
+    if (idObj_ == obj::kLightByAddress) {
         // The typed address comes back from the stored where.
         try {
             auto r = database().queryOne("SELECT OPEN_DOVE FROM ANA_DOVE WHERE ID_DOVE=?",
@@ -1085,24 +1116,24 @@ void PropertyDialog::Restore(const db::Row& row, bool custom) {
     if (custom) {
         const int w = what();
         switch (idObj_) {
-            case 31:
-                if (IdArea == 4 && w == 567) sel(cmbOperatorTemp, p1);
+            case obj::kVolume:
+                if (IdArea == area::kConditions && w == 567) sel(cmbOperatorTemp, p1);
                 if (cmbSonda.enabled) sel(cmbSonda, p2);
                 break;
-            case 34:
-                if (w == 236) SetTemperature(p1);
+            case obj::kCentralUnit:
+                if (w == model::what::kCentralUnitManualTemperature) SetTemperature(p1);
                 break;
-            case 37:
-                if (w == 237) SetTemperature(p1);
+            case obj::kZoneSetPoint:
+                if (w == model::what::kZoneSetTemperature) SetTemperature(p1);
                 break;
-            case 38:
+            case obj::kZoneReading:
                 sel(cmbSonda, p1);
                 sel(cmbOperatorTemp, p2);
                 SetTemperature(p3);
                 break;
-            case 43:
-            case 44:
-                if (idObj_ == 43 && IdArea == 4) {
+            case obj::kLoad:
+            case obj::kTimedOutput:
+                if (idObj_ == obj::kLoad && IdArea == area::kConditions) {
                     if (w == 566) sel(cmbOperatorTemp, p1);
                 } else {
                     UpDownMin.set(p1);
@@ -1110,39 +1141,40 @@ void PropertyDialog::Restore(const db::Row& row, bool custom) {
                 }
                 if (cmbSonda.enabled) sel(cmbSonda, p3);
                 break;
-            case 48:
-            case 50:
+            case obj::kTimedAux:
+            case obj::kZoneOverride:
                 UpDownHour.set(p1);
                 UpDownMin.set(p2);
                 UpDownSec.set(p3);
                 break;
-            case 51:
+            case obj::kShutterPosition:
                 sel(cmbPos[0], p1);
                 sel(cmbPos[1], p2);
                 sel(cmbPos[2], p3);
                 break;
-            case 52:
+            case obj::kStoredPosition:
                 sel(cmbPos[0], p1);
                 break;
-            case 56:
+            case obj::kZoneManual:
                 SetTemperature(p1);
                 UpDownHour.set(p2);
                 break;
-            case 58:
+            case obj::kOutdoorTemperature:
                 sel(cmbOperatorTemp, p1);
                 SetTemperature(p2);
                 break;
-            case 60:
+            case obj::kAudioSettings:
                 if (cmbSonda.enabled) sel(cmbSonda, p1);
-                if (IdArea == 4 && cmbOperatorTemp.enabled) sel(cmbOperatorTemp, p2);
+                if (IdArea == area::kConditions && cmbOperatorTemp.enabled)
+                    sel(cmbOperatorTemp, p2);
                 break;
-            case 62:
-                if (IdArea == 4) txtValue.text = std::to_string(p1);
+            case obj::kEnergyMeter:
+                if (IdArea == area::kConditions) txtValue.text = std::to_string(p1);
                 sel(cmbOperatorTemp, p2);
                 break;
-            case 66:
+            case obj::kVariable:
                 txtValue.text = std::to_string(p1);
-                if (IdArea == 4) sel(cmbOperatorTemp, p2);
+                if (IdArea == area::kConditions) sel(cmbOperatorTemp, p2);
                 break;
             default:
                 break;
@@ -1156,7 +1188,7 @@ void PropertyDialog::Restore(const db::Row& row, bool custom) {
     }
     // The delays of an action come back into their boxes.
     if (txtKey_OPT.visible) txtKey_OPT.text = keyOpt;
-    if (idObj_ == 45 && IdArea == 5) {
+    if (idObj_ == obj::kRandomDelay && IdArea == area::kActions) {
         txtKey_OPT2.text = std::to_string(p1);
         sel(cmbCosa2, p2);
     }
@@ -1173,6 +1205,9 @@ std::vector<PropRow> PropertyDialog::VisibleRows() const {
 
 std::string PropertyDialog::StateText() const {
     std::ostringstream o;
+    // Numbers as the C locale writes them (no grouping), whatever the process
+    // locale is.
+    o.imbue(std::locale::classic());
     auto list = [&](const char* name, const ListBox& l) {
         o << name << ": n=" << l.count() << " sel=" << l.index()
           << " data=" << (l.data() ? std::to_string(*l.data()) : "-") << " en=" << l.enabled

@@ -1,8 +1,10 @@
 #pragma once
-// The element property dialog without widgets: the lists, rows, inputs,
-// captions and colours of the dialog for one catalogue object in one area, its
-// change handlers, its OK checks and the reading back of the chosen values.
-// The Qt dialog shows this state and forwards clicks, selections and keys.
+// The element property dialog without widgets: the lists, rows, inputs and
+// captions of the dialog for one catalogue object in one area, which of them
+// are visible and enabled, its change handlers, its OK checks and the reading
+// back of the chosen values. The Qt dialog shows this state (how an enabled or
+// a disabled input looks, and where each row stands, are its business) and
+// forwards clicks, selections and keys.
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -19,9 +21,6 @@ class Row;
 
 namespace tessed::editor {
 
-inline constexpr int kWhite = 0xFFFFFF;
-inline constexpr int kGrey = 0xC0C0C0;
-
 // Key codes the dialogs react to.
 inline constexpr int kKeyEnter = 13;
 inline constexpr int kKeyEscape = 27;
@@ -32,7 +31,6 @@ enum class Icon { kNone, kExclamation, kInformation };
 
 struct ListBox : ChoiceList {
     bool visible = true;
-    int backColour = kWhite;
 };
 
 struct TextBox {
@@ -50,7 +48,6 @@ struct Spinner {
     int max = 100;
     bool visible = true;
     bool enabled = true;
-    int backColour = kWhite;
     // Sets the range and keeps the value inside it.
     void setRange(int lo, int hi);
     void set(int v);
@@ -106,7 +103,8 @@ class PropertyDialog {
     void SelectLevel(int index);
     void SelectAddInt(int index) { cmbADDInt.setIndex(index); }
 
-    // txtTemp's value (tenths of a degree); lblTempV follows it.
+    // txtTemp's value (tenths of a degree); lblTempV follows it in the form
+    // "0.0" and "°C", with "." as the separator under every locale.
     void SetTemperature(int tenths);
     std::string lblTempV() const;
 
@@ -151,8 +149,8 @@ class PropertyDialog {
     TextBox txtDOVEPI;
     Spinner UpDownDovePI;
     Spinner UpDownTemp;  // txtTemp
+    // lblTempV shows the value (lblTempV()) and is enabled with UpDownTemp.
     bool lblTempVVisible = false;
-    int lblTempVColour = kWhite;
     Spinner UpDownHour, UpDownMin, UpDownSec;  // lblHour, lblMin, lblSec
     TextBox txtValue, txtKey_OPT, txtKey_OPT2, txtDescri;
     ClockTime dtpTime;

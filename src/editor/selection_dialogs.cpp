@@ -3,6 +3,7 @@
 #include "editor/canvas.h"
 #include "editor/property_dialog.h"
 #include "env/messages.h"
+#include "env/strings.h"
 #include "env/texts.h"
 
 namespace tessed::editor {
@@ -14,7 +15,7 @@ constexpr int kOr = 1560;
 constexpr int kEmptyName = 1033;
 }  // namespace
 
-bool ImageButton::Release(int x, int y) {
+bool ImageButton::Release(int x, int y, int width, int height) {
     const bool wasPressed = pressed;
     pressed = false;
     return wasPressed && x >= 0 && x <= width && y >= 0 && y <= height;
@@ -22,27 +23,15 @@ bool ImageButton::Release(int x, int y) {
 
 std::string LimitLength(std::string_view text, int maxChars) {
     if (maxChars <= 0) return std::string(text);
-    size_t i = 0;
-    int n = 0;
-    while (i < text.size() && n < maxChars) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        size_t len = c < 0x80           ? 1
-                     : (c >> 5) == 0x6  ? 2
-                     : (c >> 4) == 0xE  ? 3
-                     : (c >> 3) == 0x1E ? 4
-                                        : 1;
-        i += len;
-        ++n;
-    }
-    return std::string(text.substr(0, std::min(i, text.size())));
+    return str::CutUtf8(text, static_cast<size_t>(maxChars));
 }
 
-void ChoiceDialog::ReleaseOk(int x, int y) {
-    if (cmdOK.Release(x, y)) Ok();
+void ChoiceDialog::ReleaseOk(int x, int y, int width, int height) {
+    if (cmdOK.Release(x, y, width, height)) Ok();
 }
 
-void ChoiceDialog::ReleaseCancel(int x, int y) {
-    if (cmdAnnulla.Release(x, y)) Cancel();
+void ChoiceDialog::ReleaseCancel(int x, int y, int width, int height) {
+    if (cmdAnnulla.Release(x, y, width, height)) Cancel();
 }
 
 bool ChoiceDialog::Ok() {
@@ -54,12 +43,13 @@ bool ChoiceDialog::Ok() {
 void ChoiceDialog::Cancel() { Visible = false; }
 
 void ChoiceDialog::KeyPress(int key) {
+    // A key presses and releases the button where it stands.
     if (key == kKeyEnter) {
         PressOk();
-        ReleaseOk(0, 0);
+        ReleaseOk(0, 0, 0, 0);
     } else if (key == kKeyEscape) {
         PressCancel();
-        ReleaseCancel(0, 0);
+        ReleaseCancel(0, 0, 0, 0);
     }
 }
 

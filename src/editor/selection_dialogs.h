@@ -10,17 +10,16 @@
 
 namespace tessed::editor {
 
-// An image button with its label: pressing shifts both one pixel right and
-// down, releasing shifts them back and acts only over the image.
+// An image button with its label: pressed while the mouse is down on it (the
+// window draws it shifted one pixel right and down), acting only when
+// released over the image.
 struct ImageButton {
-    int width = 60;
-    int height = 20;
     bool pressed = false;
-    int offset() const { return pressed ? 1 : 0; }
     void Press() { pressed = true; }
-    // Releases at (x, y) in the image's own coordinates; true when the button
-    // acts (the pointer is over the image: 0 <= x <= width, 0 <= y <= height).
-    bool Release(int x, int y);
+    // Releases at (x, y) in the image's own coordinates, for an image of
+    // `width` by `height` as the window shows it; true when the button acts
+    // (it was pressed, and 0 <= x <= width, 0 <= y <= height).
+    bool Release(int x, int y, int width, int height);
 };
 
 // `text` cut to at most `maxChars` characters (UTF-8); 0 means no limit.
@@ -35,9 +34,9 @@ class ChoiceDialog {
     ImageButton cmdOK, cmdAnnulla;
     // The mouse on the buttons (or their labels).
     void PressOk() { cmdOK.Press(); }
-    void ReleaseOk(int x, int y);
+    void ReleaseOk(int x, int y, int width, int height);
     void PressCancel() { cmdAnnulla.Press(); }
-    void ReleaseCancel(int x, int y);
+    void ReleaseCancel(int x, int y, int width, int height);
     // The actions of the buttons.
     virtual bool Ok();
     void Cancel();

@@ -1,5 +1,6 @@
 #include "editor/time_dialogs.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "env/database.h"
@@ -8,18 +9,17 @@
 
 namespace tessed::editor {
 
-using model::SplitTimeText;
-using model::SettPart;
-using model::ParseWeekMask;
-using model::WeekdayNames;
-using model::Two;
-using model::FieldValue;
 using model::DaysInMonth;
+using model::FieldValue;
 using model::IsRealDate;
-using model::Moment;
-using model::TimeTextParts;
 using model::kAllWeekdays;
 using model::kLineBreak;
+using model::Moment;
+using model::ParseWeekMask;
+using model::SettPart;
+using model::SplitTimeText;
+using model::TimeTextParts;
+using model::WeekdayNames;
 
 namespace {
 
@@ -51,7 +51,14 @@ constexpr int kAny = -1;
 void FillNumbers(ChoiceList& list, int first, int last, bool withAny) {
     list.clear();
     if (withAny) list.add("**", kAny);
-    for (int i = first; i <= last; ++i) list.add(Two(i), i);
+    for (int i = first; i <= last; ++i) list.add(str::TwoDigits(i), i);
+}
+
+// The two-digit years a time text can carry.
+constexpr int kFirstWritableYear = 0, kLastWritableYear = 99;
+
+void FillYears(ChoiceList& list, const YearRange& years) {
+    FillNumbers(list, years.first, years.last, true);
 }
 
 Moment Tomorrow(const Moment& m) {
@@ -82,6 +89,25 @@ void SelectField(ChoiceList& list, std::string_view field) {
     if (auto v = FieldValue(field)) list.selectData(*v);
 }
 
+// The same for a year list, which first widens to a stored year outside it.
+void SelectYear(ChoiceList& list, std::string_view field) {
+    auto v = FieldValue(field);
+    if (!v) return;
+    if (*v != kAny && list.find(*v) < 0) {
+        YearRange years{*v, *v};
+        for (int i = 0; i < list.count(); ++i) {
+            const int y = list.item(i).data;
+            if (y == kAny) continue;
+            years.first = std::min(years.first, y);
+            years.last = std::max(years.last, y);
+        }
+        const bool enabled = list.enabled;
+        FillYears(list, years);
+        list.enabled = enabled;
+    }
+    list.selectData(*v);
+}
+
 std::string Field(std::string_view s, size_t start, size_t len) {
     if (start >= s.size()) return {};
     return std::string(s.substr(start, len));
@@ -96,6 +122,12 @@ int Pattern(int month, int year) {
 int DateKey(int year, int month, int day) { return year * 10000 + month * 100 + day; }
 
 }  // namespace
+
+YearRange ListedYears(int currentYear) {
+    const int year = currentYear - 2000;
+    return {std::clamp(year - kYearsBefore, kFirstWritableYear, kLastWritableYear),
+            std::clamp(year + kYearsAfter, kFirstWritableYear, kLastWritableYear)};
+}
 
 // ---------------------------------------------------------------- ChoiceList
 
@@ -176,14 +208,14 @@ TimeRangeDialog::TimeRangeDialog(const Moment& now) : now_(now) {
     to = {(now.hour + 1) % 24, now.minute};
     for (ChoiceList* days : {&dayFrom, &dayTo}) FillNumbers(*days, 1, 31, false);
     for (ChoiceList* months : {&monthFrom, &monthTo}) FillNumbers(*months, 1, 12, true);
-    for (ChoiceList* years : {&yearFrom, &yearTo}) FillNumbers(*years, 5, 30, true);
+    for (ChoiceList* years : {&yearFrom, &yearTo}) FillYears(*years, ListedYears(now.year));
     const Moment next = Tomorrow(now);
     dayFrom.selectData(now.day);
     monthFrom.selectData(now.month);
-    yearFrom.selectData(now.year % 100);
+    yearFrom.selectData(now.year - 2000);
     dayTo.selectData(next.day);
     monthTo.selectData(next.month);
-    yearTo.selectData(next.year % 100);
+    yearTo.selectData(next.year - 2000);
     setDayMode(kAlways);
 }
 
@@ -241,7 +273,7 @@ void TimeRangeDialog::Restore(std::string_view timeText) {
         }
         SelectField(d, Field(*value, 0, 2));
         SelectField(m, Field(*value, 2, 2));
-        SelectField(y, Field(*value, 6, 2));
+        SelectYear(y, Field(*value, 6, 2));
         setDayMode(kDateRange);
     };
     restoreDate(parts.dataFrom, dayFrom, monthFrom, yearFrom);
@@ -375,7 +407,7 @@ TimeSingleDialog::TimeSingleDialog(const Moment& now) : now_(now) {
     FillNumbers(minute, 0, 59, true);
     FillNumbers(day, 1, 31, true);
     FillNumbers(month, 1, 12, true);
-    FillNumbers(year, 0, 30, true);
+    FillYears(year, ListedYears(now.year));
     for (ChoiceList* list : {&hour, &minute, &day, &month, &year}) list->setIndex(0);
 }
 
@@ -399,7 +431,7 @@ void TimeSingleDialog::Restore(std::string_view timeText) {
         const std::string& v = *parts.dataFrom;
         SelectField(day, Field(v, 0, 2));
         SelectField(month, Field(v, 2, 2));
-        SelectField(year, Field(v, 4, 2));
+        SelectYear(year, Field(v, 4, 2));
     }
 }
 

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "env/strings.h"
 #include "model/time_text.h"
 
 namespace tessed::db {
@@ -18,7 +19,6 @@ class Database;
 namespace tessed::editor {
 
 using model::Moment;
-using model::Two;
 
 // A drop-down list of texts with numeric item data and one selection.
 class ChoiceList {
@@ -53,9 +53,22 @@ private:
 struct TimeOfDay {
     int hour = 0, minute = 0;
     int minutes() const { return hour * 60 + minute; }
-    std::string hhmm() const { return Two(hour) + Two(minute); }
-    std::string clock() const { return Two(hour) + ":" + Two(minute); }
+    std::string hhmm() const { return str::TwoDigits(hour) + str::TwoDigits(minute); }
+    std::string clock() const { return str::TwoDigits(hour) + ":" + str::TwoDigits(minute); }
 };
+
+// The years the date lists offer, as two-digit numbers (year - 2000). Stored
+// texts carry a year in two digits (after "20" in range texts), so only 2000
+// to 2099 can be written; within those, the lists roll with the current year:
+// from kYearsBefore years before it to kYearsAfter years after it. A stored
+// text whose year lies outside the window widens the list to include it, so
+// that opening and confirming a dialog never changes a stored year.
+inline constexpr int kYearsBefore = 5;
+inline constexpr int kYearsAfter = 25;
+struct YearRange {
+    int first = 0, last = 0;
+};
+YearRange ListedYears(int currentYear);
 
 // The WHO caption of a dialog: the family description of the object, and the
 // WHO code of the object in its area as the tag.
@@ -84,8 +97,8 @@ public:
     enum DayMode { kAlways = 0, kDateRange = 1 };
 
     // The state after the dialog loads: pickers at `now` and one hour later,
-    // from lists at today's date, to lists at tomorrow's, one-hour mode,
-    // no weekday ticked, dates "always".
+    // from lists at today's date, to lists at tomorrow's (year lists "**" and
+    // ListedYears), one-hour mode, no weekday ticked, dates "always".
     explicit TimeRangeDialog(const Moment& now);
 
     // Sets the WHO caption and, for a text holding "|", restores the values.
@@ -105,8 +118,6 @@ public:
     void setWeekday(int i, bool ticked);
     bool weekday(int i) const { return days_.at(static_cast<size_t>(i)); }
     int weekMask() const;
-    // The colour of a weekday box: &HFF when ticked, &HFF00 when cleared.
-    int weekdayColour(int i) const { return weekday(i) ? 0xFF : 0xFF00; }
 
     // cmbDFrom, cmbMFrom, cmbYFROM, cmbDTo, cmbMTo, cmbYTo.
     ChoiceList dayFrom, monthFrom, yearFrom, dayTo, monthTo, yearTo;
@@ -141,8 +152,8 @@ struct MomentBuild {
 // The single-moment dialog (time-triggered events).
 class TimeSingleDialog {
 public:
-    // Lists filled: "**" (item data -1) and the numbers; every list starts at
-    // "**".
+    // Lists filled: "**" (item data -1) and the numbers (years: ListedYears);
+    // every list starts at "**".
     explicit TimeSingleDialog(const Moment& now);
 
     void LoadData(db::Database& db, int64_t idObj, int64_t idArea, std::string_view timeText);

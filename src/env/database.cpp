@@ -5,8 +5,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
-#include <sstream>
 
 namespace tessed::db {
 
@@ -14,15 +12,9 @@ bool iequals(std::string_view a, std::string_view b) { return str::IEquals(a, b)
 
 namespace {
 
-// Parses the leading number of a text; 0 when there is none.
-double parseNumber(const std::string& s) {
-    const char* p = s.c_str();
-    while (*p == ' ' || *p == '\t') ++p;
-    char* end = nullptr;
-    double d = std::strtod(p, &end);
-    if (end == p || !std::isfinite(d)) return 0;
-    return d;
-}
+// The leading number of a text, "." as the separator under every locale; 0
+// when there is none.
+double parseNumber(const std::string& s) { return str::LenientNumber(s); }
 
 }  // namespace
 
@@ -56,10 +48,11 @@ std::string Value::toText(std::string_view def) const {
     if (isNull()) return std::string(def);
     if (auto* i = std::get_if<int64_t>(&v_)) return std::to_string(*i);
     if (auto* d = std::get_if<double>(&v_)) {
-        std::ostringstream os;
-        os.precision(15);
-        os << *d;
-        return os.str();
+        // Fifteen significant digits, as "%.15g" writes them, with "." under
+        // every locale.
+        char buf[64];
+        auto [end, ec] = std::to_chars(buf, buf + sizeof buf, *d, std::chars_format::general, 15);
+        return ec == std::errc() ? std::string(buf, end) : std::string();
     }
     return std::get<std::string>(v_);
 }

@@ -38,14 +38,9 @@ void appendUtf8(std::string& out, char32_t c) {
     }
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view trim(std::string_view s) {
-    size_t b = 0, e = s.size();
-    while (b < e && isBlank(s[b])) ++b;
-    while (e > b && isBlank(s[e - 1])) --e;
-    return s.substr(b, e - b);
-}
+// Lines are split at every CR and LF, so blanks and tabs are all there is to
+// trim around names and values.
+using str::Trim;
 
 Document load(const std::filesystem::path& file) {
     Document doc;
@@ -116,11 +111,11 @@ bool save(const std::filesystem::path& file, const Document& doc) {
 
 // Section line: "[name]..." with blanks allowed; returns the trimmed name.
 std::optional<std::string_view> sectionName(std::string_view line) {
-    std::string_view t = trim(line);
+    std::string_view t = Trim(line);
     if (t.empty() || t[0] != '[') return std::nullopt;
     size_t close = t.find(']');
     if (close == std::string_view::npos) return std::nullopt;
-    return trim(t.substr(1, close - 1));
+    return Trim(t.substr(1, close - 1));
 }
 
 struct KeyLine {
@@ -129,11 +124,11 @@ struct KeyLine {
 };
 
 std::optional<KeyLine> keyLine(std::string_view line) {
-    std::string_view t = trim(line);
+    std::string_view t = Trim(line);
     if (t.empty() || t[0] == ';') return std::nullopt;
     size_t eq = t.find('=');
     if (eq == std::string_view::npos) return std::nullopt;
-    return KeyLine{trim(t.substr(0, eq)), trim(t.substr(eq + 1))};
+    return KeyLine{Trim(t.substr(0, eq)), Trim(t.substr(eq + 1))};
 }
 
 // Range of lines [begin, end) belonging to the first section with this name;
@@ -170,18 +165,6 @@ std::string unquote(std::string_view v) {
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         return std::string(v.substr(1, v.size() - 2));
     return std::string(v);
-}
-
-// Cuts a UTF-8 text to at most n characters.
-std::string cutChars(const std::string& s, size_t n) {
-    size_t count = 0;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if ((uint8_t(s[i]) & 0xC0) != 0x80) {
-            if (count == n) return s.substr(0, i);
-            ++count;
-        }
-    }
-    return s;
 }
 
 }  // namespace
@@ -323,17 +306,17 @@ File File::Read(const std::filesystem::path& file) {
 }
 
 std::optional<std::string> File::Whole(std::string_view section, std::string_view key) const {
-    auto s = bySection.find(str::ToUpper(trim(section)));
+    auto s = bySection.find(str::ToUpper(Trim(section)));
     if (s == bySection.end()) return std::nullopt;
     const Section& sec = sections_[s->second];
-    auto k = sec.byKey.find(str::ToUpper(trim(key)));
+    auto k = sec.byKey.find(str::ToUpper(Trim(key)));
     if (k == sec.byKey.end()) return std::nullopt;
     return sec.entries[k->second].value;
 }
 
 std::vector<std::string> File::Keys(std::string_view section) const {
     std::vector<std::string> out;
-    auto s = bySection.find(str::ToUpper(trim(section)));
+    auto s = bySection.find(str::ToUpper(Trim(section)));
     if (s == bySection.end()) return out;
     for (const auto& e : sections_[s->second].entries) out.push_back(e.key);
     return out;
@@ -350,7 +333,7 @@ bool IsWritableSection(std::string_view section) {
 }
 
 bool IsWritableKey(std::string_view key) {
-    std::string_view k = trim(key);
+    std::string_view k = Trim(key);
     return !hasBreakOrNul(key) && key.find('=') == std::string_view::npos && !k.empty() &&
            k[0] != ';' && k[0] != '[';
 }
@@ -365,9 +348,9 @@ std::optional<std::string> GetWhole(const std::filesystem::path& file, std::stri
 std::string GetString(const std::filesystem::path& file, std::string_view section,
                       std::string_view key, std::string_view def, size_t bufferSize) {
     auto v = GetWhole(file, section, key);
-    std::string out = v ? std::move(*v) : std::string(trim(def));
+    std::string out = v ? std::move(*v) : std::string(Trim(def));
     if (bufferSize == 0) return {};
-    return cutChars(out, bufferSize - 1);
+    return str::CutUtf8(out, bufferSize - 1);
 }
 
 std::vector<std::string> Keys(const std::filesystem::path& file, std::string_view section) {
@@ -382,14 +365,14 @@ bool WriteString(const std::filesystem::path& file, std::string_view section,
     Document doc = load(file);
     // A file that cannot be read whole is never rewritten from what was read.
     if (doc.tooLarge || doc.unreadable) return false;
-    std::string_view sec = trim(section);
+    std::string_view sec = Trim(section);
     Range r = findSection(doc, sec);
     if (!key) {
         if (r.begin == std::string::npos) return true;
         doc.lines.erase(doc.lines.begin() + long(r.begin), doc.lines.begin() + long(r.end));
         return save(file, doc);
     }
-    std::string_view k = trim(*key);
+    std::string_view k = Trim(*key);
     if (!value) {
         if (r.begin == std::string::npos) return true;
         auto at = findKey(doc, r, k);
@@ -409,7 +392,7 @@ bool WriteString(const std::filesystem::path& file, std::string_view section,
     } else {
         // At the end of the section, before any blank lines that close it.
         size_t pos = r.end;
-        while (pos > r.begin + 1 && trim(doc.lines[pos - 1]).empty()) --pos;
+        while (pos > r.begin + 1 && Trim(doc.lines[pos - 1]).empty()) --pos;
         doc.lines.insert(doc.lines.begin() + long(pos), std::string(k) + "=" + std::string(*value));
     }
     return save(file, doc);

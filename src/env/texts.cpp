@@ -84,9 +84,38 @@ std::string Caption(long id) {
 }
 
 std::string Format(std::string text, const std::vector<std::string>& args) {
-    // From the highest number down, so "%1" never eats the start of "%10".
-    for (size_t i = args.size(); i > 0; --i) str::ReplaceAll(text, "%" + std::to_string(i), args[i - 1]);
-    return text;
+    // One pass from left to right, so a value that holds "%1" is inserted as
+    // it is and never completed in its turn. A placeholder takes the longest
+    // run of digits that names an argument: with ten arguments "%10" is the
+    // tenth, with nine it is the first followed by "0".
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] != '%') {
+            out += text[i++];
+            continue;
+        }
+        size_t digits = 0;
+        while (i + 1 + digits < text.size() && digits < 9 && str::IsDigit(text[i + 1 + digits]))
+            ++digits;
+        size_t taken = 0;
+        for (size_t n = digits; n > 0 && !taken; --n) {
+            size_t number = 0;
+            for (size_t k = 0; k < n; ++k) number = number * 10 + size_t(text[i + 1 + k] - '0');
+            if (number >= 1 && number <= args.size()) {
+                out += args[number - 1];
+                taken = n;
+            }
+        }
+        if (taken) {
+            i += 1 + taken;
+        } else {
+            out += '%';
+            ++i;
+        }
+    }
+    return out;
 }
 
 }  // namespace tessed::texts

@@ -34,7 +34,10 @@ const std::vector<std::string>& CaptionList();
 // any other number or when the list is not filled.
 std::string Caption(long id);
 
-// Replaces every "%1", "%2", ... in a text, as message texts are completed.
+// Replaces every "%1", "%2", ... in a text by the argument of that number, as
+// message texts are completed, in one pass: what an argument brings in (a
+// description holding "%1") is never replaced again. A "%" that names no
+// argument stays as it is.
 std::string Format(std::string text, const std::vector<std::string>& args);
 
 }  // namespace tessed::texts

@@ -4,7 +4,13 @@
  * Conventions: Booleans are int (non-zero is True); texts are UTF-8. A text
  * getter copies the value with its terminating NUL into buf (at most size
  * bytes, cut when it does not fit) and returns the value's full length in
- * bytes, so a caller can size its buffer with a first call of size 0. */
+ * bytes, so a caller can size its buffer with a first call of size 0.
+ *
+ * No call lets a failure of the component reach the host. When a call cannot
+ * be completed (memory exhausted, or a null handle, which tessed_edit_create
+ * returns when it fails): a setter leaves the property as it was, a number or
+ * Boolean getter returns 0, a text getter writes an empty text and returns 0,
+ * CanRun returns 0, DOINFOXML and MAKECSV return 2 (cannot open). */
 #ifndef TESSED40_H
 #define TESSED40_H
 

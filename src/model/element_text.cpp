@@ -1,11 +1,12 @@
 #include "model/element_text.h"
 
-#include <clocale>
 #include <optional>
 
 #include "env/database.h"
 #include "env/environment.h"
+#include "env/strings.h"
 #include "env/texts.h"
+#include "model/catalogue_ids.h"
 #include "model/schema.h"
 
 namespace tessed::model {
@@ -18,6 +19,19 @@ constexpr const char* kCr = "\r";
 constexpr std::string_view kActionTable = "TMP_STEP_ACT";
 // Object 38's comparison text is built only for conditions.
 constexpr std::string_view kConditionTable = "TMP_COND_OK";
+
+// Texts of the element descriptions.
+constexpr long kZoneProbeText = 1537;
+constexpr long kAdditionalProbeText = 1538;  // "%1": the probe's number
+constexpr long kAllLightsText = 1579;
+constexpr long kComparisonText = 1580;   // "%1" operator, "%2" temperature
+constexpr long kTemperatureText = 1581;  // "%1" temperature
+constexpr long kAllScenariosText = 1582;
+constexpr long kAmplifierText = 1583;
+constexpr long kGroupText = 1584;
+constexpr long kRoomText = 1585;
+constexpr long kGeneralSwitchOffText = 1586;
+constexpr long kLightPointText = 1655;
 
 // One catalogue row, or nothing when the lookup fails for any reason.
 std::optional<db::Row> LookupRow(db::Database& db, std::string_view sql, int64_t key) {
@@ -49,12 +63,6 @@ std::optional<int64_t> IntField(const std::optional<db::Row>& row, std::string_v
     return v.toInt();
 }
 
-std::string TwoDigits(int64_t v) {
-    std::string digits = std::to_string(v < 0 ? -v : v);
-    if (digits.size() < 2) digits.insert(0, 2 - digits.size(), '0');
-    return v < 0 ? "-" + digits : digits;
-}
-
 // A where code with at least two digits when it is a whole number ("5" gives
 // "05"); any other text stays as it is stored.
 std::string WhereNumberTwoDigits(const std::string& open) {
@@ -62,9 +70,9 @@ std::string WhereNumberTwoDigits(const std::string& open) {
     size_t i = (open[0] == '-') ? 1 : 0;
     if (i == open.size()) return open;
     for (size_t k = i; k < open.size(); ++k)
-        if (open[k] < '0' || open[k] > '9') return open;
+        if (!str::IsDigit(open[k])) return open;
     if (open.size() - i > 18) return open;
-    return TwoDigits(std::stoll(open));
+    return str::TwoDigits(str::LenientInt(open));
 }
 
 struct Where {
@@ -89,38 +97,56 @@ std::string LevelSuffix(db::Database& db, int64_t levelKey, int64_t addInt) {
     auto row = LookupRow(db, "SELECT * FROM ANA_RULE_OPEN_EXT WHERE ID_OPEN_EXT=?", levelKey);
     if (!row || (*row)["LEVEL_OPEN"].isNull()) return {};
     std::string suffix = "-" + row->getText("LEVEL_OPEN");
-    if (addInt > 0) suffix += "-" + TwoDigits(addInt);
+    if (addInt > 0) suffix += "-" + str::TwoDigits(addInt);
     return suffix;
 }
 
-// The probe count and comparison of a temperature condition (object 38).
-std::string ComparisonText(const std::optional<db::Row>& row) {
+// The probe and comparison of a zone reading (object 38).
+std::string ZoneReadingText(const std::optional<db::Row>& row) {
     std::string extra;
     if (auto p = IntField(row, "PARAM_1")) {
-        if (*p == 1)
-            extra += texts::GetText(1537) + kCr;
-        else if (*p >= 2 && *p <= 9)
-            extra += texts::Format(texts::GetText(1538), {std::to_string(*p - 1)}) + kCr;
+        if (std::string probe = ProbeText(*p); !probe.empty()) extra += probe + kCr;
     }
     auto code = IntField(row, "PARAM_2");
     auto value = IntField(row, "PARAM_3");
-    static constexpr const char* kOperators[] = {">=", "<=", ">", "<"};
-    if (code && *code >= 0 && *code <= 3 && value)
-        extra += texts::Format(texts::GetText(1580), {kOperators[*code], Tenths(*value)});
+    if (code && value) extra += ZoneComparisonText(*code, *value);
     return extra;
+}
+
+// The magnitude's whole part and its tenth, with the sign before them; the
+// unsigned magnitude keeps the most negative value safe.
+std::string TenthsText(int64_t value, bool alwaysDecimal) {
+    const uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : uint64_t(value);
+    std::string text = (value < 0 ? "-" : "") + std::to_string(magnitude / 10);
+    if (alwaysDecimal || magnitude % 10) text += "." + std::to_string(magnitude % 10);
+    return text;
 }
 
 }  // namespace
 
-std::string Tenths(int64_t value) {
-    const char* point = ".";
-    if (const std::lconv* lc = std::localeconv(); lc && lc->decimal_point && *lc->decimal_point)
-        point = lc->decimal_point;
-    // Work on the magnitude as unsigned so that the most negative value is safe.
-    uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : uint64_t(value);
-    std::string text = (value < 0 ? "-" : "") + std::to_string(magnitude / 10);
-    if (magnitude % 10) text += point + std::to_string(magnitude % 10);
-    return text;
+std::string Tenths(int64_t value) { return TenthsText(value, false); }
+
+std::string TenthsOneDecimal(int64_t value) { return TenthsText(value, true); }
+
+std::string_view ComparisonOperator(int64_t code) {
+    static constexpr std::string_view kOperators[] = {">=", "<=", ">", "<", "="};
+    if (code < 1 || code > 5) return {};
+    return kOperators[code - 1];
+}
+
+std::string ProbeText(int64_t code) {
+    if (code == kFirstProbeCode) return texts::GetText(kZoneProbeText);
+    if (code > kFirstProbeCode && code <= kLastProbeCode)
+        return texts::Format(texts::GetText(kAdditionalProbeText),
+                             {std::to_string(code - kFirstProbeCode)});
+    return {};
+}
+
+std::string ZoneComparisonText(int64_t operatorCode, int64_t tenths) {
+    // "=" is no choice of the zone reading's list.
+    if (operatorCode < 1 || operatorCode > 4) return {};
+    return texts::Format(texts::GetText(kComparisonText),
+                         {std::string(ComparisonOperator(operatorCode)), Tenths(tenths)});
 }
 
 std::string WhatDescription(db::Database& db, int64_t ID_COSA) {
@@ -139,64 +165,66 @@ std::string ElementText(db::Database& db, int64_t ID, int64_t ID_OBJ, int64_t CO
     std::string text;
     std::string extra;
     switch (ID_OBJ) {
-        case 24:
+        case obj::kLightGroup:
             if (action)
-                text = texts::GetText(1584) + " " +
+                text = texts::GetText(kGroupText) + " " +
                        WhereNumberTwoDigits(LookupWhere(db, DOVE_KEY).number) +
                        LevelSuffix(db, LEVEL_KEY, ADD_INT);
             break;
-        case 26:
-        case 27:
+        case obj::kScenarioModule:
+        case obj::kTimedLight:
             if (action)
                 text = LookupWhere(db, DOVE_KEY).text + LevelSuffix(db, LEVEL_KEY, ADD_INT);
             break;
-        case 49:
+        case obj::kLightByAddress:
             if (action)
-                text = texts::GetText(1655) + " " + LookupWhere(db, DOVE_KEY).number +
+                text = texts::GetText(kLightPointText) + " " + LookupWhere(db, DOVE_KEY).number +
                        LevelSuffix(db, LEVEL_KEY, ADD_INT);
             break;
-        case 28:
-            if (COSA_KEY == 161)
-                text = texts::GetText(1586);
+        case obj::kRoomLights:
+            if (COSA_KEY == what::kGeneralSwitchOff)
+                text = texts::GetText(kGeneralSwitchOffText);
             else if (action)
-                text = texts::GetText(1585) + " " +
+                text = texts::GetText(kRoomText) + " " +
                        WhereNumberTwoDigits(LookupWhere(db, DOVE_KEY).number) +
                        LevelSuffix(db, LEVEL_KEY, ADD_INT);
             break;
-        case 29:
-            text = texts::GetText(1579);
+        case obj::kAllLights:
+            text = texts::GetText(kAllLightsText);
             break;
-        case 31:
+        case obj::kVolume:
             if (action)
-                text = texts::GetText(1583) + " " +
+                text = texts::GetText(kAmplifierText) + " " +
                        WhereNumberTwoDigits(LookupWhere(db, DOVE_KEY).number);
             break;
-        case 33:
-        case 41:
-            if (COSA_KEY == 258) text = texts::GetText(1582);
+        case obj::kProgrammedScenario:
+        case obj::kEnableScenario:
+            if (COSA_KEY == what::kAllScenariosDisabled) text = texts::GetText(kAllScenariosText);
             break;
-        case 34:
-        case 37:
-            if (action && COSA_KEY == (ID_OBJ == 34 ? 236 : 237)) {
+        case obj::kCentralUnit:
+        case obj::kZoneSetPoint:
+            if (action &&
+                COSA_KEY == (ID_OBJ == obj::kCentralUnit ? what::kCentralUnitManualTemperature
+                                                         : what::kZoneSetTemperature)) {
                 if (auto p = IntField(ElementRow(db, tableName, ID), "PARAM_1"))
-                    extra = texts::Format(texts::GetText(1581), {Tenths(*p)});
+                    extra = texts::Format(texts::GetText(kTemperatureText), {Tenths(*p)});
             }
             break;
-        case 38:
+        case obj::kZoneReading:
             if (IsTable(tableName, kConditionTable))
-                extra = ComparisonText(ElementRow(db, tableName, ID));
+                extra = ZoneReadingText(ElementRow(db, tableName, ID));
             break;
-        case 39:
-        case 54:
-        case 61:
+        case obj::kCentralStatus:
+        case obj::kTariffBand:
+        case obj::kAlarmPanel:
             text = WhatDescription(db, COSA_KEY) + kCr;
             break;
         default:
             text = LookupWhere(db, DOVE_KEY).text + LevelSuffix(db, LEVEL_KEY, ADD_INT);
             break;
     }
-    if ((ID_OBJ == 34 || ID_OBJ == 37 || ID_OBJ == 38) && !extra.empty())
-        text += kCr + extra;
+    // Only these three build an extra text.
+    if (!extra.empty()) text += kCr + extra;
     return text;
 }
 

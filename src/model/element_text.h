@@ -27,9 +27,32 @@ std::string ElementText(db::Database& db, int64_t ID, int64_t ID_OBJ, int64_t CO
 std::string WhatDescription(int64_t ID_COSA);
 std::string WhatDescription(db::Database& db, int64_t ID_COSA);
 
-// A tenth-unit value as a decimal number in its shortest form: 215 gives
-// "21.5", 200 gives "20", -5 gives "-0.5". The separator is the one of the
-// current locale (the user's regional setting once the interface runs).
+// Temperatures are stored in tenths of a degree. They are shown with "." as
+// the decimal separator everywhere (listings, slot captions, the compile log,
+// the property dialog), whatever the process locale: a listing is a file that
+// the bulk compile joins and other programs read, and must not change with the
+// regional setting of the machine that wrote it.
+//
+// A tenth-unit value in its shortest form: 215 gives "21.5", 200 gives "20",
+// -5 gives "-0.5".
 std::string Tenths(int64_t value);
+// The same with always one decimal, as the property dialog shows the value
+// beside its spinner: 200 gives "20.0", -5 gives "-0.5".
+std::string TenthsOneDecimal(int64_t value);
+
+// The comparison operators of the dialogs' operator lists, by the code the
+// dialog stores (1 ">=", 2 "<=", 3 ">", 4 "<", 5 "="); "" for any other code.
+std::string_view ComparisonOperator(int64_t code);
+// The probe of a zone reading (object 38) by the code its dialog stores: 1 the
+// zone's own probe (text 1537), 2 to 9 the additional probes 1 to 8 (text 1538
+// with the probe's number); "" for any other code. The dialog's list, the slot
+// caption and the listing all name a probe by this one numbering.
+std::string ProbeText(int64_t code);
+inline constexpr int kFirstProbeCode = 1;
+inline constexpr int kLastProbeCode = 9;
+// The comparison of a zone reading: text 1580 with the operator and the
+// temperature in tenths; "" for an operator code outside ">=", "<=", ">",
+// "<" (the four the object's dialog offers).
+std::string ZoneComparisonText(int64_t operatorCode, int64_t tenths);
 
 }  // namespace tessed::model

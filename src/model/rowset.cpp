@@ -8,6 +8,8 @@
 #include <pugixml.hpp>
 #include <utility>
 
+#include "env/strings.h"
+
 namespace tessed::rowset {
 
 namespace {
@@ -105,15 +107,10 @@ Scope scopeWith(const Scope& parent, const pugi::xml_node& n) {
     return s;
 }
 
-std::string_view trim(std::string_view s) {
-    auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!s.empty() && isSpace(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isSpace(s.back())) s.remove_suffix(1);
-    return s;
-}
+using str::Trim;
 
 std::optional<int64_t> parseInt(std::string_view s) {
-    s = trim(s);
+    s = Trim(s);
     if (!s.empty() && s.front() == '+') s.remove_prefix(1);
     if (s.empty()) return std::nullopt;
     int64_t v = 0;
@@ -123,7 +120,7 @@ std::optional<int64_t> parseInt(std::string_view s) {
 }
 
 std::optional<double> parseFloat(std::string_view s) {
-    s = trim(s);
+    s = Trim(s);
     if (!s.empty() && s.front() == '+') s.remove_prefix(1);
     if (s.empty()) return std::nullopt;
     double v = 0;
@@ -133,7 +130,7 @@ std::optional<double> parseFloat(std::string_view s) {
 }
 
 std::optional<bool> parseBool(std::string_view s) {
-    s = trim(s);
+    s = Trim(s);
     if (db::iequals(s, "True")) return true;
     if (db::iequals(s, "False")) return false;
     if (auto i = parseInt(s)) return *i != 0;
@@ -384,7 +381,8 @@ namespace {
 std::string formatDouble(double d) {
     char buf[64];
     auto [p, ec] = std::to_chars(buf, buf + sizeof buf, d);
-    return ec == std::errc() ? std::string(buf, p) : std::to_string(d);
+    // Sixty-four characters hold every double in its shortest form.
+    return ec == std::errc() ? std::string(buf, p) : std::string();
 }
 
 // A whole number for a Long column. The range is the stored integer's, not the
@@ -411,7 +409,7 @@ std::optional<db::Value> convert(const db::Value& v, DataType src, ColumnType ds
                 return db::Value(static_cast<long long>(*l));
             }
             std::string text = v.toText();
-            if (trim(text).empty()) return db::Value();
+            if (Trim(text).empty()) return db::Value();
             if (auto i = parseInt(text)) return db::Value(static_cast<long long>(*i));
             if (auto f = parseFloat(text)) {
                 auto l = toLong(*f);
@@ -426,7 +424,7 @@ std::optional<db::Value> convert(const db::Value& v, DataType src, ColumnType ds
             return db::Value(v.toText());
         case ColumnType::Boolean:
             if (v.isInt() || v.isReal()) return db::Value(v.toDouble() != 0);
-            if (trim(v.toText()).empty()) return db::Value();
+            if (Trim(v.toText()).empty()) return db::Value();
             if (auto b = parseBool(v.toText())) return db::Value(*b);
             if (auto f = parseFloat(v.toText())) return db::Value(*f != 0);
             return std::nullopt;

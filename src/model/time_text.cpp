@@ -1,12 +1,11 @@
 #include "model/time_text.h"
 
-#include <cctype>
 #include <chrono>
 #include <ctime>
 #include <vector>
 
-#include "env/texts.h"
 #include "env/strings.h"
+#include "env/texts.h"
 
 namespace tessed::model {
 
@@ -117,15 +116,9 @@ std::string WeekdayNames(int mask) {
     return line;
 }
 
-std::string Two(int v) {
-    std::string s = std::to_string(v);
-    return s.size() < 2 ? "0" + s : s;
-}
-
 std::optional<int> FieldValue(std::string_view field) {
     if (field == "**") return -1;
-    if (field.size() != 2 || !std::isdigit(static_cast<unsigned char>(field[0])) ||
-        !std::isdigit(static_cast<unsigned char>(field[1])))
+    if (field.size() != 2 || !str::IsDigit(field[0]) || !str::IsDigit(field[1]))
         return std::nullopt;
     return (field[0] - '0') * 10 + (field[1] - '0');
 }

@@ -42,8 +42,6 @@ std::optional<int> ParseWeekMask(std::string_view value);
 // (texts 1068 to 1074) when set, " - " when not, separated by spaces.
 std::string WeekdayNames(int mask);
 
-// A number of 0 to 99 with two digits ("05").
-std::string Two(int v);
 // A two-character field: "**" gives -1, two digits give their number; anything
 // else gives nothing.
 std::optional<int> FieldValue(std::string_view field);

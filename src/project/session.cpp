@@ -26,27 +26,8 @@ namespace tessed::project {
 
 namespace {
 
-std::string trim(std::string_view s) {
-    const char* blanks = " \t\r\n";
-    size_t b = s.find_first_not_of(blanks);
-    if (b == std::string_view::npos) return {};
-    size_t e = s.find_last_not_of(blanks);
-    return std::string(s.substr(b, e - b + 1));
-}
-
-// The first `count` characters of a UTF-8 text, never half a character.
-std::string firstCharacters(const std::string& s, size_t count) {
-    size_t i = 0, n = 0;
-    while (i < s.size() && n < count) {
-        ++i;
-        while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) ++i;
-        ++n;
-    }
-    return s.substr(0, i);
-}
-
 bool parseInt32(const std::string& text, int32_t& out) {
-    std::string t = trim(text);
+    std::string t(str::Trim(text));
     if (t.empty()) {
         out = 0;
         return true;
@@ -433,7 +414,7 @@ bool ProjectSession::LoadFilePrj(const std::string& projectFile, std::string& me
 
 std::string ProjectSession::SaveProject(const std::string& targetFile) {
     auto project = Project();
-    if (trim(project->Nome).empty()) return texts::GetText(kTextNameRequired);
+    if (str::Trim(project->Nome).empty()) return texts::GetText(kTextNameRequired);
     const TastoPanico& p = project->TastoPanico;
     // A basic command needs its room and point, an extended one its address
     // (1 to 2047); without them the frame would address nothing.
@@ -538,7 +519,7 @@ std::shared_ptr<Scenario> ProjectSession::addScenarioFile(const std::string& sou
 }
 
 std::shared_ptr<Scenario> ProjectSession::NewScenario(const std::string& name) {
-    return addScenarioFile({}, false, firstCharacters(name, kMaxNameLength));
+    return addScenarioFile({}, false, str::CutUtf8(name, kMaxNameLength));
 }
 
 bool ProjectSession::DeleteScenario(const std::string& key) {
@@ -786,7 +767,7 @@ bool ProjectSession::SetProperty(const std::string& itemKey, const std::string& 
         if (!s) return false;
         try {
             if (scenarioNode && name == "FILE") {
-                std::string cutName = firstCharacters(value, kMaxNameLength);
+                std::string cutName = str::CutUtf8(value, kMaxNameLength);
                 PrintName2Script(s->FullPath, cutName);
                 s->ScriptName = cutName;
                 if (TreeNode* node = tree_.Find(nodeKey)) node->text = cutName;

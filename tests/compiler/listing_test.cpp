@@ -11,6 +11,7 @@
 #include "env/environment.h"
 #include "env/files.h"
 #include "env/profile.h"
+#include "env/strings.h"
 #include "support/test_env.h"
 
 using namespace tessed;
@@ -19,7 +20,9 @@ namespace fs = std::filesystem;
 namespace {
 
 CommandRecord command(const fs::path& ini, const char* section) {
-    auto get = [&](const char* k) { return std::stoi(profile::GetString(ini, section, k, "0")); };
+    auto get = [&](const char* k) {
+        return static_cast<int32_t>(str::LenientInt(profile::GetString(ini, section, k, "0")));
+    };
     CommandRecord c;
     c.TypeCMD = get("TypeCMD");
     c.Pulsante = get("Pulsante");
@@ -80,11 +83,18 @@ TEST_P(ListingCase, MatchesExpectedBytes) {
     std::string error = profile::GetString(ini, "scenario", "Error");
     if (!error.empty()) std::ofstream(fs::path(sc.fullPath).replace_extension(".err")) << error;
 
-    ASSERT_TRUE(compiler::WriteListing(env::Env().master(), sc, error));
-    std::string actual;
-    ASSERT_TRUE(files::ReadFile(compiler::ListingPath(sc.fullPath), actual));
-    EXPECT_EQ(fs::path(compiler::ListingPath(sc.fullPath)).filename(), "3.csv");
-    EXPECT_EQ(actual, expectedBytes(dir / "expected.txt")) << "actual listing:\n" << readable(actual);
+    // The same bytes whatever the process locale (a comma locale included).
+    for (const char* name : test::kNumberLocales) {
+        test::ScopedLocale locale(name);
+        ASSERT_TRUE(locale.active()) << "locale " << name << " is not installed: run scripts/setup";
+        ASSERT_TRUE(compiler::WriteListing(env::Env().master(), sc, error));
+        std::string actual;
+        ASSERT_TRUE(files::ReadFile(compiler::ListingPath(sc.fullPath), actual));
+        EXPECT_EQ(fs::path(compiler::ListingPath(sc.fullPath)).filename(), "3.csv");
+        EXPECT_EQ(actual, expectedBytes(dir / "expected.txt"))
+            << "under " << name << ", actual listing:\n"
+            << readable(actual);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ListingCase,

@@ -5,6 +5,7 @@
 #include "editor/canvas.h"
 #include "editor_support.h"
 #include "env/texts.h"
+#include "model/element_text.h"
 #include "support/test_env.h"
 
 using namespace tessed;
@@ -285,14 +286,13 @@ TEST(PropertyDialog, SecondTableLayouts) {
 
     PropertyDialog d34 = Loaded(34, 5);
     EXPECT_EQ(d34.UpDownTemp.min, 30);
-    EXPECT_EQ(d34.lblTempVColour, kWhite);
+    EXPECT_TRUE(d34.UpDownTemp.enabled);
     d34.SetTemperature(215);
     EXPECT_EQ(d34.lblTempV(),
               "21.5\xC2\xB0"
               "C");
     d34.SelectCosa(1);
     EXPECT_FALSE(d34.UpDownTemp.enabled);
-    EXPECT_EQ(d34.lblTempVColour, kGrey);
 
     PropertyDialog d38 = Loaded(38, 4);
     EXPECT_EQ(Data(d38.cmbOperatorTemp), (std::vector<int>{1, 2, 3, 4}));
@@ -403,4 +403,62 @@ TEST(PropertyDialog, ParametersRoundTrip) {
     EXPECT_EQ(d8.lblCosa.id, 88);
     d8.Restore(*t, false);
     EXPECT_EQ(d8.ReadValues(false).value, "07:05:09");
+}
+
+// A zone reading (object 38) shows on the canvas what its dialog showed: the
+// same probe and the same comparison, for every entry of both lists.
+TEST(PropertyDialog, ZoneReadingCaptionShowsTheChosenProbeAndOperator) {
+    FixtureEnv env;
+    PropertyDialog fresh = Loaded(38, 4);
+    // No probe is preselected: an untouched dialog stores none.
+    EXPECT_EQ(fresh.cmbSonda.index(), -1);
+    EXPECT_EQ(fresh.ReadParameters()[0], 0);
+    EXPECT_EQ(fresh.cmbSonda.item(2).text, "Sonda aggiuntiva 2");
+
+    AddElement("TMP_COND_OK", 1, 38);
+    for (int probe = 0; probe < fresh.cmbSonda.count(); ++probe) {
+        for (int op = 0; op < fresh.cmbOperatorTemp.count(); ++op) {
+            PropertyDialog d = Loaded(38, 4);
+            d.cmbSonda.setIndex(probe);
+            d.cmbOperatorTemp.setIndex(op);
+            d.SetTemperature(-15);
+            ASSERT_TRUE(d.cmdOK().confirmed);
+            auto p = d.ReadValues(true).PARAM;
+            Master().execute("UPDATE TMP_COND_OK SET PARAM_1=?, PARAM_2=?, PARAM_3=? WHERE ID=1",
+                             {p[0], p[1], p[2]});
+            EXPECT_EQ(model::ElementText(1, 38, 0, 0, 0, 0, "TMP_COND_OK"),
+                      "\r" + d.cmbSonda.text() + "\rValore " + d.cmbOperatorTemp.text() + " -1.5")
+                << "probe entry " << probe << ", operator entry " << op;
+        }
+    }
+}
+
+TEST(PropertyDialog, TemperatureLabelUsesAPointUnderEveryLocale) {
+    FixtureEnv env;
+    for (const char* name : kNumberLocales) {
+        ScopedLocale locale(name);
+        ASSERT_TRUE(locale.active()) << "locale " << name << " is not installed: run scripts/setup";
+        PropertyDialog d = Loaded(34, 5);
+        d.SetTemperature(215);
+        EXPECT_EQ(d.lblTempV(),
+                  "21.5\xC2\xB0"
+                  "C")
+            << name;
+        d.SetTemperature(200);
+        EXPECT_EQ(d.lblTempV(),
+                  "20.0\xC2\xB0"
+                  "C")
+            << name;
+        PropertyDialog cold = Loaded(38, 4);
+        cold.SetTemperature(-5);
+        EXPECT_EQ(cold.lblTempV(),
+                  "-0.5\xC2\xB0"
+                  "C")
+            << name;
+        // The state dump writes numbers without grouping ("-1.000" under a
+        // comma locale).
+        EXPECT_NE(PropertyDialog().StateText().find("UpDownTemp: 200 [-1000,1000]"),
+                  std::string::npos)
+            << name;
+    }
 }

@@ -21,14 +21,17 @@ TEST(SelectionDialogs, OperatorDialog) {
     EXPECT_EQ(d.Result(), 2);
     d.Preselect(3);  // unknown: no selection
     EXPECT_FALSE(d.Result());
-    // Released outside OK: nothing happens, and the button moves back.
+    // Released outside OK (an image of 60 by 20): nothing happens, and the
+    // button is released.
     d.PressOk();
-    EXPECT_EQ(d.cmdOK.offset(), 1);
-    d.ReleaseOk(d.cmdOK.width + 1, 5);
-    EXPECT_EQ(d.cmdOK.offset(), 0);
+    EXPECT_TRUE(d.cmdOK.pressed);
+    d.ReleaseOk(61, 5, 60, 20);
+    EXPECT_FALSE(d.cmdOK.pressed);
+    EXPECT_FALSE(d.Confirmed);
+    d.ReleaseOk(10, 5, 60, 20);  // released without a press
     EXPECT_FALSE(d.Confirmed);
     d.PressOk();
-    d.ReleaseOk(d.cmdOK.width, d.cmdOK.height);
+    d.ReleaseOk(60, 20, 60, 20);
     EXPECT_TRUE(d.Confirmed);
     OperatorDialog e;
     e.Visible = true;
@@ -53,9 +56,9 @@ TEST(SelectionDialogs, AmbiguityDialogTakesEnterOnly) {
     EXPECT_EQ(d.Result(), 42);
     AmbiguityDialog c;
     c.PressCancel();
-    c.ReleaseCancel(-1, 0);
+    c.ReleaseCancel(-1, 0, 60, 20);
     c.PressCancel();
-    c.ReleaseCancel(0, 0);
+    c.ReleaseCancel(0, 0, 60, 20);
     EXPECT_FALSE(c.Confirmed);
 }
 

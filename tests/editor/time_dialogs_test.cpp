@@ -50,9 +50,9 @@ TEST(TimeRangeDialog, StartState) {
     EXPECT_EQ(d.to.clock(), "00:10");
     EXPECT_EQ(d.dayFrom.text() + d.monthFrom.text() + d.yearFrom.text(), "311225");
     EXPECT_EQ(d.dayTo.text() + d.monthTo.text() + d.yearTo.text(), "010126");
-    // No "any" day; "any" month first; two-digit years from 2005.
+    // No "any" day; "any" month first; two-digit years from five years back.
     EXPECT_EQ(std::tuple(d.dayFrom.count(), d.monthFrom.item(0).text, d.yearTo.item(1).text),
-              std::tuple(31, "**", "05"));
+              std::tuple(31, "**", "20"));
     EXPECT_FALSE(d.dayFrom.enabled);
     EXPECT_FALSE(d.yearTo.enabled);
     d.setDayMode(TimeRangeDialog::kDateRange);
@@ -64,10 +64,6 @@ TEST(TimeRangeDialog, StartState) {
     EXPECT_TRUE(d.fromPickerEnabled() && d.toPickerEnabled());
     d.setHourMode(TimeRangeDialog::kAnyHour);
     EXPECT_FALSE(d.fromPickerEnabled() || d.toPickerEnabled());
-
-    d.setWeekday(2, true);
-    EXPECT_EQ(d.weekdayColour(2), 0xFF);
-    EXPECT_EQ(d.weekdayColour(3), 0xFF00);
 }
 
 TEST(TimeRangeDialog, WeekdayMasks) {
@@ -277,8 +273,45 @@ TEST(TimeSingleDialog, RestoreAndRebuild) {
         d.Restore(text);
         EXPECT_EQ(d.Build().text, text);
     }
-    // Values that name no item leave the lists as they were.
+    // Values that name no item leave the lists as they were; a stored year
+    // outside the listed window is kept.
     TimeSingleDialog d(kNow);
     d.Restore("ORAFROM=2599|ORATO=-1|SETT=7F|DATAFROM=xx1399|DATATO=-1|");
-    EXPECT_EQ(d.Build().text, "ORAFROM=****|ORATO=-1|SETT=7F|DATAFROM=******|DATATO=-1|");
+    EXPECT_EQ(d.Build().text, "ORAFROM=****|ORATO=-1|SETT=7F|DATAFROM=****99|DATATO=-1|");
+}
+
+TEST(TimeDialogs, YearListsRollWithTheCurrentYear) {
+    // From 2031 on the current year is still offered and selected, with the
+    // years around it.
+    const Moment later{2031, 3, 10, 8, 0};
+    TimeRangeDialog range(later);
+    EXPECT_EQ(range.yearFrom.text(), "31");
+    EXPECT_EQ(
+        std::tuple(range.yearFrom.item(1).text, range.yearTo.item(range.yearTo.count() - 1).text),
+        std::tuple("26", "56"));
+    TimeSingleDialog single(later);
+    EXPECT_EQ(single.year.find(31), 1 + kYearsBefore);
+    single.day.selectData(1);
+    single.month.selectData(4);
+    single.year.selectData(31);
+    EXPECT_EQ(single.Build().error, 0);
+
+    // The window never leaves the years a time text can carry (20yy).
+    for (auto [year, first, last] : {std::tuple(2090, 85, 99), std::tuple(2099, 94, 99),
+                                     std::tuple(1998, 0, 23), std::tuple(2150, 99, 99)}) {
+        YearRange r = ListedYears(year);
+        EXPECT_EQ(std::tuple(r.first, r.last), std::tuple(first, last)) << year;
+    }
+    // On the last day of 2099 tomorrow's year cannot be written: no selection.
+    TimeRangeDialog last(Moment{2099, 12, 31, 12, 0});
+    EXPECT_EQ(last.yearFrom.text(), "99");
+    EXPECT_FALSE(last.yearTo.data());
+
+    // A stored year outside the window widens the list, so confirming the
+    // dialog writes the text back unchanged.
+    const char* old = "ORAFROM=0800|ORATO=-1|SETT=7F|DATAFROM=01012005|DATATO=31122030|";
+    TimeRangeDialog restored(later);
+    restored.Restore(old);
+    EXPECT_EQ(restored.yearFrom.item(1).text, "05");
+    EXPECT_EQ(restored.Build().text, old);
 }

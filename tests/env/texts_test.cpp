@@ -51,9 +51,3 @@ TEST(Texts, ChangingLanguageReloadsTheTexts) {
     ASSERT_TRUE(env::Env().OpenSystemDatabase());
     EXPECT_EQ(texts::GetText(1002), "Attenzione");
 }
-
-TEST(Texts, FormatReplacesNumberedPlaceholders) {
-    EXPECT_EQ(texts::Format("Valore %1 %2", {">=", "2.5"}), "Valore >= 2.5");
-    EXPECT_EQ(texts::Format("%1 and %10", {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"}),
-              "a and j");
-}

@@ -59,3 +59,18 @@ TEST(Cli, CanRunOfAQuarnHostFallsBackToItalianAndFailsWithoutDatabase) {
     EXPECT_EQ(none.out, "False\n");
     EXPECT_EQ(none.code, 1);
 }
+
+TEST(Cli, DumpIsTheSameUnderEveryLocale) {
+    const std::string file =
+        (tessed::test::SourceFixtures() / "scenarios" / "windows_shape.tdx").string();
+    Result c = run("dump '" + file + "'", "LC_ALL=C");
+    ASSERT_EQ(c.code, 0);
+    ASSERT_NE(c.out.find("\"tables\""), std::string::npos) << c.out;
+    // The command takes the locale from the environment, as the windows do;
+    // a missing locale would silently fall back to C, so it is checked first.
+    ASSERT_EQ(tessed::test::RunCommand("locale -a | grep -qix 'it_IT.utf-\\?8'").code, 0)
+        << "locale " << tessed::test::kCommaLocale << " is not installed: run scripts/setup";
+    Result it = run("dump '" + file + "'", std::string("LC_ALL=") + tessed::test::kCommaLocale);
+    EXPECT_EQ(it.code, 0);
+    EXPECT_EQ(it.out, c.out);
+}

@@ -72,16 +72,21 @@ TEST(ElementText, TemperaturesFromTheElementRow) {
     EXPECT_EQ(ElementText(42, 34, 236, 0, 0, 0, kAct), "");   // no such row
     EXPECT_EQ(ElementText(7, 34, 236, 0, 0, 0, kCond), "");   // actions only
 
-    InsertParams(kCond, 1, 3, 0, 215);
-    InsertParams(kCond, 2, 1, 3, -5);
-    InsertParams(kCond, 3, 1, 7, 100);
+    // Zone readings as their dialog stores them: the probe (1 the zone's,
+    // 2 to 9 the additional probes 1 to 8), the operator (1 ">=", 2 "<=",
+    // 3 ">", 4 "<") and the temperature in tenths.
+    InsertParams(kCond, 1, 3, 1, 215);
+    InsertParams(kCond, 2, 1, 4, -5);
+    InsertParams(kCond, 3, 1, 5, 100);  // "=" is no choice of this object
     InsertParams(kCond, 4, 12, 2, nullptr);
-    InsertParams(kCond, 5, 9, 1, 250);
-    EXPECT_EQ(ElementText(1, 38, 0, 0, 0, 0, kCond), "\rMedia di 2 sonde\rValore >= 21.5");
-    EXPECT_EQ(ElementText(2, 38, 0, 0, 0, 0, kCond), "\rSonda singola\rValore < -0.5");
-    EXPECT_EQ(ElementText(3, 38, 0, 0, 0, 0, kCond), "\rSonda singola\r");  // unknown operator
-    EXPECT_EQ(ElementText(4, 38, 0, 0, 0, 0, kCond), "");  // no count, no value
-    EXPECT_EQ(ElementText(5, 38, 0, 0, 0, 0, kCond), "\rMedia di 8 sonde\rValore <= 25");
+    InsertParams(kCond, 5, 9, 2, 250);
+    InsertParams(kCond, 6, 0, 3, 0);  // untouched probe list: no probe line
+    EXPECT_EQ(ElementText(1, 38, 0, 0, 0, 0, kCond), "\rSonda aggiuntiva 2\rValore >= 21.5");
+    EXPECT_EQ(ElementText(2, 38, 0, 0, 0, 0, kCond), "\rSonda della zona\rValore < -0.5");
+    EXPECT_EQ(ElementText(3, 38, 0, 0, 0, 0, kCond), "\rSonda della zona\r");
+    EXPECT_EQ(ElementText(4, 38, 0, 0, 0, 0, kCond), "");  // no probe, no value
+    EXPECT_EQ(ElementText(5, 38, 0, 0, 0, 0, kCond), "\rSonda aggiuntiva 8\rValore <= 25");
+    EXPECT_EQ(ElementText(6, 38, 0, 0, 0, 0, kCond), "\rValore > 0");
     EXPECT_EQ(ElementText(1, 38, 0, 0, 0, 0, "TMP_COND_KO"), "");
 }
 

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -131,6 +132,24 @@ CommandResult RunCommand(const std::string& commandLine) {
     int status = pclose(p);
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return r;
+}
+
+ScopedLocale::ScopedLocale(const char* name) {
+    const char* current = std::setlocale(LC_ALL, nullptr);
+    oldC_ = current ? current : "C";
+    try {
+        std::locale wanted(name);
+        if (!std::setlocale(LC_ALL, name)) return;
+        std::locale::global(wanted);
+        active_ = true;
+    } catch (const std::runtime_error&) {
+        // Not installed: everything stays as it was.
+    }
+}
+
+ScopedLocale::~ScopedLocale() {
+    std::setlocale(LC_ALL, oldC_.c_str());
+    std::locale::global(oldCpp_);
 }
 
 }  // namespace tessed::test

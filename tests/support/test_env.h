@@ -3,6 +3,7 @@
 // catalogue, and scripted message boxes.
 #include <deque>
 #include <filesystem>
+#include <locale>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -101,5 +102,29 @@ public:
 private:
     std::shared_ptr<ScriptedMessages> boxes_;
 };
+
+// The process locale switched, as a Qt application installs the user's: the C
+// locale (printf, strtod, localeconv) and the global C++ locale (streams made
+// afterwards). The old ones come back when the object goes. `active()` is
+// false when the locale is not installed; tests assert it, so a machine
+// without it fails loudly instead of passing untested (scripts/setup
+// generates it).
+class ScopedLocale {
+public:
+    explicit ScopedLocale(const char* name);
+    ~ScopedLocale();
+    ScopedLocale(const ScopedLocale&) = delete;
+    ScopedLocale& operator=(const ScopedLocale&) = delete;
+    bool active() const { return active_; }
+
+private:
+    std::string oldC_;
+    std::locale oldCpp_;
+    bool active_ = false;
+};
+// A locale whose decimal separator is a comma and whose thousands are grouped.
+inline constexpr const char* kCommaLocale = "it_IT.UTF-8";
+// The locales every number test runs under.
+inline constexpr const char* kNumberLocales[] = {"C", kCommaLocale};
 
 }  // namespace tessed::test
