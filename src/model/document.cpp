@@ -66,8 +66,11 @@ class Savepoint {
 
 db::Database& ScenarioDocument::database() const { return db_ ? *db_ : env::Env().master(); }
 
-bool ScenarioDocument::Modified() const { return Flags().scenarioChanged; }
-void ScenarioDocument::SetModified(bool on) { Flags().scenarioChanged = on; }
+// The editor's document keeps its flag where the host and the windows read
+// it; a document on a connection of its own (a compile run's) keeps its own,
+// so that loading scenarios there never touches the editor's.
+bool ScenarioDocument::Modified() const { return db_ ? modified_ : Flags().scenarioChanged; }
+void ScenarioDocument::SetModified(bool on) { (db_ ? modified_ : Flags().scenarioChanged) = on; }
 
 void ScenarioDocument::SetDescription(const std::string& text) {
     if (text != description_) SetModified(true);

@@ -39,7 +39,8 @@ struct ElementValues {
 
 class ScenarioDocument {
   public:
-    // `db` null: the process-wide master connection, taken at each call.
+    // `db` null: the process-wide master connection, taken at each call, and
+    // the editor's modified flag; otherwise that connection and a flag of its own.
     explicit ScenarioDocument(db::Database* db = nullptr) : db_(db) {}
 
     // Document state.
@@ -93,6 +94,7 @@ class ScenarioDocument {
     void preset();
 
     db::Database* db_;
+    bool modified_ = false;
     std::shared_ptr<Collezione> project_;
     std::string currentFile_, description_, name_;
     Abilita fileAbilita_;
