@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "compiler/builtin_kernix.h"
@@ -64,8 +65,10 @@ std::string CompileRun::ErrPath(const std::string& scenario) {
 }
 
 int CompileRun::DefaultWorkers() {
+    // A small pool: every compile writes and syncs its files, so beyond a few
+    // workers more threads mostly add connections waiting on the disk.
     unsigned n = std::thread::hardware_concurrency();
-    return n == 0 ? 1 : int(n);
+    return std::clamp(int(n), 1, kMaxWorkers);
 }
 
 CompileRun::Outcome CompileRun::compileOne(Workspace* ws, const std::string& openError,
@@ -240,7 +243,20 @@ void CompileRun::runParallel(CompileObserver& obs, CompileResult& r, int workers
                 if (t.joinable()) t.join();
         }
     } joiner{threads, abandon};
-    for (int w = 0; w < workers; ++w) threads.emplace_back(work);
+    for (int w = 0; w < workers; ++w) {
+        try {
+            threads.emplace_back(work);
+        } catch (const std::system_error&) {
+            // Fewer threads than asked for: those there are do the work.
+            std::lock_guard<std::mutex> lock(m);
+            running -= workers - w;
+            break;
+        }
+    }
+    if (threads.empty()) {
+        runSerial(obs, r);
+        return;
+    }
 
     for (size_t i = 0; i < total; ++i) {
         Outcome o;

@@ -136,7 +136,8 @@ public:
     // The ".spt" and ".err" paths beside a scenario file.
     static std::string SptPath(const std::string& scenario);
     static std::string ErrPath(const std::string& scenario);
-    // The processor count, at least 1.
+    // The processor count, at least 1 and at most kMaxWorkers.
+    static constexpr int kMaxWorkers = 8;
     static int DefaultWorkers();
 
 private:

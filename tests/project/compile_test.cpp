@@ -81,9 +81,19 @@ TEST_F(SessionCompile, TheEditorsUnsavedScenarioSurvivesACompile) {
     extra.area = 5;
     int32_t id = 0;
     ASSERT_TRUE(doc.InsertIntoPRJ("TMP_STEP_ACT", extra, id));
+    // Something in every working table, so that each one is compared.
+    for (const char* table : {"TMP_TRIGGERSTOP", "TMP_COND_OK", "TMP_COND_KO", "TMP_STEP_ACT_ELSE"}) {
+        extra.area = 0;
+        id = 0;
+        ASSERT_TRUE(doc.InsertIntoPRJ(table, extra, id)) << table;
+    }
+    auto& master = env::Env().master();
+    master.execute("INSERT INTO TMP_OPE_OK (ID_OPE, ID1, ID2) VALUES (1, 1, 2)");
+    master.execute("INSERT INTO TMP_OPE_KO (ID_OPE, ID1, ID2) VALUES (2, 1, 2)");
     doc.SetDescription("not saved yet");
-    const auto before = DumpWorkingTables(env::Env().master());
-    ASSERT_FALSE(before.empty());
+    const auto before = DumpWorkingTables(master);
+    for (auto table : schema::kWorkingTables)
+        ASSERT_FALSE(master.query("SELECT * FROM " + std::string(table)).empty()) << table;
     ASSERT_TRUE(doc.Modified());
 
     compiler::CompileResult all = session.CompileAll(quiet);
@@ -91,7 +101,7 @@ TEST_F(SessionCompile, TheEditorsUnsavedScenarioSurvivesACompile) {
     compiler::CompileResult one = session.Compile(hall->Key, quiet);
     EXPECT_EQ(one.compiled, 1) << one.summary;
 
-    EXPECT_EQ(DumpWorkingTables(env::Env().master()), before);
+    EXPECT_EQ(DumpWorkingTables(master), before);
     EXPECT_TRUE(doc.Modified());
     EXPECT_EQ(doc.CurrentFile(), garden->FullPath);
     EXPECT_EQ(doc.Description(), "not saved yet");
