@@ -1,6 +1,6 @@
 // Compiling from the project session: the editor's open scenario stays as it
-// is, the states the tree, the listing and "info.xml" show follow the last
-// compile, and the run's closing message.
+// is, and the states the tree, the listing and "info.xml" show follow the last
+// compile.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -139,18 +139,4 @@ TEST_F(SessionCompile, AFailedRecompileShowsAsFailedEverywhere) {
     EXPECT_FALSE(fs::exists(compiler::CompileRun::ErrPath(hall->FullPath)));
     EXPECT_EQ(hall->Stato, stscrEnabled);
     EXPECT_EQ(session.Tree().Find(ScenarioNodeKey(hall->Key))->image, "scriptok");
-}
-
-TEST_F(SessionCompile, TheClosingMessageSaysWhatHappened) {
-    compiler::CompileResult clean = session.CompileAll(quiet);
-    EXPECT_EQ(clean.failed, 0);
-    EXPECT_EQ(clean.summary, "");
-    EXPECT_EQ(clean.message, texts::GetText(1635));
-
-    compiler::CompileResult failed = session.CompileAll(quiet, [](compiler::CompileRun& run) {
-        run.setKernixFactory([] { return std::make_unique<Rejecting>(); });
-    });
-    EXPECT_EQ(failed.summary,
-              "Hall\trejected by the controller\rGarden\trejected by the controller\r");
-    EXPECT_EQ(failed.message, failed.summary);
 }
