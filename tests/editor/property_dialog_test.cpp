@@ -31,6 +31,25 @@ PropertyDialog Loaded(int obj, int area) {
     return d;
 }
 
+// The inputs a person can use among those the WHAT rules switch: shown in a
+// visible row and enabled.
+std::string Enabled(const PropertyDialog& d) {
+    std::string out;
+    auto add = [&](bool on, const std::string& name) {
+        if (on) out += (out.empty() ? "" : " ") + name;
+    };
+    add(d.RowVisible(R::kLevel) && d.cmbLevel.enabled, "level");
+    add(d.RowVisible(R::kTemp) && d.cmbOperatorTemp.visible && d.cmbOperatorTemp.enabled,
+        "operator");
+    add(d.RowVisible(R::kTemp) && d.UpDownTemp.visible && d.UpDownTemp.enabled, "temperature");
+    add(d.RowVisible(R::kSonda) && d.cmbSonda.visible && d.cmbSonda.enabled, "probe");
+    add(d.RowVisible(R::kTime) && d.UpDownHour.visible && d.UpDownHour.enabled, "hours");
+    for (int i = 0; i < 3; ++i)
+        add(d.RowVisible(PropRow(int(R::kPos8) + i)) && d.cmbPos[size_t(i)].enabled,
+            "pos" + std::to_string(8 + i));
+    return out;
+}
+
 // Types each text into the field and checks the label OK answers with.
 void ExpectOkText(PropertyDialog& d, TextBox& field,
                   std::initializer_list<std::pair<const char*, int>> cases) {
@@ -46,17 +65,12 @@ TEST(PropertyDialog, ExtensionItemsForTwoDigits) {
     FixtureEnv env;
     PropertyDialog d;
     EXPECT_FALSE(d.LoadData(700, 5));
-    EXPECT_EQ(d.lblChiTag, 1);
     EXPECT_EQ(Data(d.cmbCosa), (std::vector<int>{700, 701}));
-    EXPECT_EQ(d.cmbIDRESCOSA, (std::vector<std::string>{"700", "701"}));
     EXPECT_EQ(Data(d.cmbDove), (std::vector<int>{700, 701, 702}));
     EXPECT_EQ(Data(d.cmbLevel), (std::vector<int>{3, 70}));
     EXPECT_EQ(d.VisibleRows(), Rows({R::kCosa, R::kDove, R::kLevel, R::kAddInt}));
     d.SelectLevel(1);
     EXPECT_EQ(Data(d.cmbADDInt), (std::vector<int>{-1, 1, 2, 10, 11, 12}));
-    EXPECT_EQ(d.cmbADDInt.item(0).text, texts::GetText(1105));
-    EXPECT_EQ(d.cmbADDInt.item(3).text, texts::GetText(1104) + " 10");
-    EXPECT_EQ(d.cmbADDInt.index(), 0);
     // A where whose levels include the one chosen keeps it; otherwise the first.
     d.SelectDove(1);
     EXPECT_EQ(d.cmbLevel.data(), 3);
@@ -98,12 +112,8 @@ TEST(PropertyDialog, Object49TakesFirstAndLastPoint) {
     EXPECT_EQ(Data(d.cmbDove), (std::vector<int>{771, 779}));
     EXPECT_EQ(std::tuple(d.UpDownDovePI.min, d.UpDownDovePI.max, d.txtDOVEPI.text),
               std::tuple(71, 79, "71"));
-    EXPECT_FALSE(d.cmbDove.visible);
-    EXPECT_TRUE(d.txtDOVEPI.visible);
-    EXPECT_EQ(d.lblDove.id, 1653);
-    EXPECT_EQ(d.VisibleRows(), Rows({R::kCosa, R::kDove}));
     // 75 is in range but names no point.
-    ExpectOkText(d, d.txtDOVEPI, {{"80", 1654}, {"", 1654}, {"75", 1654}});
+    ExpectOkText(d, d.txtDOVEPI, {{"70", 1654}, {"80", 1654}, {"", 1654}, {"75", 1654}});
     d.txtDOVEPI.text = "72";
     EXPECT_TRUE(d.cmdOK().confirmed);
     EXPECT_EQ(d.ReadValues(true).DOVE_KEY, 772);
@@ -126,11 +136,6 @@ TEST(PropertyDialog, Object45Delays) {
     FixtureEnv env;
     ScopedMessages msgs;
     PropertyDialog d = Loaded(45, 5);
-    EXPECT_TRUE(d.cmbCosa2.visible);
-    EXPECT_FALSE(d.cmbDove.visible);
-    EXPECT_TRUE(d.RowVisible(R::kDove));
-    EXPECT_EQ(d.lblCosa.id, 1551);
-    EXPECT_EQ(d.txtKey_OPT2.tag, "RITARDOACT");
     EXPECT_EQ(d.cmdOK().text, 1553);
     // 2 minutes then 90 seconds: refused.
     d.txtKey_OPT.text = "2";
@@ -160,8 +165,6 @@ TEST(PropertyDialog, Object9DelayChecksAndKeys) {
     FixtureEnv env;
     ScopedMessages msgs;
     PropertyDialog d = Loaded(9, 5);
-    EXPECT_TRUE(d.keyOptBesideWhat);
-    EXPECT_EQ(d.txtKey_OPT.maxLength, 4);
     EXPECT_EQ(d.cmdOK().text, 1556);
     d.txtKey_OPT.text = "1441";
     d.SelectCosa(1);  // WHAT 34
@@ -185,13 +188,14 @@ TEST(PropertyDialog, Object9DelayChecksAndKeys) {
     EXPECT_FALSE(c.Visible);
 }
 
-TEST(PropertyDialog, FirstTableLayouts) {
+TEST(PropertyDialog, LayoutsOfBothTables) {
     FixtureEnv env;
     struct Case {
         int obj, area;
         std::vector<PropRow> rows;
     };
     const std::vector<Case> cases = {
+        // Objects whose WHERE has extension rules.
         {26, 3, {R::kCosa, R::kDove}},
         {27, 5, {R::kDove, R::kLevel}},
         {30, 3, {R::kDove, R::kLevel}},
@@ -202,57 +206,7 @@ TEST(PropertyDialog, FirstTableLayouts) {
         {48, 5, {R::kCosa, R::kDove, R::kLevel, R::kAddInt, R::kTemp, R::kTime}},
         {49, 5, {R::kCosa, R::kDove}},
         {62, 4, {R::kCosa, R::kDove, R::kLevel, R::kAddInt, R::kTemp, R::kSonda}},
-    };
-    for (const Case& c : cases) {
-        PropertyDialog d;
-        EXPECT_TRUE(d.LoadData(c.obj, c.area)) << c.obj;
-        EXPECT_EQ(d.VisibleRows(), c.rows) << c.obj << "/" << c.area;
-    }
-    PropertyDialog d43 = Loaded(43, 4);
-    EXPECT_EQ(d43.cmbOperatorTemp.count(), 5);
-    EXPECT_EQ(d43.cmbSonda.count(), 100);
-    EXPECT_EQ(d43.cmbSonda.item(9).text, "Channel 10");
-    EXPECT_TRUE(d43.cmbSonda.enabled);  // WHAT 566 first
-    EXPECT_EQ(d43.lblTemp.id, 1700);
-    d43.SelectCosa(1);
-    EXPECT_FALSE(d43.cmbSonda.enabled);
-    EXPECT_EQ(d43.cmbSonda.index(), -1);
-    EXPECT_FALSE(d43.cmbOperatorTemp.enabled);
-
-    PropertyDialog d44 = Loaded(44, 5);
-    EXPECT_FALSE(d44.cmbSonda.enabled);  // WHAT 308
-    EXPECT_EQ(d44.UpDownMin.max, 4);
-    EXPECT_EQ(d44.UpDownSec.value, 1);
-    EXPECT_TRUE(d44.lblTempCentred);
-    d44.SelectCosa(1);
-    EXPECT_TRUE(d44.cmbSonda.enabled);
-    d44.UpDownMin.set(4);
-    EXPECT_EQ(d44.cmdOK().text, 1543);
-    d44.UpDownMin.set(0);
-    d44.UpDownSec.set(0);
-    EXPECT_EQ(d44.cmdOK().text, 1542);
-
-    PropertyDialog d28 = Loaded(28, 5);
-    EXPECT_TRUE(d28.cmbLevel.enabled);
-    d28.SelectCosa(1);  // WHAT 161: the general address without level
-    EXPECT_EQ(Data(d28.cmbDove), (std::vector<int>{1}));
-    EXPECT_FALSE(d28.cmbLevel.enabled);
-    EXPECT_EQ(d28.cmbLevel.index(), -1);
-
-    PropertyDialog d62 = Loaded(62, 4);
-    EXPECT_TRUE(d62.txtValue.visible);
-    EXPECT_EQ(d62.txtValue.text, "0");
-    ExpectOkText(d62, d62.txtValue, {{"2001", 1740}});
-}
-
-TEST(PropertyDialog, SecondTableLayouts) {
-    FixtureEnv env;
-    struct Case {
-        int obj, area;
-        std::vector<PropRow> rows;
-    };
-    const std::vector<Case> cases = {
-        // Only the objects that name the level and interface rows hide them.
+        // Objects without: only those that name the level and interface rows hide them.
         {30, 6, {R::kDove, R::kLevel}},
         {67, 3, {R::kDove}},
         {31, 4, {R::kCosa, R::kDove, R::kTemp, R::kSonda}},
@@ -278,79 +232,86 @@ TEST(PropertyDialog, SecondTableLayouts) {
         EXPECT_TRUE(d.LoadData(c.obj, c.area)) << c.obj;
         EXPECT_EQ(d.VisibleRows(), c.rows) << c.obj << "/" << c.area;
     }
-    PropertyDialog d31 = Loaded(31, 4);
-    EXPECT_EQ(Data(d31.cmbSonda), (std::vector<int>{3, 6, 9, 12, 15, 19, 22, 25, 28, 31}));
-    EXPECT_EQ(d31.cmbSonda.item(6).text, "70 %");
-    d31.SelectCosa(1);
-    EXPECT_FALSE(d31.cmbSonda.enabled || d31.cmbOperatorTemp.enabled);
+}
 
-    PropertyDialog d34 = Loaded(34, 5);
-    EXPECT_EQ(d34.UpDownTemp.min, 30);
-    EXPECT_TRUE(d34.UpDownTemp.enabled);
-    d34.SetTemperature(215);
-    EXPECT_EQ(d34.lblTempV(),
-              "21.5\xC2\xB0"
-              "C");
-    d34.SelectCosa(1);
-    EXPECT_FALSE(d34.UpDownTemp.enabled);
+TEST(PropertyDialog, TheWhatSwitchesTheInputsThatDependOnIt) {
+    FixtureEnv env;
+    // Object, area, the WHAT entry chosen, the inputs then usable.
+    const std::tuple<int, int, int, const char*> cases[] = {
+        {43, 4, 0, "level operator probe"},  // 566: the channel comparison
+        {43, 4, 1, "level"},
+        {44, 5, 0, "level"},  // 308: no channel
+        {44, 5, 1, "level probe"},
+        {28, 5, 0, "level"},
+        {28, 5, 1, ""},  // 161: the general address, without level
+        {31, 4, 0, "operator probe"},
+        {31, 4, 1, ""},
+        {34, 5, 0, "temperature"},
+        {34, 5, 1, ""},
+        {51, 5, 0, "pos8"},
+        {51, 5, 2, "pos9 pos10"},  // 432
+        {56, 5, 0, "temperature"},
+        {56, 5, 1, "temperature hours"},
+        {56, 5, 2, ""},
+        {60, 4, 0, "probe"},           // 585: four sources, no operator
+        {60, 4, 1, "operator probe"},  // 572: the volume scale
+        {60, 4, 3, "probe"},           // 581: stations
+        {60, 4, 4, ""},                // any other
+        {50, 5, 0, "hours"},
+        {50, 5, 1, ""},  // 423: no duration
+    };
+    for (auto [obj, area, what, usable] : cases) {
+        PropertyDialog d = Loaded(obj, area);
+        d.SelectCosa(what);
+        EXPECT_EQ(Enabled(d), usable) << obj << "/" << area << " WHAT entry " << what;
+    }
+}
 
-    PropertyDialog d38 = Loaded(38, 4);
-    EXPECT_EQ(Data(d38.cmbOperatorTemp), (std::vector<int>{1, 2, 3, 4}));
-    EXPECT_EQ(Data(d38.cmbSonda), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
-    EXPECT_EQ(d38.UpDownTemp.min, -50);
-    EXPECT_EQ(d38.lblSonda.id, 1555);
-
-    PropertyDialog d51 = Loaded(51, 5);
-    EXPECT_EQ(d51.cmbPos[0].count(), 101);
-    EXPECT_EQ(Data(d51.cmbPos[2]), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
-    EXPECT_TRUE(d51.cmbPos[0].enabled);
-    EXPECT_FALSE(d51.cmbPos[1].enabled);
-    d51.SelectCosa(2);  // 432
-    EXPECT_FALSE(d51.cmbPos[0].enabled);
-    EXPECT_TRUE(d51.cmbPos[1].enabled && d51.cmbPos[2].enabled);
-
-    PropertyDialog d56 = Loaded(56, 5);
-    EXPECT_TRUE(d56.UpDownTemp.enabled);
-    EXPECT_FALSE(d56.UpDownHour.enabled);
-    EXPECT_EQ(d56.UpDownHour.max, 24);
-    EXPECT_EQ(d56.lblPos[0].id, 1675);
-    d56.SelectCosa(1);
-    EXPECT_TRUE(d56.UpDownHour.enabled);
-    d56.SelectCosa(2);
-    EXPECT_FALSE(d56.UpDownTemp.enabled || d56.UpDownHour.enabled);
-
-    PropertyDialog d60 = Loaded(60, 4);  // WHAT 585: four sources, no operator
+TEST(PropertyDialog, ListsOfferTheCodesTheBusReads) {
+    FixtureEnv env;
+    // Volume steps of 10 %, each its own code of 0..31.
+    EXPECT_EQ(Data(Loaded(31, 4).cmbSonda),
+              (std::vector<int>{3, 6, 9, 12, 15, 19, 22, 25, 28, 31}));
+    // Slat steps 1 to 6, 8 and 10.
+    EXPECT_EQ(Data(Loaded(51, 5).cmbPos[2]), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+    PropertyDialog d28 = Loaded(28, 5);
+    d28.SelectCosa(1);
+    EXPECT_EQ(Data(d28.cmbDove), (std::vector<int>{1}));
+    PropertyDialog d60 = Loaded(60, 4);
     EXPECT_EQ(Data(d60.cmbSonda), (std::vector<int>{1, 2, 3, 4}));
-    EXPECT_EQ(d60.lblSonda.id, 1705);
-    EXPECT_FALSE(d60.cmbOperatorTemp.enabled);
-    d60.SelectCosa(1);  // 572: the volume scale with the operator
+    d60.SelectCosa(1);
     EXPECT_EQ(d60.cmbSonda.count(), 10);
-    EXPECT_TRUE(d60.cmbOperatorTemp.enabled);
     d60.SelectCosa(2);  // 573: balance -10..10
-    EXPECT_EQ(d60.cmbSonda.item(0).data, 0);
-    EXPECT_EQ(d60.cmbSonda.item(20).data, 60);
-    EXPECT_EQ(d60.cmbSonda.item(0).text, "Step -10");
-    d60.SelectCosa(3);  // 581: stations
-    EXPECT_EQ(d60.cmbSonda.count(), 20);
-    EXPECT_EQ(d60.cmbSonda.item(10).data, 16);
-    EXPECT_EQ(d60.lblTemp.id, -1);
-    d60.SelectCosa(4);  // any other
-    EXPECT_FALSE(d60.cmbSonda.enabled);
+    EXPECT_EQ(std::tuple(d60.cmbSonda.item(0).data, d60.cmbSonda.item(20).data,
+                         d60.cmbSonda.item(0).text),
+              std::tuple(0, 60, "Step -10"));
+    d60.SelectCosa(3);  // 581: ten stations, then ten of the user's from 16
+    EXPECT_EQ(std::tuple(d60.cmbSonda.count(), d60.cmbSonda.item(10).data), std::tuple(20, 16));
+    d60.SelectCosa(4);
     EXPECT_EQ(d60.cmbSonda.count(), 0);
-    PropertyDialog d60a = Loaded(60, 5);  // 586 in the action area: up to 50
-    EXPECT_EQ(d60a.cmbSonda.count(), 5);
+    EXPECT_EQ(Loaded(60, 5).cmbSonda.count(), 5) << "586 in the action area: up to 50 %";
+}
 
-    PropertyDialog d66 = Loaded(66, 4);
-    ExpectOkText(d66, d66.txtValue, {{"", 1750}, {"32001", 1750}});
-    d66.txtValue.text = "32000";
-    EXPECT_TRUE(d66.cmdOK().confirmed);
-
+TEST(PropertyDialog, OkChecksOfDurationsAndValues) {
+    FixtureEnv env;
+    ScopedMessages msgs;
+    PropertyDialog d44 = Loaded(44, 5);
+    d44.UpDownMin.set(4);
+    EXPECT_EQ(d44.cmdOK().text, 1543);
+    d44.UpDownMin.set(0);
+    d44.UpDownSec.set(0);
+    EXPECT_EQ(d44.cmdOK().text, 1542);
     PropertyDialog d50 = Loaded(50, 5);
     d50.UpDownSec.set(0);
     EXPECT_EQ(d50.cmdOK().text, 1542);
     d50.SelectCosa(1);  // 423: no duration
-    EXPECT_FALSE(d50.UpDownHour.enabled);
     EXPECT_TRUE(d50.cmdOK().confirmed);
+    PropertyDialog d62 = Loaded(62, 4);
+    ExpectOkText(d62, d62.txtValue, {{"2001", 1740}});
+    PropertyDialog d66 = Loaded(66, 4);
+    ExpectOkText(d66, d66.txtValue, {{"", 1750}, {"32001", 1750}});
+    d66.txtValue.text = "32000";
+    EXPECT_TRUE(d66.cmdOK().confirmed);
 }
 
 TEST(PropertyDialog, NotesAndInterfaceCheck) {
@@ -399,8 +360,6 @@ TEST(PropertyDialog, ParametersRoundTrip) {
     AddElement("TMP_TRIGGER", 1, 8, "", 0, 0, 0, "07-05-09");
     auto t = Master().queryOne("SELECT * FROM TMP_TRIGGER WHERE ID=1");
     PropertyDialog d8 = Loaded(8, 3);
-    EXPECT_TRUE(d8.dtpTimeVisible);
-    EXPECT_EQ(d8.lblCosa.id, 88);
     d8.Restore(*t, false);
     EXPECT_EQ(d8.ReadValues(false).value, "07:05:09");
 }

@@ -14,8 +14,6 @@ TEST(SelectionDialogs, OperatorDialog) {
     FixtureEnv env;
     OperatorDialog d;
     ASSERT_EQ(d.cmbOperatore.count(), 2);
-    EXPECT_EQ(d.cmbOperatore.item(0).text, texts::GetText(1559));
-    EXPECT_EQ(d.cmbOperatore.item(1).data, 2);
     EXPECT_EQ(d.Result(), 1);
     d.Preselect(2);
     EXPECT_EQ(d.Result(), 2);
@@ -70,8 +68,8 @@ TEST(SelectionDialogs, NewNameRefusesOnlyTheEmptyName) {
     d.lblOpe = "NEWSCRIPT";
     EXPECT_FALSE(d.Ok());
     ASSERT_EQ(msgs->calls.size(), 1u);
-    EXPECT_EQ(msgs->calls[0].text, texts::GetText(1033));
-    EXPECT_EQ(msgs->calls[0].title, texts::GetText(1002));
+    EXPECT_EQ(msgs->calls[0], (ScriptedMessages::Call{"warning", texts::GetText(1002),
+                                                      texts::GetText(1033)}));
     EXPECT_FALSE(d.Confirmed);
     d.SetName("   ");
     d.KeyPress(kKeyEnter);

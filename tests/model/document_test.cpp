@@ -50,6 +50,15 @@ std::vector<int64_t> column(std::string_view table, std::string_view col) {
     return out;
 }
 
+// The Windows-shaped scenario file of the fixtures, with `part` replaced by
+// `by` when a part is given.
+fs::path WindowsShape() { return test::SourceFixtures() / "scenarios" / "windows_shape.tdx"; }
+std::string WindowsShapeText(const std::string& part = "", const std::string& by = "") {
+    std::string s = test::ReadText(WindowsShape());
+    if (!part.empty()) s.replace(s.find(part), part.size(), by);
+    return s;
+}
+
 class DocumentTest : public ::testing::Test {
   protected:
     test::FixtureEnv env;
@@ -284,7 +293,7 @@ TEST_F(DocumentTest, EmptyScenarioSavesAnEmptyProjectElement) {
 }
 
 TEST_F(DocumentTest, WindowsFileLoadsAndDimmerStepsMove) {
-    fs::path file = test::SourceFixtures() / "scenarios" / "windows_shape.tdx";
+    const fs::path file = WindowsShape();
     // A load nests in a transaction the caller holds open.
     master().executeScript("BEGIN");
     doc.LoadPrj(file.string());
@@ -317,25 +326,13 @@ TEST_F(DocumentTest, WindowsFileLoadsAndDimmerStepsMove) {
 
 TEST_F(DocumentTest, KeyAndVersionChecks) {
     test::TempDir dir;
-    std::string base = test::ReadText(test::SourceFixtures() / "scenarios" / "windows_shape.tdx");
-    auto variant = [&](const std::string& from, const std::string& to) {
-        std::string s = base;
-        s.replace(s.find(from), from.size(), to);
-        fs::path p = dir / "v.tdx";
-        std::ofstream(p, std::ios::binary) << s;
-        return p.string();
-    };
-    // Any other key: description and name load, no rows.
-    doc.LoadPrj(variant("<key>TESSARO</key>", "<key>Tessera</key>"));
-    EXPECT_EQ(doc.ScenarioName(), "Scena 1");
-    EXPECT_TRUE(tableText("TMP_COND_OK").empty());
-    EXPECT_FALSE(doc.Modified());
-
     auto version = [&](int major, int minor, int revision) {
-        return variant("<app_MAJOR>4</app_MAJOR><app_Minor>0</app_Minor><app_Revision>3",
+        const fs::path p = dir / "v.tdx";
+        test::WriteText(p, WindowsShapeText("<app_MAJOR>4</app_MAJOR><app_Minor>0</app_Minor><app_Revision>3",
                        "<app_MAJOR>" + std::to_string(major) + "</app_MAJOR><app_Minor>" +
                            std::to_string(minor) + "</app_Minor><app_Revision>" +
-                           std::to_string(revision));
+                           std::to_string(revision)));
+        return p.string();
     };
     doc.LoadPrj(version(kVersionMajor, kVersionMinor, kVersionRevision));
     EXPECT_EQ(tableText("TMP_COND_OK").size(), 3u) << "the same version loads";
@@ -364,16 +361,9 @@ TEST_F(DocumentTest, KeyAndVersionChecks) {
 
 TEST_F(DocumentTest, AFileLoadedWithoutItsRowsIsNeverSavedOver) {
     test::TempDir dir;
-    const std::string good =
-        test::ReadText(test::SourceFixtures() / "scenarios" / "windows_shape.tdx");
-    auto without = [&](const std::string& part, const std::string& by) {
-        std::string s = good;
-        s.replace(s.find(part), part.size(), by);
-        return s;
-    };
     const std::pair<const char*, std::string> incomplete[] = {
-        {"another key", without("<key>TESSARO</key>", "<key>Tessera</key>")},
-        {"no revision", without("<app_Revision>3</app_Revision>", "")},
+        {"another key", WindowsShapeText("<key>TESSARO</key>", "<key>Tessera</key>")},
+        {"no revision", WindowsShapeText("<app_Revision>3</app_Revision>", "")},
     };
     for (const auto& [label, content] : incomplete) {
         SCOPED_TRACE(label);
@@ -403,7 +393,7 @@ TEST_F(DocumentTest, AFileLoadedWithoutItsRowsIsNeverSavedOver) {
     // A complete file says nothing and becomes the current file.
     test::ScopedMessages msgs;
     const fs::path complete = dir / "complete.tdx";
-    test::WriteText(complete, good);
+    test::WriteText(complete, WindowsShapeText());
     doc.LoadPrj(complete.string());
     EXPECT_TRUE(msgs->calls.empty());
     EXPECT_EQ(doc.CurrentFile(), complete.string());
@@ -411,17 +401,12 @@ TEST_F(DocumentTest, AFileLoadedWithoutItsRowsIsNeverSavedOver) {
 
 TEST_F(DocumentTest, BrokenFilesFailCleanly) {
     test::TempDir dir;
-    std::string good = test::ReadText(test::SourceFixtures() / "scenarios" / "windows_shape.tdx");
+    const std::string good = WindowsShapeText();
     const std::vector<std::pair<std::string, std::string>> broken = {
         {"not xml", "Tessaro, but not XML at all"},
         {"truncated", good.substr(0, good.size() * 2 / 3)},
         {"no root", "<?xml version=\"1.0\"?><scenario><key>Tessaro</key></scenario>"},
-        {"bad value",
-         [&] {
-             std::string s = good;
-             s.replace(s.find("ID=\"3\" ORDINE=\"3\""), 17, "ID=\"3\" ORDINE=\"x\"");
-             return s;
-         }()},
+        {"bad value", WindowsShapeText("ID=\"3\" ORDINE=\"3\"", "ID=\"3\" ORDINE=\"x\"")},
         {"no rowset",
          [&] {
              std::string s = good;
@@ -439,8 +424,8 @@ TEST_F(DocumentTest, BrokenFilesFailCleanly) {
     };
     for (const auto& [label, content] : broken) {
         fillEverything(doc);
-        fs::path p = dir / "broken.tdx";
-        std::ofstream(p, std::ios::binary) << content;
+        const fs::path p = dir / "broken.tdx";
+        test::WriteText(p, content);
         try {
             doc.LoadPrj(p.string());
             ADD_FAILURE() << label << ": no error";
@@ -501,10 +486,6 @@ TEST_F(DocumentTest, NewFileEmptiesAndCountsAsUnsaved) {
     EXPECT_TRUE(doc.Description().empty());
     EXPECT_EQ(presets, 1);
     for (const auto& [name, rows] : allTables()) EXPECT_TRUE(rows.empty()) << name;
-    doc.SetDescription("");
-    doc.SetModified(false);
-    doc.SetDescription("nuova");
-    EXPECT_TRUE(doc.Modified());
 }
 
 TEST_F(DocumentTest, GetRecordSetAndAppendRecords) {
@@ -529,7 +510,7 @@ TEST(DumpCommand, PrintsTheFileAsJsonWithoutADataFolder) {
     fs::path exe = TESSED_EXE;
     test::TempDir dir;
     fs::path out = dir / "out.json", err = dir / "err.txt";
-    fs::path file = test::SourceFixtures() / "scenarios" / "windows_shape.tdx";
+    const fs::path file = WindowsShape();
     // A data folder that does not exist must stay so: the dump reads the file alone.
     std::string env = "TESSED_DATA_DIR='" + (dir / "nodata").string() + "' ";
     auto run = [&](const fs::path& f) {

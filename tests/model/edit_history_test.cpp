@@ -144,8 +144,6 @@ TEST_F(HistoryTest, ModifiedMeansADifferentRevisionThanTheSavedOne) {
     doc.SetModified(false);
     EXPECT_FALSE(doc.Modified());
     EXPECT_FALSE(Flags().scenarioChanged);
-    doc.SetModified(true);
-    EXPECT_TRUE(doc.Modified());
     doc.LoadPrj((dir / "a.tdx").string());
     EXPECT_FALSE(doc.Modified());
     EXPECT_EQ(rec.changes.back().kind, ChangeKind::kReset);
