@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdio>
-#include <filesystem>
 #include <map>
 
 #include "env/database.h"
@@ -11,7 +10,6 @@
 #include "env/version.h"
 #include "compiler/external_kernix.h"
 #include "compiler/frames.h"
-#include "compiler/listing.h"
 #include "model/time_text.h"
 
 namespace tessed::compiler {
@@ -211,14 +209,14 @@ void BuiltinKernix::check(db::Database& c) {
     }
 }
 
-std::string BuiltinKernix::Render(db::Database& c, const std::string& scenarioFile,
-                                  const std::string& text1, const std::string& text2) {
+std::string BuiltinKernix::Render(db::Database& c, const Abilita& enable,
+                                  const Disabilita& disable, const std::string& text1,
+                                  const std::string& text2) {
     std::string out;
     out += "TESSARO-SPT\n";
     out += "format=" + std::to_string(kSptFormatVersion) + "\n";
     out += "name=" + esc(text2) + "\n";
     out += "description=" + esc(text1) + "\n";
-    auto [enable, disable] = ScenarioCommands(scenarioFile);
     out += "enable=" + esc(BuildCommandFrame(enable)) + "\n";
     out += "disable=" + esc(BuildCommandFrame(disable)) + "\n";
     auto first = c.queryOne("SELECT REPEAT, RESTART FROM TMP_STEP_ACT ORDER BY ORDINE, ID");
@@ -263,11 +261,9 @@ void BuiltinKernix::Compile(db::Database& c, const std::string& sptPath, const s
         errorText = findings_.front();
         return;
     }
-    std::filesystem::path tdx = sptPath;
-    tdx.replace_extension(".tdx");
     std::string content;
     try {
-        content = Render(c, tdx.string(), text1, text2);
+        content = Render(c, enableCommand(), disableCommand(), text1, text2);
     } catch (const db::Error& e) {
         report(e.what());
         errorText = findings_.front();

@@ -23,11 +23,11 @@ public:
     // The findings of the last compile, in the order they were reported.
     const std::vector<std::string>& findings() const { return findings_; }
 
-    // The compiled text for the loaded scenario, without checks; exposed so
-    // that tests can compare runs. `scenarioFile` is the scenario file whose
-    // enable and disable commands go into the output ("" for none).
-    static std::string Render(db::Database& connection, const std::string& scenarioFile,
-                              const std::string& text1, const std::string& text2);
+    // The compiled text for the scenario loaded in `connection`, without
+    // checks; exposed so that tests can compare runs.
+    static std::string Render(db::Database& connection, const Abilita& enable,
+                              const Disabilita& disable, const std::string& text1,
+                              const std::string& text2);
 
 private:
     void check(db::Database& connection);

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "model/commands.h"
+
 namespace tessed::db {
 class Database;
 }
@@ -35,14 +37,26 @@ public:
 
     void setOperationHandler(OperationHandler handler) { operation_ = std::move(handler); }
 
+    // The enable and disable commands of the scenario to compile: they belong
+    // to the project's record of it, not to the working tables. Set before
+    // Compile; empty records when never set.
+    void setCommands(const Abilita& enable, const Disabilita& disable) {
+        enable_ = enable;
+        disable_ = disable;
+    }
+
 protected:
     // Raises the Operation event.
     void Operation(const std::string& text, uint32_t colour) {
         if (operation_) operation_(text, colour);
     }
+    const Abilita& enableCommand() const { return enable_; }
+    const Disabilita& disableCommand() const { return disable_; }
 
 private:
     OperationHandler operation_;
+    Abilita enable_;
+    Disabilita disable_;
 };
 
 // Creates the compiler in use: the program configured in the configuration file

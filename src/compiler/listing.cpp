@@ -8,10 +8,8 @@
 #include "compiler/frames.h"
 #include "model/time_text.h"
 #include "env/database.h"
-#include "env/environment.h"
 #include "env/files.h"
 #include "env/texts.h"
-#include "model/document.h"
 #include "model/project.h"
 #include "env/strings.h"
 
@@ -347,28 +345,21 @@ bool WriteListing(db::Database& db, const ListingScenario& sc, const std::string
     return files::WriteFileAtomic(ListingPath(sc.fullPath), BuildListing(db, sc, errorText));
 }
 
-void MakeCSVSingleS(const std::string& scenarioPath, const std::string& errorText) {
-    auto project = CurrentProject();
-    auto s = project ? project->FindByFullPath(scenarioPath) : nullptr;
-    if (!s) return;
+ListingScenario ListingScenarioOf(const Scenario& s) {
     ListingScenario sc;
-    sc.fullPath = s->FullPath;
-    sc.fileName = s->FileName.empty() ? fs::path(s->FullPath).filename().string() : s->FileName;
-    sc.scriptName = s->ScriptName;
-    sc.descrizione = s->Descrizione;
-    sc.abilita = s->Abilita;
-    sc.disabilita = s->Disabilita;
-    WriteListing(env::Env().master(), sc, errorText);
+    sc.fullPath = s.FullPath;
+    sc.fileName = s.FileName.empty() ? fs::path(s.FullPath).filename().string() : s.FileName;
+    sc.scriptName = s.ScriptName;
+    sc.descrizione = s.Descrizione;
+    sc.abilita = s.Abilita;
+    sc.disabilita = s.Disabilita;
+    return sc;
 }
 
-std::pair<Abilita, Disabilita> ScenarioCommands(const std::string& scenarioPath) {
-    auto project = CurrentProject();
-    if (auto s = project ? project->FindByFullPath(scenarioPath) : nullptr)
-        return {s->Abilita, s->Disabilita};
-    const auto& doc = Document();
-    if (!doc.CurrentFile().empty() && fs::path(doc.CurrentFile()) == fs::path(scenarioPath))
-        return {doc.FileAbilita(), doc.FileDisabilita()};
-    return {};
+void MakeCSVSingleS(db::Database& connection, Collezione& project,
+                    const std::string& scenarioPath, const std::string& errorText) {
+    if (auto s = project.FindByFullPath(scenarioPath))
+        WriteListing(connection, ListingScenarioOf(*s), errorText);
 }
 
 }  // namespace tessed::compiler

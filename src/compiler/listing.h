@@ -4,13 +4,17 @@
 // line per trigger, stop trigger, condition (with its operator) and action, in
 // the order the user arranged them. UTF-16LE, no byte-order mark.
 #include <string>
-#include <utility>
 
 #include "model/commands.h"
 
 namespace tessed::db {
 class Database;
 }
+
+namespace tessed {
+class Collezione;
+class Scenario;
+}  // namespace tessed
 
 namespace tessed::compiler {
 
@@ -24,6 +28,10 @@ struct ListingScenario {
     Disabilita disabilita;
 };
 
+// What the listing shows of a project's scenario: a copy, so that a compile
+// run on another thread never reads the project while the window changes it.
+ListingScenario ListingScenarioOf(const Scenario& scenario);
+
 // The listing's path: the scenario file's folder, its base name and ".csv".
 std::string ListingPath(const std::string& scenarioFile);
 
@@ -35,15 +43,10 @@ std::string BuildListing(db::Database& db, const ListingScenario& scenario,
 // when it cannot be written.
 bool WriteListing(db::Database& db, const ListingScenario& scenario, const std::string& errorText);
 
-// The listing of the current project's scenario whose full path equals
-// `scenarioPath` (without regard to case), for the scenario loaded in the
-// master connection's working tables. A path that is not in the project writes
-// nothing.
-void MakeCSVSingleS(const std::string& scenarioPath, const std::string& errorText);
-
-// The enable and disable commands of a scenario file: those of the current
-// project's scenario, else those the document read from it when it is the
-// document's current file; empty records otherwise.
-std::pair<Abilita, Disabilita> ScenarioCommands(const std::string& scenarioPath);
+// The listing of `project`'s scenario whose full path equals `scenarioPath`
+// (without regard to case), for the scenario loaded in the working tables of
+// `connection`. A path that is not in the project writes nothing.
+void MakeCSVSingleS(db::Database& connection, Collezione& project,
+                    const std::string& scenarioPath, const std::string& errorText);
 
 }  // namespace tessed::compiler

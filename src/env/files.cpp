@@ -132,14 +132,23 @@ int64_t ModifiedSeconds(const fs::path& file) {
 int ScenarioCompileState(const fs::path& file) {
     fs::path spt = file;
     spt.replace_extension(".spt");
-    std::error_code ec;
-    if (fs::is_regular_file(spt, ec)) {
-        int64_t diff = ModifiedSeconds(spt) - ModifiedSeconds(file);
-        return diff >= 0 ? -1 : 0;
-    }
     fs::path err = file;
     err.replace_extension(".err");
-    return fs::is_regular_file(err, ec) ? 1 : 0;
+    struct stat sptStat {}, errStat {};
+    const bool hasSpt = ::stat(spt.c_str(), &sptStat) == 0 && S_ISREG(sptStat.st_mode);
+    const bool hasErr = ::stat(err.c_str(), &errStat) == 0 && S_ISREG(errStat.st_mode);
+    if (!hasSpt) return hasErr ? 1 : 0;
+    // A failing compile keeps the previous compiled file and a successful one
+    // removes the error file, so both files together mean that the last
+    // compile failed unless the compiled file is the later one. Equal times
+    // (a file system or an archive that keeps whole seconds) count as failed.
+    if (hasErr) {
+        const auto& e = errStat.st_mtim;
+        const auto& c = sptStat.st_mtim;
+        if (e.tv_sec > c.tv_sec || (e.tv_sec == c.tv_sec && e.tv_nsec >= c.tv_nsec)) return 1;
+    }
+    int64_t diff = int64_t(sptStat.st_mtim.tv_sec) - ModifiedSeconds(file);
+    return diff >= 0 ? -1 : 0;
 }
 
 std::string CsvLineBytes(std::string_view line) {

@@ -34,9 +34,12 @@ std::string UniqueFolderName(const std::string& parent, const std::string& prefi
 std::string GetTempFileName(const std::string& folder, const std::string& prefix,
                             const std::string& extension, std::string& errorText);
 
-// Compares a scenario file with its compiled ".spt" in the same folder:
-// -1 when the ".spt" exists and is not older (by whole seconds), 0 when it is
-// older or when neither ".spt" nor ".err" exists, 1 when only ".err" exists.
+// Compares a scenario file with its compiled ".spt" and its error file ".err"
+// in the same folder: 1 (failed) when the ".err" exists and the ".spt" is
+// absent or not newer than it (to the nanosecond; equal times count as
+// failed, since a successful compile removes the ".err"); otherwise -1 when
+// the ".spt" exists and is not older than the scenario file (by whole
+// seconds), 0 when it is older or when neither file exists.
 int ScenarioCompileState(const fs::path& file);
 
 // The bytes of one controller-file line: split at TAB, each field's quotes

@@ -78,7 +78,13 @@ ScenarioDocument::~ScenarioDocument() {
 
 bool ScenarioDocument::Modified() const { return !savedRevision_ || *savedRevision_ != revision_; }
 
-void ScenarioDocument::syncFlag() const { Flags().scenarioChanged = Modified(); }
+// The editor's document keeps the process-wide flag in step, where the host
+// and the windows read it; a document on a connection of its own (a compile
+// run's) never touches it, so loading scenarios there leaves the editor's
+// state alone.
+void ScenarioDocument::syncFlag() const {
+    if (!db_) Flags().scenarioChanged = Modified();
+}
 
 void ScenarioDocument::SetModified(bool on) {
     if (on)

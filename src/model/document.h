@@ -92,7 +92,8 @@ class EditHistory;
 
 class ScenarioDocument {
   public:
-    // `db` null: the process-wide master connection, taken at each call.
+    // `db` null: the process-wide master connection, taken at each call, and
+    // the process-wide modified flag kept in step; otherwise that connection only.
     explicit ScenarioDocument(db::Database* db = nullptr) : db_(db) {}
     ~ScenarioDocument();
     ScenarioDocument(const ScenarioDocument&) = delete;

@@ -821,8 +821,10 @@ compiler::CompileResult ProjectSession::runCompile(const std::string& mode,
     std::vector<compiler::CompileEntry> entries;
     for (const auto& s : list) {
         // The full path is the working folder with the scenario's relative
-        // path; the listing writer finds the scenario by it.
-        entries.push_back({s->FullPath, s->Descrizione, s->ScriptName});
+        // path. The run gets a copy of the scenario's record, so it never
+        // reads the project while it compiles.
+        entries.push_back(
+            {s->FullPath, s->Descrizione, s->ScriptName, compiler::ListingScenarioOf(*s)});
     }
     compiler::CompileRun run(mode, std::move(entries));
     if (prepare) prepare(run);

@@ -196,8 +196,10 @@ class ProjectSession {
                      std::string& error);
 
     // "compile" and "compileall": the compile run over one scenario or all of
-    // them, then every compiled scenario's state is read again. `prepare` may
-    // adjust the run (compiler, loader) before it starts.
+    // them, then every compiled scenario's state is read again. The run loads
+    // the scenarios on connections of its own: the scenario open in the editor
+    // and its modified flag stay as they are. `prepare` may adjust the run
+    // (compiler, loader, workers) before it starts.
     using RunSetup = std::function<void(compiler::CompileRun&)>;
     compiler::CompileResult Compile(const std::string& key, compiler::CompileObserver& observer,
                                     const RunSetup& prepare = {});

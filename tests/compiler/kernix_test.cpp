@@ -119,7 +119,7 @@ TEST(BuiltinKernix, TextsAreEscapedSoTheFileKeepsItsLines) {
     test::FixtureEnv fx;
     minimalScenario();
     std::string out =
-        BuiltinKernix::Render(env::Env().master(), "", "two\r\nlines | 100%", "n");
+        BuiltinKernix::Render(env::Env().master(), {}, {}, "two\r\nlines | 100%", "n");
     EXPECT_NE(out.find("description=two%0D%0Alines %7C 100%25\n"), std::string::npos) << out;
 }
 
@@ -144,23 +144,29 @@ TEST(BuiltinKernix, TimeTextsOfTimetablesMustParse) {
     EXPECT_EQ(c.findings.size(), 3u);
 }
 
-TEST(BuiltinKernix, CommandsOfTheProjectScenarioAreCompiled) {
+TEST(BuiltinKernix, CommandsGoIntoTheCompiledFile) {
     test::FixtureEnv fx;
     minimalScenario();
-    auto project = std::make_shared<Collezione>();
-    auto s = project->Scenari()->Add("1");
-    s->FullPath = (fx.data() / "temp" / "1.spt" / "1.tdx").string();
-    s->Abilita.TypeCMD = 1;
-    s->Abilita.Pulsante = 5;
-    s->Abilita.Conf_A = 1;
-    s->Abilita.Conf_PL = 5;
-    s->Disabilita.TypeCMD = 2;
-    s->Disabilita.PULSANTE_CEN = 7;
-    s->Disabilita.Indirizzo_CEN = 123;
-    SetCurrentProject(project);
-    std::string out = BuiltinKernix::Render(env::Env().master(), s->FullPath, "d", "n");
-    EXPECT_NE(out.find("enable=*15*05*15##\ndisable=*25*22#7*2123##\n"), std::string::npos) << out;
-    std::string none = BuiltinKernix::Render(env::Env().master(), "/elsewhere.tdx", "d", "n");
-    EXPECT_NE(none.find("enable=\ndisable=\n"), std::string::npos);
-    SetCurrentProject(std::make_shared<Collezione>());
+    Abilita enable;
+    enable.TypeCMD = 1;
+    enable.Pulsante = 5;
+    enable.Conf_A = 1;
+    enable.Conf_PL = 5;
+    Disabilita disable;
+    disable.TypeCMD = 2;
+    disable.PULSANTE_CEN = 7;
+    disable.Indirizzo_CEN = 123;
+    BuiltinKernix k;
+    k.setCommands(enable, disable);
+    std::string error;
+    int32_t status = 0;
+    auto spt = fx.data() / "a.spt";
+    k.Compile(env::Env().master(), spt.string(), "d", "n", error, status);
+    ASSERT_EQ(status, -1) << error;
+    EXPECT_NE(test::ReadText(spt).find("enable=*15*05*15##\ndisable=*25*22#7*2123##\n"),
+              std::string::npos);
+    // A compiler that was given no commands writes none.
+    BuiltinKernix plain;
+    plain.Compile(env::Env().master(), spt.string(), "d", "n", error, status);
+    EXPECT_NE(test::ReadText(spt).find("enable=\ndisable=\n"), std::string::npos);
 }

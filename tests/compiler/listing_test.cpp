@@ -12,6 +12,7 @@
 #include "env/files.h"
 #include "env/profile.h"
 #include "env/strings.h"
+#include "model/project.h"
 #include "support/test_env.h"
 
 using namespace tessed;
@@ -101,3 +102,31 @@ INSTANTIATE_TEST_SUITE_P(Cases, ListingCase,
                          ::testing::Values("basic", "triggers", "conditions", "actions",
                                            "no-actions", "error-header",
                                            "empty-lines-and-signs"));
+
+TEST(MakeCSVSingleS, WritesTheListingOfTheProjectsScenarioOnTheGivenConnection) {
+    test::FixtureEnv fx;
+    fs::path folder = fx.data() / "temp" / "4.spt";
+    fs::create_directories(folder);
+    Collezione project;
+    auto s = project.Scenari()->Add("4");
+    s->FullPath = (folder / "4.tdx").string();
+    s->FileName = "4.tdx";
+    s->ScriptName = "Porch";
+    db::Database work = env::Env().OpenWorkConnection();
+    work.execute("INSERT INTO TMP_STEP_ACT (ID, ORDINE, ID_OBJ, CHI_KEY, COSA_KEY, DOVE_KEY, REPEAT) "
+                 "VALUES (1, 1, 1, 1, 2, 2, 1)");
+
+    // A path of another case finds the scenario; the flags come from `work`,
+    // whose actions repeat, not from the master's empty tables.
+    std::string upper = s->FullPath;
+    for (auto& c : upper) c = char(std::toupper(static_cast<unsigned char>(c)));
+    compiler::MakeCSVSingleS(work, project, upper, "");
+    std::string listing = test::ReadText(folder / "4.csv");
+    test::ExpectContains(listing, {profile::Utf8ToUtf16Le("\"Porch\""),
+                                   files::CsvLineBytes("Scenario_4.tdx\tRipeti\tSi")});
+
+    fs::remove(folder / "4.csv");
+    compiler::MakeCSVSingleS(work, project, (folder / "5.tdx").string(), "");
+    EXPECT_FALSE(fs::exists(folder / "4.csv"));
+    EXPECT_FALSE(fs::exists(folder / "5.csv"));
+}

@@ -1,6 +1,7 @@
 #include "env/files.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <utime.h>
 
@@ -22,6 +23,11 @@ void touch(const fs::path& p, time_t when) {
     };
     utime(p.c_str(), &t);
 }
+void touchNs(const fs::path& p, time_t sec, long nsec) {
+    std::ofstream(p) << "x";
+    struct timespec t[2] = {{sec, nsec}, {sec, nsec}};
+    utimensat(AT_FDCWD, p.c_str(), t, 0);
+}
 }  // namespace
 
 TEST(Files, NextScenarioNumberTakesTheFirstGap) {
@@ -41,12 +47,33 @@ TEST(Files, ScenarioCompileStateComparesWholeSeconds) {
     auto tdx = d / "Kitchen.tdx";
     touch(tdx, 1700000000);
     EXPECT_EQ(files::ScenarioCompileState(tdx), 0);  // neither .spt nor .err
-    touch(d / "Kitchen.err", 1700000000);
+    touch(d / "Kitchen.err", 1699999990);
     EXPECT_EQ(files::ScenarioCompileState(tdx), 1);
     touch(d / "Kitchen.spt", 1700000000);  // same second: compiled
     EXPECT_EQ(files::ScenarioCompileState(tdx), -1);
     touch(d / "Kitchen.spt", 1699999999);  // older than the scenario
     EXPECT_EQ(files::ScenarioCompileState(tdx), 0);
+}
+
+TEST(Files, ScenarioCompileStateSeesAFailedRecompile) {
+    TempDir d;
+    auto tdx = d / "Kitchen.tdx";
+    touch(tdx, 1700000000);
+    touchNs(d / "Kitchen.spt", 1700000001, 100);
+    EXPECT_EQ(files::ScenarioCompileState(tdx), -1);
+    // A recompile that fails in the same second keeps the old compiled file.
+    touchNs(d / "Kitchen.err", 1700000001, 200);
+    EXPECT_EQ(files::ScenarioCompileState(tdx), 1);
+    // A file system that keeps whole seconds only (or a project unpacked from
+    // an archive) gives both the same time: only a failure leaves both files.
+    touchNs(d / "Kitchen.err", 1700000001, 100);
+    EXPECT_EQ(files::ScenarioCompileState(tdx), 1);
+    touchNs(d / "Kitchen.spt", 1700000001, 300);
+    EXPECT_EQ(files::ScenarioCompileState(tdx), -1);
+    // The error wins even over a scenario file changed after the compile.
+    touchNs(d / "Kitchen.err", 1700000005, 0);
+    touch(tdx, 1700000009);
+    EXPECT_EQ(files::ScenarioCompileState(tdx), 1);
 }
 
 TEST(Files, CsvLineIsQuotedUtf16) {

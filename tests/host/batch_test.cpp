@@ -199,6 +199,11 @@ TEST(BatchJobs, CompileReportsFailedScenariosWithExitFour) {
     Result r = b.tessed("compile " + q(tdj));
     EXPECT_EQ(r.code, 4) << r.out;
     EXPECT_NE(r.out.find("compiled 0 of 3 scenarios, 3 failed"), std::string::npos) << r.out;
+    // Scenario 1 keeps its old compiled file, but its last compile failed: the
+    // saved project no longer remembers it as compiled.
+    std::string info;
+    ASSERT_TRUE(tessed::archive::ReadEntry(tdj, "info.xml", info, tessed::archive::kProjectPassword));
+    EXPECT_EQ(info.find("<scenario_"), std::string::npos) << info;
     EXPECT_EQ(b.tessed("compile " + q(b.dir / "none.tdj")).code, 1);
 }
 
