@@ -105,7 +105,7 @@ std::string oneLine(std::string s) {
 class Lines {
   public:
     explicit Lines(int fd) : fd_(fd) {}
-    // The next line, or nullopt after `ms` milliseconds or at the end.
+    // The next line, or nullopt after `ms` milliseconds or at the end of the pipe.
     std::optional<std::string> next(int ms) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
         while (true) {
@@ -189,11 +189,12 @@ TEST(KillDuringSave, LeavesTheOldOrTheNewProjectWhole) {
         saveMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count() / 3;
         ::kill(c.pid, SIGKILL);
         ::waitpid(c.pid, nullptr, 0);
-        while (auto l = lines.next(0))
+        while (auto l = lines.next(5000))
             if (l->rfind("saved", 0) == 0) lastSaved = std::stoi(fields(*l)[1]);
         ::close(c.fd);
     }
-    std::uniform_int_distribution<int> delay(0, std::max(1, int(saveMs * 1.5)));
+    // Mostly within the first save after the open, sometimes after it.
+    std::uniform_int_distribution<int> delay(0, std::max(1, int(saveMs * 1.25)));
 
     int oldKept = 0, newKept = 0, leftovers = 0;
     for (int kill = 1; kill <= kKills + 1; ++kill) {
@@ -222,7 +223,8 @@ TEST(KillDuringSave, LeavesTheOldOrTheNewProjectWhole) {
             ::kill(c.pid, SIGKILL);
         }
         ::waitpid(c.pid, nullptr, 0);
-        while (auto l = lines.next(0)) {
+        // The child is gone: what it reported is read up to the end of the pipe.
+        while (auto l = lines.next(5000)) {
             auto g = fields(*l);
             if (g[0] == "saved") lastSaved = std::stoi(g[1]);
             EXPECT_NE(g[0], "error") << *l;
@@ -230,10 +232,19 @@ TEST(KillDuringSave, LeavesTheOldOrTheNewProjectWhole) {
         ::close(c.fd);
         if (HasFailure()) break;
     }
+    // Scratch a killed save leaves: temporaries beside the project, staging
+    // folders in the data folder. Counted, not judged here: the start-up sweep
+    // owns their removal.
+    int staging = 0;
     for (const auto& e : fs::directory_iterator(dir.path()))
         if (e.path().filename().string().rfind(".house.tdj.", 0) == 0) ++leftovers;
+    for (const auto& e : fs::directory_iterator(dir / "data"))
+        if (e.path().filename().string().rfind("PRJ", 0) == 0) ++staging;
     std::cout << "[ " << kKills << " kills, seed " << seed << ", a save takes about " << int(saveMs)
               << " ms: " << oldKept << " times the old project, " << newKept
-              << " times the new one; " << leftovers << " temporary files left beside it ]\n";
-    EXPECT_GT(lastSaved, kKills / 2) << "too few saves completed between the kills";
+              << " times the new one; left behind: " << leftovers
+              << " temporary files beside it, " << staging << " staging folders ]\n";
+    // The kills fell both before and after a save's rename.
+    EXPECT_GT(oldKept, 0);
+    EXPECT_GT(newKept, 0);
 }
