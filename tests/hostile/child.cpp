@@ -154,7 +154,7 @@ Snapshot Take(const fs::path& folder) {
         } else {
             f.type = 'o';
         }
-        s[fs::relative(p, folder, ec).string()] = f;
+        s[p.lexically_relative(folder).string()] = f;
     }
     return s;
 }

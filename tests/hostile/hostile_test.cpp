@@ -489,9 +489,8 @@ TEST_P(Answer, Holds) {
     const bool saves = (verb == "doinfoxml" || verb == "compile") && exited &&
                        (r.exitCode == 0 || (verb == "compile" && r.exitCode == 4));
     const bool wroteOut = verb == "makecsv" && exited && r.exitCode == 0;
-    const std::string inRel = fs::relative(inputPath, root).string();
-    const std::string realRel = fs::relative(realInput, root).string();
-    const std::string outRel = fs::relative(out, root).string();
+    const std::string realRel = realInput.lexically_relative(root).string();
+    const std::string outRel = out.lexically_relative(root).string();
     const std::string iniRel = "data/Tessed40.INI";
     for (const auto& [path, f] : after) {
         auto was = before.find(path);

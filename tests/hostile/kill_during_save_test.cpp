@@ -3,8 +3,9 @@
 //
 // A child process opens the project, reports what it found, and then changes
 // and saves it in a loop, reporting every completed save. Save k writes the
-// description "save k" and the scenarios of the demo plus S(k-2), S(k-1) and
-// S(k), so a project file tells which save made it. The parent kills the child
+// description "save k" and the scenarios S(k-2), S(k-1) and S(k) (the first
+// save drops the demo's own, so that a save is short and the kills many), so a
+// project file tells which save made it. The parent kills the child
 // after a random delay and starts the next one, whose open is the check: the
 // project must open without missing or invalid scenarios, hold save k or
 // k + 1 (k the last save reported), and its scenarios must be those of that
@@ -32,17 +33,10 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kKills = 100;
-constexpr int kDemoScenarios = 7;
 
-std::vector<std::string> DemoNames() {
-    return {"Good morning", "Evening lights", "Comfort heat", "Summer shade",
-            "Leaving home", "Coming home",    "Night path"};
-}
-
-// The scenarios save k leaves: the demo's and the last three added.
+// The scenarios save k leaves: the last three added.
 std::string ExpectedNames(int k) {
     std::string s;
-    for (const auto& n : DemoNames()) s += n + "|";
     for (int i = std::max(1, k - 2); i <= k; ++i) s += "S" + std::to_string(i) + "|";
     return s;
 }
@@ -59,7 +53,8 @@ std::string oneLine(std::string s) {
 }
 
 // The child: never returns.
-[[noreturn]] void Saver(const fs::path& dir, const fs::path& project, int fd) {
+// With `openOnly` it reports the open and waits to be killed.
+[[noreturn]] void Saver(const fs::path& dir, const fs::path& project, int fd, bool openOnly) {
     ::setenv("TESSED_DATA_DIR", (dir / "data").c_str(), 1);
     ::setenv("TESSED_DOCUMENTS_DIR", (dir / "docs").c_str(), 1);
     ::setenv("TESSED_SHARE_DIR", TESSED_BINARY_DIR, 1);
@@ -83,8 +78,14 @@ std::string oneLine(std::string s) {
     const std::string description = session.Project()->Descrizione;
     say(fd, "open\t" + std::string(ok && message.empty() ? "ok" : "bad") + "\t" +
                 oneLine(message) + "\t" + description + "\t" + names);
+    if (openOnly)
+        while (true) ::pause();
     int k = 0;
-    if (description.rfind("save ", 0) == 0) k = std::stoi(description.substr(5));
+    if (description.rfind("save ", 0) == 0) {
+        k = std::stoi(description.substr(5));
+    } else {
+        while (scenari->Count() > 0) session.DeleteScenario(scenari->Item(1L)->Key);
+    }
     while (true) {
         ++k;
         std::string shown, error;
@@ -144,13 +145,13 @@ struct Child {
     int fd = -1;
 };
 
-Child Start(const fs::path& dir, const fs::path& project) {
+Child Start(const fs::path& dir, const fs::path& project, bool openOnly = false) {
     int p[2];
     if (::pipe(p) != 0) return {};
     pid_t pid = ::fork();
     if (pid == 0) {
         ::close(p[0]);
-        Saver(dir, project, p[1]);
+        Saver(dir, project, p[1], openOnly);
     }
     ::close(p[1]);
     return {pid, p[0]};
@@ -199,7 +200,7 @@ TEST(KillDuringSave, LeavesTheOldOrTheNewProjectWhole) {
     int oldKept = 0, newKept = 0, leftovers = 0;
     for (int kill = 1; kill <= kKills + 1; ++kill) {
         ASSERT_TRUE(fs::exists(project)) << "no project file after kill " << kill - 1;
-        Child c = Start(dir.path(), project);
+        Child c = Start(dir.path(), project, kill > kKills);
         ASSERT_GT(c.pid, 0);
         Lines lines(c.fd);
         auto open = lines.next(30000);
@@ -233,8 +234,9 @@ TEST(KillDuringSave, LeavesTheOldOrTheNewProjectWhole) {
         if (HasFailure()) break;
     }
     // Scratch a killed save leaves: temporaries beside the project, staging
-    // folders in the data folder. Counted, not judged here: the start-up sweep
-    // owns their removal.
+    // folders in the data folder. The last child only opened the project, so
+    // its start-up sweep should have removed the staging folders of the
+    // killed ones.
     int staging = 0;
     for (const auto& e : fs::directory_iterator(dir.path()))
         if (e.path().filename().string().rfind(".house.tdj.", 0) == 0) ++leftovers;
@@ -244,6 +246,14 @@ TEST(KillDuringSave, LeavesTheOldOrTheNewProjectWhole) {
               << " ms: " << oldKept << " times the old project, " << newKept
               << " times the new one; left behind: " << leftovers
               << " temporary files beside it, " << staging << " staging folders ]\n";
+    // Expected to fail until stale scratch is removed at start-up; once the
+    // sweep removes it, the mark goes.
+    if (staging == 0)
+        ADD_FAILURE() << "unexpectedly passing, remove the mark (stale-scratch): no staging folder "
+                         "of a killed save is left";
+    else
+        std::cout << "[ expected to fail until stale-scratch is mended ]\n  - " << staging
+                  << " staging folders of killed saves left in the data folder\n";
     // The kills fell both before and after a save's rename.
     EXPECT_GT(oldKept, 0);
     EXPECT_GT(newKept, 0);
