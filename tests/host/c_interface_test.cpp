@@ -18,8 +18,10 @@ namespace {
 std::atomic<long> g_allocationsLeft{-1};
 }  // namespace
 
-// The program's allocation functions, so that a test can make one fail. The
-// array and aligned forms keep their defaults (the array forms call these).
+// The program's allocation functions, so that a test can make one fail. Every
+// plain form is replaced, so that whatever the library allocates with (the
+// standard library's temporary buffers use the nothrow form) is freed by the
+// matching function here; the aligned forms keep their defaults.
 void* operator new(std::size_t size) {
     long left = g_allocationsLeft.load();
     if (left == 0) {
@@ -35,6 +37,21 @@ void* operator new(std::size_t size) {
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return ::operator new(size);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size) { return ::operator new(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return ::operator new(size, std::nothrow);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 #pragma GCC diagnostic pop
 
 namespace {
