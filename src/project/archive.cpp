@@ -1,4 +1,5 @@
 #include "project/archive.h"
+#include "env/files.h"
 #include "env/strings.h"
 
 #include <archive.h>
@@ -44,6 +45,34 @@ struct EntryDeleter {
 using ReadPtr = std::unique_ptr<struct archive, ReadDeleter>;
 using WritePtr = std::unique_ptr<struct archive, WriteDeleter>;
 using EntryPtr = std::unique_ptr<archive_entry, EntryDeleter>;
+
+// Where the writer's output goes. It never reports a failed write to the
+// library: a write error there turns the archive's state fatal, and from that
+// state neither finishing the entry nor freeing the archive releases the
+// entry's compressor (about 270 KB a time, so an editor that fails to save on
+// a full disk for hours would grow without end). The first error is kept,
+// the rest of the output is dropped, and the caller fails the write once the
+// library has finished normally.
+struct Sink {
+    int fd = -1;
+    int error = 0;
+    static la_ssize_t write(struct archive*, void* data, const void* buffer, size_t length) {
+        auto* self = static_cast<Sink*>(data);
+        const char* p = static_cast<const char*>(buffer);
+        size_t left = length;
+        while (self->error == 0 && left > 0) {
+            ssize_t n = ::write(self->fd, p, left);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                self->error = errno;
+                break;
+            }
+            p += n;
+            left -= size_t(n);
+        }
+        return la_ssize_t(length);
+    }
+};
 
 // A descriptor closed when it goes out of scope.
 class Fd {
@@ -364,49 +393,50 @@ ArchiveResult WriteArchive(const fs::path& target, const std::vector<ArchiveItem
         names.push_back(std::move(safe));
     }
 
-    fs::path dir = target.parent_path();
-    if (dir.empty()) dir = ".";
     std::error_code ec;
-    fs::create_directories(dir, ec);
-    std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-    Fd fd(::mkstemp(tmpl.data()));
-    if (fd.get() < 0)
-        return fail(ArchiveStatus::CannotWrite, sysText("cannot create", tmpl, errno));
-    struct Unlink {
-        std::string path;
-        ~Unlink() {
-            if (!path.empty()) ::unlink(path.c_str());
-        }
-    } cleanup{tmpl};
+    if (!target.parent_path().empty()) fs::create_directories(target.parent_path(), ec);
+    // The archive goes to a temporary file beside the real target and replaces
+    // it only when complete; a write-protected target is refused.
+    files::AtomicFile out(target);
+    switch (out.status()) {
+        case files::AtomicFile::Status::Ok:
+            break;
+        case files::AtomicFile::Status::ReadOnly:
+            return fail(ArchiveStatus::CannotWrite, target.string() + ": write-protected");
+        case files::AtomicFile::Status::NotAFile:
+            return fail(ArchiveStatus::CannotWrite, target.string() + ": not a file");
+        default:
+            return fail(ArchiveStatus::CannotWrite, sysText("cannot create beside", target, errno));
+    }
 
-    WritePtr a(archive_write_new());
-    if (!a) return fail(ArchiveStatus::CannotWrite, "out of memory");
-    if (archive_write_set_format_zip(a.get()) != ARCHIVE_OK ||
-        archive_write_set_options(a.get(), "zip:compression=deflate") != ARCHIVE_OK)
-        return fail(ArchiveStatus::CannotWrite, errText(a.get()));
-    if (!password.empty()) {
-        if (archive_write_set_options(a.get(), "zip:encryption=zipcrypt") != ARCHIVE_OK ||
-            archive_write_set_passphrase(a.get(), std::string(password).c_str()) != ARCHIVE_OK)
+    Sink sink{out.fd()};
+    {
+        WritePtr a(archive_write_new());
+        if (!a) return fail(ArchiveStatus::CannotWrite, "out of memory");
+        if (archive_write_set_format_zip(a.get()) != ARCHIVE_OK ||
+            archive_write_set_options(a.get(), "zip:compression=deflate") != ARCHIVE_OK)
+            return fail(ArchiveStatus::CannotWrite, errText(a.get()));
+        if (!password.empty()) {
+            if (archive_write_set_options(a.get(), "zip:encryption=zipcrypt") != ARCHIVE_OK ||
+                archive_write_set_passphrase(a.get(), std::string(password).c_str()) != ARCHIVE_OK)
+                return fail(ArchiveStatus::CannotWrite, errText(a.get()));
+        }
+        // Whole blocks only at the end: the last block would otherwise be padded.
+        archive_write_set_bytes_in_last_block(a.get(), 1);
+        if (archive_write_open2(a.get(), &sink, nullptr, Sink::write, nullptr, nullptr) !=
+            ARCHIVE_OK)
+            return fail(ArchiveStatus::CannotWrite, errText(a.get()));
+        for (size_t i = 0; i < items.size(); ++i)
+            if (auto r = writeEntry(a.get(), items[i], names[i]); !r) return r;
+        if (archive_write_close(a.get()) != ARCHIVE_OK)
             return fail(ArchiveStatus::CannotWrite, errText(a.get()));
     }
-    // Whole blocks only at the end: the last block would otherwise be padded.
-    archive_write_set_bytes_in_last_block(a.get(), 1);
-    if (archive_write_open_fd(a.get(), fd.get()) != ARCHIVE_OK)
-        return fail(ArchiveStatus::CannotWrite, errText(a.get()));
-    for (size_t i = 0; i < items.size(); ++i)
-        if (auto r = writeEntry(a.get(), items[i], names[i]); !r) return r;
-    if (archive_write_close(a.get()) != ARCHIVE_OK)
-        return fail(ArchiveStatus::CannotWrite, errText(a.get()));
-
-    // Keep the permissions of the archive being replaced; new ones get 0644.
-    struct stat st {};
-    mode_t mode = (::stat(target.c_str(), &st) == 0) ? (st.st_mode & 07777) : 0644;
-    if (::fchmod(fd.get(), mode) != 0 || ::fsync(fd.get()) != 0)
-        return fail(ArchiveStatus::CannotWrite, sysText("cannot write", tmpl, errno));
-    if (!fd.close()) return fail(ArchiveStatus::CannotWrite, sysText("cannot write", tmpl, errno));
-    if (std::rename(tmpl.c_str(), target.c_str()) != 0)
+    if (sink.error != 0) {
+        out.Fail();
+        return fail(ArchiveStatus::CannotWrite, sysText("cannot write beside", target, sink.error));
+    }
+    if (out.Commit() != files::AtomicFile::Status::Ok)
         return fail(ArchiveStatus::CannotWrite, sysText("cannot replace", target, errno));
-    cleanup.path.clear();
     return {};
 }
 
