@@ -75,7 +75,19 @@ std::string tempPrefix(const std::string& realName) {
     return "." + realName.substr(0, kTempNameRoom) + kTempMark;
 }
 
+// The write permission bits count even for a user who may write anyway
+// (root): a file marked read-only is not replaced.
+bool writeProtected(const fs::path& real, const struct stat& st) {
+    return (st.st_mode & 0222) == 0 || ::access(real.c_str(), W_OK) != 0;
+}
+
 }  // namespace
+
+bool IsWriteProtected(const fs::path& target) {
+    fs::path real = followLinks(target);
+    struct stat st {};
+    return ::stat(real.c_str(), &st) == 0 && S_ISREG(st.st_mode) && writeProtected(real, st);
+}
 
 AtomicFile::AtomicFile(const fs::path& target) : real_(followLinks(target)) {
     struct stat st {};
@@ -84,9 +96,7 @@ AtomicFile::AtomicFile(const fs::path& target) : real_(followLinks(target)) {
             status_ = Status::NotAFile;
             return;
         }
-        // The write permission bits count even for a user who may write
-        // anyway (root): a file marked read-only is not replaced.
-        if ((st.st_mode & 0222) == 0 || ::access(real_.c_str(), W_OK) != 0) {
+        if (writeProtected(real_, st)) {
             status_ = Status::ReadOnly;
             return;
         }

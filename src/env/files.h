@@ -66,6 +66,10 @@ class AtomicFile {
 bool WriteFileAtomic(const fs::path& target, std::string_view bytes,
                      AtomicFile::Status* why = nullptr);
 
+// True when the file `target` names (links followed) exists and would be
+// refused by AtomicFile as write-protected.
+bool IsWriteProtected(const fs::path& target);
+
 // True when `name` is a temporary file of AtomicFile whose owner process no
 // longer runs.
 bool IsStaleTemporary(const std::string& name);
