@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <csignal>
@@ -227,9 +228,9 @@ int NextScenarioNumber(const fs::path& folder) {
 }
 
 std::string UniqueFolderName(const std::string& parent, const std::string& prefix,
-                             std::string& errorText) {
+                             std::string& errorText, int range) {
     if (!ensureFolder(parent, errorText)) return {};
-    constexpr int kMax = 100000;
+    const int kMax = std::max(range, 1);
     std::error_code ec;
     // A few draws find a free name at once in any folder that is not nearly full;
     // then every number is tried in order, so the search always ends.

@@ -87,12 +87,12 @@ bool ReadFile(const fs::path& file, std::string& out);
 int NextScenarioNumber(const fs::path& folder);
 
 // A path parent/prefix<n> that does not exist yet, n drawn at random from
-// 1..100000 (a bounded number of draws, then the first free n in order). The
+// 1..`range` (a bounded number of draws, then the first free n in order). The
 // parent is created first; when that fails or every n is taken, `errorText`
 // receives text 1088 and the result is empty. The folder itself is not
 // created: code that needs a folder of its own uses CreateUniqueFolder.
 std::string UniqueFolderName(const std::string& parent, const std::string& prefix,
-                             std::string& errorText);
+                             std::string& errorText, int range = 100000);
 
 // Creates a fresh, empty folder parent/prefix + six characters (mkdtemp), so
 // that no other caller can ever be given it. The parent is created first;
