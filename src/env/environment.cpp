@@ -17,9 +17,9 @@
 #include "env/messages.h"
 #include "env/profile.h"
 #include "env/state.h"
+#include "env/strings.h"
 #include "env/texts.h"
 #include "env/version.h"
-#include "env/strings.h"
 
 namespace tessed::env {
 

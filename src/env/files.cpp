@@ -8,8 +8,8 @@
 #include <charconv>
 #include <chrono>
 #include <csignal>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <random>
@@ -213,7 +213,8 @@ int NextScenarioNumber(const fs::path& folder) {
         std::error_code ec2;
         if (!e.is_directory(ec2)) continue;
         std::string name = e.path().filename().string();
-        if (name.size() < 5 || !str::IEquals(std::string_view(name).substr(name.size() - 4), ".spt"))
+        if (name.size() < 5 ||
+            !str::IEquals(std::string_view(name).substr(name.size() - 4), ".spt"))
             continue;
         std::string_view digits(name.data(), name.size() - 4);
         int n = 0;

@@ -47,7 +47,9 @@ class AtomicFile {
     // Appends bytes; false (and status CannotWrite) on failure.
     bool Write(std::string_view bytes);
     // Marks the content as failed (a writer of its own found a write error).
-    void Fail() { if (status_ == Status::Ok) status_ = Status::CannotWrite; }
+    void Fail() {
+        if (status_ == Status::Ok) status_ = Status::CannotWrite;
+    }
     // Gives the temporary file the permissions of the file it replaces (0644
     // for a new one), syncs it and renames it over the real file.
     Status Commit();

@@ -58,8 +58,7 @@ bool exists(const std::string& file) {
 // numbered texts live in that database.
 std::string catalogueText() {
     const auto& env = env::Env();
-    return "cannot open the master database " +
-           env.databaseFile(env.currentLanguage()).string();
+    return "cannot open the master database " + env.databaseFile(env.currentLanguage()).string();
 }
 
 // Opens the project. A project with invalid scenarios counts as not opened:

@@ -105,7 +105,8 @@ std::string ControllerFileRefused(const std::string& fileCSV, const std::string&
     auto same = [&](const fs::path& other) {
         std::error_code e;
         if (other.empty()) return false;
-        if (fs::exists(fileCSV, e) && fs::exists(other, e)) return fs::equivalent(fileCSV, other, e);
+        if (fs::exists(fileCSV, e) && fs::exists(other, e))
+            return fs::equivalent(fileCSV, other, e);
         return fs::weakly_canonical(fs::absolute(fileCSV, e), e) ==
                fs::weakly_canonical(fs::absolute(other, e), e);
     };
@@ -114,7 +115,8 @@ std::string ControllerFileRefused(const std::string& fileCSV, const std::string&
     if (!env.dataFolder().empty()) {
         if (same(env.configFile())) return "the configuration file";
         if (files::IsInside(fileCSV, env.dataFolder() / "temp")) return "inside a working folder";
-        if (files::IsInside(fileCSV, env.dataFolder() / "dat")) return "inside the catalogue folder";
+        if (files::IsInside(fileCSV, env.dataFolder() / "dat"))
+            return "inside the catalogue folder";
     }
     return {};
 }

@@ -158,7 +158,8 @@ TEST(Environment, CanRunAnswersNoForADatabaseTheStartCannotUse) {
     auto& e = env::Env();
     ASSERT_TRUE(profile::WriteString(e.configFile(), "GENERALE", "LINGUA", "NIL"));
     {
-        db::Database empty((fx.data() / "dat" / "TESSEDNIL.mdb").string(), db::Database::Mode::Create);
+        db::Database empty((fx.data() / "dat" / "TESSEDNIL.mdb").string(),
+                           db::Database::Mode::Create);
         empty.execute("CREATE TABLE DB_CONFIG (LINGUA TEXT)");
     }
     EXPECT_FALSE(e.CanRun(""));
@@ -468,15 +469,14 @@ TEST(WorkingFolder, StartRemovesTheScratchOfKilledProcesses) {
     waitpid(gone, nullptr, 0);
     const std::string dead = std::to_string(gone), live = std::to_string(getpid());
     const fs::path dat = fx.data() / "dat";
-    const std::vector<fs::path> stale = {
-        fx.data() / (".Tessed40.INI.~p" + dead + "-a1B2c3"),
-        dat / (".TESSEDITA.mdb.compact-" + dead),
-        dat / (".TESSEDITA.mdb.compact-" + dead + "-journal"),
-        fx.data() / "PRJ4711" / "1.spt.zip"};
-    const std::vector<fs::path> kept = {
-        fx.data() / (".Tessed40.INI.~p" + live + "-a1B2c3"),
-        dat / (".TESSEDITA.mdb.compact-" + live), fx.data() / "PRJ815" / "1.spt.zip",
-        fx.data() / "PRJects" / "mine.tdj"};
+    const std::vector<fs::path> stale = {fx.data() / (".Tessed40.INI.~p" + dead + "-a1B2c3"),
+                                         dat / (".TESSEDITA.mdb.compact-" + dead),
+                                         dat / (".TESSEDITA.mdb.compact-" + dead + "-journal"),
+                                         fx.data() / "PRJ4711" / "1.spt.zip"};
+    const std::vector<fs::path> kept = {fx.data() / (".Tessed40.INI.~p" + live + "-a1B2c3"),
+                                        dat / (".TESSEDITA.mdb.compact-" + live),
+                                        fx.data() / "PRJ815" / "1.spt.zip",
+                                        fx.data() / "PRJects" / "mine.tdj"};
     for (const auto& p : stale) test::WriteText(p, "left");
     for (const auto& p : kept) test::WriteText(p, "left");
     // The folder of an earlier build has been untouched for a day; the other

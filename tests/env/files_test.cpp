@@ -1,12 +1,11 @@
 #include "env/files.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utime.h>
-
-#include <fcntl.h>
 
 #include <algorithm>
 #include <fstream>
@@ -174,17 +173,16 @@ TEST(Files, AnOverwriteFollowsLinksAndRefusesWriteProtectedTargets) {
     fs::create_directory(d / "folder");
     EXPECT_FALSE(files::WriteFileAtomic(d / "folder", "x", &why));
     EXPECT_EQ(why, files::AtomicFile::Status::NotAFile);
-    EXPECT_EQ(Names(d.path()), (std::vector<std::string>{"chain.txt", "folder", "link.txt",
-                                                         "real.txt"}));
+    EXPECT_EQ(Names(d.path()),
+              (std::vector<std::string>{"chain.txt", "folder", "link.txt", "real.txt"}));
 }
 
 TEST(Files, TemporariesOfKilledWritersAreRemovedOnlyWhenTheirOwnerHasGone) {
     TempDir d;
     const std::string gone = std::to_string(GonePid()), own = std::to_string(getpid());
-    for (const std::string& name :
-         {".x.txt.~p" + gone + "-AbCdEf", ".x.txt.~p" + own + "-AbCdEf",
-          ".y.txt.~p" + gone + "-123456", ".x.txt.~p" + gone + "-toolong", "x.txt.~p" + gone +
-          "-AbCdEf"})
+    for (const std::string& name : {".x.txt.~p" + gone + "-AbCdEf", ".x.txt.~p" + own + "-AbCdEf",
+                                    ".y.txt.~p" + gone + "-123456", ".x.txt.~p" + gone + "-toolong",
+                                    "x.txt.~p" + gone + "-AbCdEf"})
         test::WriteText(d / name, "left");
     // An overwrite of x.txt takes away what a killed writer of x.txt left.
     ASSERT_TRUE(files::WriteFileAtomic(d / "x.txt", "new"));

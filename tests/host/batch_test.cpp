@@ -228,8 +228,8 @@ TEST(BatchJobs, MakeCsvNeverWritesOverTheProjectOrItsOwnFolders) {
         << r.out;
     // Another spelling, a link, a folder, a working folder.
     fs::create_symlink(tdj, b.dir / "link.tdj");
-    for (const fs::path& out : {b.dir / "src" / ".." / "villa.tdj", b.dir / "link.tdj", b.dir.path(),
-                                b.data / "temp" / "x.csv"})
+    for (const fs::path& out : {b.dir / "src" / ".." / "villa.tdj", b.dir / "link.tdj",
+                                b.dir.path(), b.data / "temp" / "x.csv"})
         EXPECT_EQ(b.tessed("makecsv " + q(tdj) + " " + q(out)).code, 2) << out;
     EXPECT_EQ(ReadText(tdj), project);
     EXPECT_FALSE(fs::exists(b.data / "temp" / "x.csv"));
@@ -262,7 +262,8 @@ TEST(BatchJobs, ABatchJobNeverSavesFewerScenarioFoldersThanItOpened) {
     for (const char* n : {"1.SPT", "2.spt", "3.spt"})
         sh("cd " + q(src / n) + " && zip -q -X ../" + n + ".zip *");
     fs::path tdj = b.dir / "villa.tdj";
-    sh("cd " + q(src) + " && zip -q -P KORVASNU " + q(tdj) + " villa.prj 1.SPT.zip 2.spt.zip 3.spt.zip");
+    sh("cd " + q(src) + " && zip -q -P KORVASNU " + q(tdj) +
+       " villa.prj 1.SPT.zip 2.spt.zip 3.spt.zip");
     const std::string before = ReadText(tdj);
 
     // compile would leave the scenario after the gap behind its "compiled N
@@ -277,7 +278,8 @@ TEST(BatchJobs, ABatchJobNeverSavesFewerScenarioFoldersThanItOpened) {
     // after the gap is kept.
     r = b.tessed("doinfoxml " + q(tdj));
     ASSERT_EQ(r.code, 0) << r.out;
-    EXPECT_EQ(sh("unzip -Z1 " + q(tdj)).out, "1.SPT.zip\n2.spt.zip\n3.spt.zip\ninfo.xml\nvilla.prj\n");
+    EXPECT_EQ(sh("unzip -Z1 " + q(tdj)).out,
+              "1.SPT.zip\n2.spt.zip\n3.spt.zip\ninfo.xml\nvilla.prj\n");
     Result prj = sh("unzip -P KORVASNU -p " + q(tdj) + " villa.prj");
     EXPECT_NE(prj.out.find("file1=1.spt\\1.tdx\r\nfile2=2.spt\\2.tdx\r\n"), std::string::npos)
         << prj.out;

@@ -219,8 +219,8 @@ TEST_F(ControllerFile, TheProjectFileAndTheWorkingFoldersAreNeverTheOutput) {
     fs::create_directories(out / "sub");
     fs::create_hard_link(tdj, out / "hard.tdj");
     fs::create_symlink(tdj, out / "soft.tdj");
-    for (const fs::path& same : {tdj, out / "sub" / ".." / "villa.tdj", out / "hard.tdj",
-                                 out / "soft.tdj"}) {
+    for (const fs::path& same :
+         {tdj, out / "sub" / ".." / "villa.tdj", out / "hard.tdj", out / "soft.tdj"}) {
         EXPECT_EQ(ControllerFileRefused(same.string(), tdj.string()), "the project file") << same;
         EXPECT_EQ(MAKEALLCSV(same.string(), project), kCsvCannotDelete) << same;
     }
@@ -476,8 +476,8 @@ TEST(OpenPrj, ReadsTheKeyfileInsideTheArchiveOrAPlainSettingsFile) {
 // Archives made elsewhere whose settings file does not name every folder
 // exactly: every folder survives an open and a save.
 struct LooseProjects : ProjectFiles {
-    const std::string generale = "APP_MAJOR=4\r\nAPP_MINOR=0\r\nAPP_REVISION=11\r\nnome=" +
-                                 hex("Villa") + "\r\n";
+    const std::string generale =
+        "APP_MAJOR=4\r\nAPP_MINOR=0\r\nAPP_REVISION=11\r\nnome=" + hex("Villa") + "\r\n";
     // Opens, saves into `saved`, and lists the inner archives of the result.
     std::vector<std::string> roundTrip(const fs::path& tdj, const fs::path& saved) {
         open(tdj);
@@ -491,18 +491,23 @@ struct LooseProjects : ProjectFiles {
     }
     std::vector<std::string> keys() {
         std::vector<std::string> out;
-        for (const auto& s : *session.Project()->Scenari()) out.push_back(s->Key + " " + s->ScriptName);
+        for (const auto& s : *session.Project()->Scenari())
+            out.push_back(s->Key + " " + s->ScriptName);
         return out;
     }
 };
 
 TEST_F(LooseProjects, EntriesResolveWithoutRegardToLetterCaseOrCodePage) {
     test::WriteScenario(layout / "1.SPT" / "1.TDX", "Hall");
-    test::WriteScenario(layout / "2.spt" / "K\x81" "che.tdx", "Kitchen");  // code page 437
+    test::WriteScenario(layout / "2.spt" /
+                            "K\x81"
+                            "che.tdx",
+                        "Kitchen");  // code page 437
     test::WriteScenario(layout / "3.spt" / "Cave.tdx", "Cellar");
     // The settings file as Windows writes it, in Windows-1252.
     writeSettings(layout / "villa.prj", generale,
-                  "file1=1.spt\\1.tdx\r\nfile2=2.spt\\K\xFC" "che.tdx\r\nfile3=3.SPT\\CAVE.TDX\r\n");
+                  "file1=1.spt\\1.tdx\r\nfile2=2.spt\\K\xFC"
+                  "che.tdx\r\nfile3=3.SPT\\CAVE.TDX\r\n");
     packByHand(layout, files / "villa.tdj");
     auto zips = roundTrip(files / "villa.tdj", files / "saved.tdj");
     EXPECT_EQ(keys(), (std::vector<std::string>{"1 Hall", "2 Kitchen", "3 Cellar"}));
@@ -595,7 +600,8 @@ TEST_F(ProjectFiles, ASaveFollowsALinkAndRefusesAWriteProtectedProject) {
     EXPECT_EQ(test::ReadText(real), before);
     // Nothing is left beside it, and no staging folder anywhere in the data folder.
     std::vector<std::string> beside;
-    for (const auto& e : fs::directory_iterator(files.path())) beside.push_back(e.path().filename());
+    for (const auto& e : fs::directory_iterator(files.path()))
+        beside.push_back(e.path().filename());
     std::sort(beside.begin(), beside.end());
     EXPECT_EQ(beside, (std::vector<std::string>{"layout", "link.tdj", "real.tdj"}));
     for (const auto& e : fs::recursive_directory_iterator(fx.data()))

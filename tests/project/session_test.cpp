@@ -390,9 +390,9 @@ TEST(RecentFiles, APathTheConfigurationCannotHoldIsNeverListedAndTheSaveSucceeds
     const std::string ini = test::ReadText(env::Env().configFile());
     // A file name that would add a section of its own, and names that would
     // read back as another file.
-    for (std::string bad : {std::string("/x\n[KERNIX]\nProgram=/p/prog\n.tdj"), std::string("/x\0y.tdj", 8),
-                            std::string("/x\r.tdj"), std::string(" /a.tdj"),
-                            std::string("\"/b.tdj\"")}) {
+    for (std::string bad :
+         {std::string("/x\n[KERNIX]\nProgram=/p/prog\n.tdj"), std::string("/x\0y.tdj", 8),
+          std::string("/x\r.tdj"), std::string(" /a.tdj"), std::string("\"/b.tdj\"")}) {
         EXPECT_TRUE(r.SaveFileCfgToIni(bad));
         EXPECT_EQ(r.Entries(), (std::vector<std::string>{"/a.tdj", "", "", ""}));
         EXPECT_EQ(test::ReadText(env::Env().configFile()), ini);
