@@ -344,7 +344,10 @@ INSERT INTO ANA_LABELS (Id, TESTO) VALUES
   (1753, 'The project already holds the maximum of 300 scenarios.'),
   -- project settings file
   (1780, 'The scenario path leads out of the project folder.'),
-  (1781, 'The project file cannot be written: %1');
+  (1781, 'The project file cannot be written: %1'),
+  (1790, 'More than one file of the project answers to this entry.'),
+  (1791, 'The project file is write-protected: %1'),
+  (1792, 'The settings file does not list these scenario files of the project:');
 
 -- ---------------------------------------------------------------------------
 -- Descriptions and tool tips, by identity.

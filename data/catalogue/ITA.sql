@@ -344,7 +344,10 @@ INSERT INTO ANA_LABELS (Id, TESTO) VALUES
   (1753, 'Il progetto contiene già il numero massimo di 300 scenari.'),
   -- file delle impostazioni del progetto
   (1780, 'Il percorso dello scenario esce dalla cartella del progetto.'),
-  (1781, 'Il file del progetto non può essere scritto: %1');
+  (1781, 'Il file del progetto non può essere scritto: %1'),
+  (1790, 'Più file del progetto corrispondono a questa voce.'),
+  (1791, 'Il file del progetto è protetto da scrittura: %1'),
+  (1792, 'Il file delle impostazioni non elenca questi file di scenario del progetto:');
 
 -- ---------------------------------------------------------------------------
 -- Descriptions and tool tips, by identity.

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,9 +17,9 @@
 #include "env/messages.h"
 #include "env/profile.h"
 #include "env/state.h"
+#include "env/strings.h"
 #include "env/texts.h"
 #include "env/version.h"
-#include "env/strings.h"
 
 namespace tessed::env {
 
@@ -188,6 +189,7 @@ bool Environment::InitFolders(const std::string& appFolderName) {
     }
     seedCatalogue();
     sweepWorkingFolders();
+    sweepScratch();
     return true;
 }
 
@@ -196,13 +198,28 @@ std::string Environment::configuredLanguage() const {
     return lang.empty() ? "ITA" : lang;
 }
 
-bool Environment::OpenSystemDatabase() {
-    language_ = configuredLanguage();
-    if (Host().isQuarnHost()) {
-        language_ = Host().ParentLang;
-        std::error_code ec;
-        if (language_.empty() || !fs::is_regular_file(databaseFile(language_), ec)) language_ = "ITA";
+fs::path Environment::findDatabase(const std::string& lang) const {
+    if (lang.empty()) return {};
+    // The code compares without regard to case, as the language list does.
+    const std::string wanted = "TESSED" + str::ToUpper(lang) + ".MDB";
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(data_ / "dat", ec)) {
+        std::error_code ec2;
+        if (e.is_regular_file(ec2) && str::ToUpper(e.path().filename().string()) == wanted)
+            return e.path();
     }
+    return {};
+}
+
+std::string Environment::effectiveLanguage(const std::string& wanted) const {
+    return findDatabase(wanted).empty() ? "ITA" : wanted;
+}
+
+bool Environment::OpenSystemDatabase() {
+    // A language without a database falls back to Italian, for the QUARN
+    // host's language and the configured one alike, exactly as CanRun
+    // decides: a "True" from CanRun is never followed by a failed start.
+    language_ = effectiveLanguage(Host().isQuarnHost() ? Host().ParentLang : configuredLanguage());
 
     languages_.clear();
     masterFile_.clear();
@@ -358,16 +375,17 @@ void Environment::CompactDatabase() {
 
 bool Environment::CanRun(const std::string& parentLang) const {
     try {
-        std::string lang = Host().isQuarnHost() ? parentLang : configuredLanguage();
-        std::error_code ec;
-        fs::path file = databaseFile(lang);
-        if (lang.empty() || !fs::is_regular_file(file, ec)) file = databaseFile("ITA");
-        if (!fs::is_regular_file(file, ec)) return false;
+        fs::path file = findDatabase(
+            effectiveLanguage(Host().isQuarnHost() ? parentLang : configuredLanguage()));
+        if (file.empty()) return false;
         int fd = lockCurrentFile(file, LOCK_EX | LOCK_NB);
         if (fd < 0) return false;
         bool ok = true;
         try {
+            // Readable as the start reads it: a database without its language
+            // record gets no menu entry and cannot be the master database.
             db::Database probe(file.string(), db::Database::Mode::ReadOnly);
+            ok = probe.queryOne("SELECT LINGUA FROM DB_CONFIG").has_value();
         } catch (const db::Error&) {
             ok = false;
         }
@@ -428,6 +446,65 @@ void Environment::sweepWorkingFolders() const {
             // when every process shared "temp").
             if (!fs::exists(root / (name + kLockSuffix), ec2)) fs::remove_all(p, ec2);
         }
+    }
+}
+
+namespace {
+
+// "<anything>.compact-<pid>" with an optional SQLite side-file suffix: the copy
+// a compaction makes beside the database; its process id, or 0.
+long compactionOwner(const std::string& name) {
+    static const std::string kMark = ".compact-";
+    if (name.empty() || name[0] != '.') return 0;
+    size_t at = name.rfind(kMark);
+    if (at == std::string::npos) return 0;
+    std::string_view rest = std::string_view(name).substr(at + kMark.size());
+    for (std::string_view side : {"-journal", "-wal", "-shm"})
+        if (rest.ends_with(side)) rest.remove_suffix(side.size());
+    if (rest.empty() || rest.size() > 9) return 0;
+    long pid = 0;
+    for (char c : rest) {
+        if (!str::IsDigit(c)) return 0;
+        pid = pid * 10 + (c - '0');
+    }
+    return pid;
+}
+
+// Folders "PRJ" + digits directly in the data folder were the staging, import
+// and conversion folders of earlier builds, which recorded no owner. A save
+// takes seconds and an import dialog stays open for minutes, so one untouched
+// for this long has nobody left working in it.
+constexpr auto kOldStagingAge = std::chrono::hours(6);
+
+bool oldStagingName(const std::string& name) {
+    return name.size() > 3 && name.compare(0, 3, "PRJ") == 0 &&
+           std::all_of(name.begin() + 3, name.end(), [](char c) { return str::IsDigit(c); });
+}
+
+}  // namespace
+
+void Environment::sweepScratch() const {
+    if (data_.empty()) return;
+    std::error_code ec;
+    // Temporary files of overwrites killed half-way (the configuration file).
+    files::RemoveStaleTemporaries(data_);
+    files::RemoveStaleTemporaries(data_ / "dat");
+    files::RemoveStaleTemporaries(data_ / "system");
+    // Compaction copies and their journals whose process has gone.
+    for (const auto& e : fs::directory_iterator(data_ / "dat", ec)) {
+        std::error_code ec2;
+        long pid = compactionOwner(e.path().filename().string());
+        if (pid > 0 && !files::ProcessAlive(pid) && !e.is_symlink(ec2) && e.is_regular_file(ec2))
+            fs::remove(e.path(), ec2);
+    }
+    const auto now = fs::file_time_type::clock::now();
+    for (const auto& e : fs::directory_iterator(data_, ec)) {
+        std::error_code ec2;
+        if (!oldStagingName(e.path().filename().string()) || e.is_symlink(ec2) ||
+            !e.is_directory(ec2))
+            continue;
+        auto when = fs::last_write_time(e.path(), ec2);
+        if (!ec2 && now - when > kOldStagingAge) fs::remove_all(e.path(), ec2);
     }
 }
 

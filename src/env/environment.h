@@ -17,7 +17,12 @@
 // owner holds: areas whose lock can be taken because their owner has gone, and
 // anything else in "temp" (the layout of old, when every process shared
 // "temp" itself). Clearing a working folder therefore never touches another
-// process's project.
+// process's project. Staging, import and conversion folders are made inside
+// the area too (areaFolder()), so a killed process leaves nothing that the
+// next start does not remove. The start also removes the other scratch a kill
+// leaves in the data folder: hidden temporaries of overwrites and compaction
+// copies (with their journals) whose process has gone, and "PRJ<n>" folders of
+// earlier builds untouched for hours.
 //
 // Master database locks. While the master connection is open the process holds
 // a shared flock on the database file; CanRun asks for an exclusive one without
@@ -83,6 +88,9 @@ public:
     // The process's own working folder, "temp/<owner>/work" (see the top of
     // this file); made and locked at the first call.
     fs::path workingFolder() const;
+    // The area holding the current working folder ("temp/<owner>"), where
+    // scratch folders of the process's own go.
+    fs::path areaFolder() const { return workingFolder().parent_path(); }
     const fs::path& resourcesFolder() const { return resources_; }
     fs::path configFile() const { return data_ / kConfigFileName; }
     fs::path databaseFile(const std::string& lang) const;
@@ -93,8 +101,10 @@ public:
     const std::vector<LanguageTool>& languages() const { return languages_; }
 
     // Chooses the language, fills the language list, opens and compacts the
-    // master database. On failure shows the critical "Unable to load system
-    // database." message and returns false.
+    // master database. The language is LINGUA of the configuration file (the
+    // QUARN host's ParentLang instead), or "ITA" when that language has no
+    // database, as CanRun chooses it. On failure shows the critical "Unable to
+    // load system database." message and returns false.
     bool OpenSystemDatabase();
     // Opens the master connection on the chosen database; true on success.
     // Runs the connection setup (the working tables), loads the texts and
@@ -117,7 +127,8 @@ public:
     // holding the shared lock on the database file.
     void CompactDatabase();
 
-    // True when the database of the language the component would use can be
+    // True when the database of the language the component would use (the
+    // same choice as OpenSystemDatabase) holds its language record and can be
     // taken exclusively now: no other instance has it open.
     bool CanRun(const std::string& parentLang) const;
 
@@ -149,7 +160,13 @@ private:
 
     void seedCatalogue();
     std::string configuredLanguage() const;
+    // The database file of a language code in any letter case; empty when none.
+    fs::path findDatabase(const std::string& lang) const;
+    // `wanted` when it has a database, else "ITA".
+    std::string effectiveLanguage(const std::string& wanted) const;
     void sweepWorkingFolders() const;
+    // Removes what killed processes left elsewhere in the data folder.
+    void sweepScratch() const;
     WorkingFolderLease takeWorkingFolder() const;
     static void releaseWorkingFolder(WorkingFolderLease& lease, bool remove);
     bool holdSharedLock();

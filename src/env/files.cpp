@@ -4,14 +4,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <charconv>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <vector>
 
 #include "env/profile.h"
+#include "env/strings.h"
 #include "env/texts.h"
 
 namespace tessed::files {
@@ -45,32 +51,147 @@ bool ensureFolder(const std::string& folder, std::string& errorText) {
 
 }  // namespace
 
-bool WriteFileAtomic(const fs::path& target, std::string_view bytes) {
-    fs::path dir = target.parent_path();
+namespace {
+
+// The file a path names once symbolic links in its last component are
+// followed (links in the folders above resolve by themselves). A dangling link
+// gives the file it points to, which is then created.
+fs::path followLinks(const fs::path& target) {
+    fs::path p = target;
+    for (int hop = 0; hop < 40; ++hop) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(p, ec))) return p;
+        fs::path link = fs::read_symlink(p, ec);
+        if (ec) return p;
+        p = link.is_absolute() ? link : p.parent_path() / link;
+    }
+    return p;  // a loop of links: the rename below fails on it
+}
+
+constexpr const char* kTempMark = ".~p";
+// Long names are cut so the temporary name stays within the 255 bytes a name may have.
+constexpr size_t kTempNameRoom = 200;
+
+std::string tempPrefix(const std::string& realName) {
+    return "." + realName.substr(0, kTempNameRoom) + kTempMark;
+}
+
+// The write permission bits count even for a user who may write anyway
+// (root): a file marked read-only is not replaced.
+bool writeProtected(const fs::path& real, const struct stat& st) {
+    return (st.st_mode & 0222) == 0 || ::access(real.c_str(), W_OK) != 0;
+}
+
+}  // namespace
+
+bool IsWriteProtected(const fs::path& target) {
+    fs::path real = followLinks(target);
+    struct stat st {};
+    return ::stat(real.c_str(), &st) == 0 && S_ISREG(st.st_mode) && writeProtected(real, st);
+}
+
+AtomicFile::AtomicFile(const fs::path& target) : real_(followLinks(target)) {
+    struct stat st {};
+    if (::stat(real_.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) {
+            status_ = Status::NotAFile;
+            return;
+        }
+        if (writeProtected(real_, st)) {
+            status_ = Status::ReadOnly;
+            return;
+        }
+        mode_ = st.st_mode & 07777;
+    }
+    fs::path dir = real_.parent_path();
     if (dir.empty()) dir = ".";
-    std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-    int fd = mkstemp(tmpl.data());
-    if (fd < 0) return false;
-    bool ok = true;
+    tmp_ = (dir / (tempPrefix(real_.filename().string()) + std::to_string(::getpid()) + "-XXXXXX"))
+               .string();
+    fd_ = ::mkstemp(tmp_.data());
+    if (fd_ < 0) {
+        tmp_.clear();
+        status_ = Status::CannotCreate;
+    }
+}
+
+AtomicFile::~AtomicFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!tmp_.empty()) ::unlink(tmp_.c_str());
+}
+
+bool AtomicFile::Write(std::string_view bytes) {
+    if (status_ != Status::Ok) return false;
     size_t done = 0;
-    while (ok && done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
-            ok = false;
-        } else {
-            done += size_t(n);
+            status_ = Status::CannotWrite;
+            return false;
         }
+        done += size_t(n);
     }
-    // Keep the permissions of the file being replaced; new files get the usual 0644.
-    struct stat st {};
-    mode_t mode = (::stat(target.c_str(), &st) == 0) ? (st.st_mode & 07777) : 0644;
-    if (ok && ::fchmod(fd, mode) != 0) ok = false;
-    if (ok && ::fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
-    if (ok && std::rename(tmpl.c_str(), target.c_str()) != 0) ok = false;
-    if (!ok) ::unlink(tmpl.c_str());
-    return ok;
+    return true;
+}
+
+AtomicFile::Status AtomicFile::Commit() {
+    if (status_ != Status::Ok) return status_;
+    bool ok = ::fchmod(fd_, mode_) == 0 && ::fsync(fd_) == 0;
+    ok = ::close(fd_) == 0 && ok;
+    fd_ = -1;
+    if (ok && std::rename(tmp_.c_str(), real_.c_str()) == 0) {
+        tmp_.clear();
+        // What a killed writer of this same file left beside it goes now.
+        fs::path dir = real_.parent_path();
+        RemoveStaleTemporaries(dir.empty() ? fs::path(".") : dir, real_.filename().string());
+        return status_;
+    }
+    status_ = Status::CannotWrite;
+    return status_;
+}
+
+bool WriteFileAtomic(const fs::path& target, std::string_view bytes, AtomicFile::Status* why) {
+    AtomicFile file(target);
+    file.Write(bytes);
+    AtomicFile::Status st = file.Commit();
+    if (why) *why = st;
+    return st == AtomicFile::Status::Ok;
+}
+
+bool ProcessAlive(long pid) {
+    if (pid <= 0) return false;
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+}
+
+bool IsStaleTemporary(const std::string& name) {
+    // "." name ".~p" pid "-" XXXXXX
+    if (name.size() < 12 || name[0] != '.') return false;
+    size_t mark = name.rfind(kTempMark);
+    if (mark == std::string::npos || mark == 0) return false;
+    size_t digits = mark + std::strlen(kTempMark);
+    size_t dash = name.find('-', digits);
+    if (dash == std::string::npos || dash == digits || name.size() - dash - 1 != 6) return false;
+    long pid = 0;
+    for (size_t i = digits; i < dash; ++i) {
+        if (!str::IsDigit(name[i]) || dash - digits > 9) return false;
+        pid = pid * 10 + (name[i] - '0');
+    }
+    return !ProcessAlive(pid);
+}
+
+int RemoveStaleTemporaries(const fs::path& folder, const std::string& realName) {
+    const std::string prefix = realName.empty() ? std::string() : tempPrefix(realName);
+    int removed = 0;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder, ec)) {
+        std::string name = e.path().filename().string();
+        if (!prefix.empty() && name.rfind(prefix, 0) != 0) continue;
+        std::error_code ec2;
+        if (!e.is_symlink(ec2) && e.is_regular_file(ec2) && IsStaleTemporary(name) &&
+            fs::remove(e.path(), ec2))
+            ++removed;
+    }
+    return removed;
 }
 
 bool ReadFile(const fs::path& file, std::string& out) {
@@ -84,21 +205,57 @@ bool ReadFile(const fs::path& file, std::string& out) {
 }
 
 int NextScenarioNumber(const fs::path& folder) {
-    for (int n = 1; n <= 999; ++n) {
-        std::error_code ec;
-        if (!fs::is_directory(folder / (std::to_string(n) + ".spt"), ec)) return n;
+    // One pass over the folder: "n.spt" in any letter case takes n, since the
+    // two names would be one folder once the project is unpacked on Windows.
+    std::vector<bool> taken(1000);
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder, ec)) {
+        std::error_code ec2;
+        if (!e.is_directory(ec2)) continue;
+        std::string name = e.path().filename().string();
+        if (name.size() < 5 ||
+            !str::IEquals(std::string_view(name).substr(name.size() - 4), ".spt"))
+            continue;
+        std::string_view digits(name.data(), name.size() - 4);
+        int n = 0;
+        auto [end, err] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+        if (err == std::errc() && end == digits.data() + digits.size() && n >= 1 && n <= 999 &&
+            std::to_string(n) == digits)
+            taken[size_t(n)] = true;
     }
+    for (int n = 1; n <= 999; ++n)
+        if (!taken[size_t(n)]) return n;
     return 0;
 }
 
 std::string UniqueFolderName(const std::string& parent, const std::string& prefix,
-                             std::string& errorText) {
+                             std::string& errorText, int range) {
     if (!ensureFolder(parent, errorText)) return {};
+    const int kMax = std::max(range, 1);
     std::error_code ec;
-    for (;;) {
-        std::string candidate = withSlash(parent) + prefix + std::to_string(randomIn(1, 100000));
-        if (!fs::exists(candidate, ec)) return candidate;
+    // A few draws find a free name at once in any folder that is not nearly full;
+    // then every number is tried in order, so the search always ends.
+    for (int draw = 0; draw < 100; ++draw) {
+        std::string candidate = withSlash(parent) + prefix + std::to_string(randomIn(1, kMax));
+        if (!fs::exists(fs::symlink_status(candidate, ec))) return candidate;
     }
+    for (int n = 1; n <= kMax; ++n) {
+        std::string candidate = withSlash(parent) + prefix + std::to_string(n);
+        if (!fs::exists(fs::symlink_status(candidate, ec))) return candidate;
+    }
+    errorText = texts::GetText(1088);
+    return {};
+}
+
+fs::path CreateUniqueFolder(const fs::path& parent, const std::string& prefix,
+                            std::string& errorText) {
+    if (!ensureFolder(parent.string(), errorText)) return {};
+    std::string tmpl = (parent / (prefix + "XXXXXX")).string();
+    if (!::mkdtemp(tmpl.data())) {
+        errorText = texts::GetText(1088);
+        return {};
+    }
+    return tmpl;
 }
 
 std::string GetTempFileName(const std::string& folder, const std::string& prefix,

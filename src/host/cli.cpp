@@ -53,21 +53,46 @@ int cmdCanRun(const Options& o, Edit& edit, std::ostream& out, std::ostream&) {
     return ok ? 0 : 1;
 }
 
-int cmdDoInfoXml(const Options& o, Edit& edit, std::ostream&, std::ostream& err) {
-    int32_t rc = edit.DOINFOXML(o.args[1]);
-    if (rc == 1) err << "tessed: project file not found: " << o.args[1] << "\n";
-    if (rc == 2) err << "tessed: cannot open project file: " << o.args[1] << "\n";
-    if (rc == 3) err << "tessed: the project could not be saved: " << o.args[1] << "\n";
-    return rc;
+// The numbered texts end their lines with a carriage return.
+std::string lines(std::string text) {
+    for (auto& c : text)
+        if (c == '\r') c = '\n';
+    if (!text.empty() && text.back() != '\n') text += '\n';
+    return text;
 }
 
-int cmdMakeCsv(const Options& o, Edit& edit, std::ostream&, std::ostream& err) {
-    int32_t rc = edit.MAKECSV(o.args[1], o.args[2]);
-    if (rc == 1) err << "tessed: project file not found: " << o.args[1] << "\n";
-    if (rc == 2) err << "tessed: cannot open project file: " << o.args[1] << "\n";
-    if (rc == 3) err << "tessed: a scenario has no listing; compile the project first\n";
-    if (rc == 4) err << "tessed: cannot write the controller file: " << o.args[2] << "\n";
-    return rc;
+// The failures every job shares: a missing project, the catalogue, an open.
+bool reportOpen(const project::BatchResult& r, const std::string& file, std::ostream& err) {
+    if (r.code == project::kBatchMissing) {
+        err << "tessed: project file not found: " << file << "\n";
+    } else if (r.code == project::kBatchCannotOpen && r.catalogueFailed) {
+        err << "tessed: " << r.message << "\n";
+    } else if (r.code == project::kBatchCannotOpen && !r.outputRefused) {
+        err << "tessed: cannot open project file: " << file << "\n" << lines(r.message);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Edit::DOINFOXML and Edit::MAKECSV are these jobs; the command asks for what
+// they report besides the result.
+int cmdDoInfoXml(const Options& o, Edit&, std::ostream&, std::ostream& err) {
+    project::BatchResult r = project::RunDoInfoXml(o.args[1]);
+    if (!reportOpen(r, o.args[1], err) && r.code == project::kBatchSaveFailed)
+        err << "tessed: the project could not be saved: " << o.args[1] << "\n" << lines(r.message);
+    return r.code;
+}
+
+int cmdMakeCsv(const Options& o, Edit&, std::ostream&, std::ostream& err) {
+    project::BatchResult r = project::RunMakeCsv(o.args[1], o.args[2]);
+    if (reportOpen(r, o.args[1], err)) return r.code;
+    if (r.outputRefused)
+        err << "tessed: the controller file may not be written to " << o.args[2] << ": "
+            << r.message << "\n";
+    if (r.code == 3) err << "tessed: a scenario has no listing; compile the project first\n";
+    if (r.code == 4) err << "tessed: cannot write the controller file: " << o.args[2] << "\n";
+    return r.code;
 }
 
 // Prints the compile run's log as it goes, one line per event.
@@ -87,8 +112,11 @@ int cmdCompile(const Options& o, Edit&, std::ostream& out, std::ostream& err) {
             err << "tessed: project file not found: " << o.args[1] << "\n";
             return r.code;
         case project::kBatchCannotOpen:
-            err << "tessed: cannot open project file: " << o.args[1] << "\n";
-            if (!r.message.empty()) err << r.message << "\n";
+            if (r.catalogueFailed)
+                err << "tessed: " << r.message << "\n";
+            else
+                err << "tessed: cannot open project file: " << o.args[1] << "\n"
+                    << lines(r.message);
             return r.code;
         default:
             break;

@@ -1,5 +1,4 @@
 #include "project/archive.h"
-#include "env/strings.h"
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -14,6 +13,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+
+#include "env/files.h"
+#include "env/strings.h"
 
 namespace tessed::archive {
 
@@ -44,6 +46,34 @@ struct EntryDeleter {
 using ReadPtr = std::unique_ptr<struct archive, ReadDeleter>;
 using WritePtr = std::unique_ptr<struct archive, WriteDeleter>;
 using EntryPtr = std::unique_ptr<archive_entry, EntryDeleter>;
+
+// Where the writer's output goes. It never reports a failed write to the
+// library: a write error there turns the archive's state fatal, and from that
+// state neither finishing the entry nor freeing the archive releases the
+// entry's compressor (about 270 KB a time, so an editor that fails to save on
+// a full disk for hours would grow without end). The first error is kept,
+// the rest of the output is dropped, and the caller fails the write once the
+// library has finished normally.
+struct Sink {
+    int fd = -1;
+    int error = 0;
+    static la_ssize_t write(struct archive*, void* data, const void* buffer, size_t length) {
+        auto* self = static_cast<Sink*>(data);
+        const char* p = static_cast<const char*>(buffer);
+        size_t left = length;
+        while (self->error == 0 && left > 0) {
+            ssize_t n = ::write(self->fd, p, left);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                self->error = errno;
+                break;
+            }
+            p += n;
+            left -= size_t(n);
+        }
+        return la_ssize_t(length);
+    }
+};
 
 // A descriptor closed when it goes out of scope.
 class Fd {
@@ -329,7 +359,52 @@ ArchiveResult writeEntry(struct archive* a, const ArchiveItem& item, const std::
     return {};
 }
 
+// Code page 437, 0x80..0xFF: the characters of names stored in zip archives
+// without the UTF-8 flag.
+constexpr char16_t kCp437High[128] = {
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF,
+    0x00EE, 0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9,
+    0x00FF, 0x00D6, 0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192, 0x00E1, 0x00ED, 0x00F3, 0x00FA,
+    0x00F1, 0x00D1, 0x00AA, 0x00BA, 0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB,
+    0x2591, 0x2592, 0x2593, 0x2502, 0x2524, 0x2561, 0x2562, 0x2556, 0x2555, 0x2563, 0x2551, 0x2557,
+    0x255D, 0x255C, 0x255B, 0x2510, 0x2514, 0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F,
+    0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550, 0x256C, 0x2567, 0x2568, 0x2564, 0x2565, 0x2559,
+    0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C, 0x2588, 0x2584, 0x258C, 0x2590, 0x2580,
+    0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4, 0x03A6, 0x0398, 0x03A9, 0x03B4,
+    0x221E, 0x03C6, 0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320, 0x2321, 0x00F7, 0x2248,
+    0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0};
+
 }  // namespace
+
+std::string EntryNameUtf8(std::string_view name) {
+    std::string out;
+    for (size_t i = 0; i < name.size();) {
+        auto c = uint8_t(name[i]);
+        size_t len = c < 0x80             ? 1
+                     : (c & 0xE0) == 0xC0 ? 2
+                     : (c & 0xF0) == 0xE0 ? 3
+                     : (c & 0xF8) == 0xF0 ? 4
+                                          : 0;
+        bool valid = len > 0 && i + len <= name.size() && !(len == 2 && c < 0xC2);
+        for (size_t k = 1; valid && k < len; ++k) valid = (uint8_t(name[i + k]) & 0xC0) == 0x80;
+        if (valid) {
+            out.append(name.substr(i, len));
+            i += len;
+            continue;
+        }
+        char32_t u = kCp437High[c - 0x80];
+        if (u < 0x800) {
+            out += char(0xC0 | (u >> 6));
+            out += char(0x80 | (u & 0x3F));
+        } else {
+            out += char(0xE0 | (u >> 12));
+            out += char(0x80 | ((u >> 6) & 0x3F));
+            out += char(0x80 | (u & 0x3F));
+        }
+        ++i;
+    }
+    return out;
+}
 
 std::string SafeEntryName(std::string_view name) {
     std::string n(name);
@@ -361,52 +436,54 @@ ArchiveResult WriteArchive(const fs::path& target, const std::vector<ArchiveItem
     for (const auto& item : items) {
         std::string safe = SafeEntryName(item.entryName);
         if (safe.empty()) return fail(ArchiveStatus::UnsafeEntry, item.entryName);
-        names.push_back(std::move(safe));
+        // The library takes UTF-8 names only (others crash its conversion).
+        names.push_back(EntryNameUtf8(safe));
     }
 
-    fs::path dir = target.parent_path();
-    if (dir.empty()) dir = ".";
     std::error_code ec;
-    fs::create_directories(dir, ec);
-    std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-    Fd fd(::mkstemp(tmpl.data()));
-    if (fd.get() < 0)
-        return fail(ArchiveStatus::CannotWrite, sysText("cannot create", tmpl, errno));
-    struct Unlink {
-        std::string path;
-        ~Unlink() {
-            if (!path.empty()) ::unlink(path.c_str());
-        }
-    } cleanup{tmpl};
+    if (!target.parent_path().empty()) fs::create_directories(target.parent_path(), ec);
+    // The archive goes to a temporary file beside the real target and replaces
+    // it only when complete; a write-protected target is refused.
+    files::AtomicFile out(target);
+    switch (out.status()) {
+        case files::AtomicFile::Status::Ok:
+            break;
+        case files::AtomicFile::Status::ReadOnly:
+            return fail(ArchiveStatus::CannotWrite, target.string() + ": write-protected");
+        case files::AtomicFile::Status::NotAFile:
+            return fail(ArchiveStatus::CannotWrite, target.string() + ": not a file");
+        default:
+            return fail(ArchiveStatus::CannotWrite, sysText("cannot create beside", target, errno));
+    }
 
-    WritePtr a(archive_write_new());
-    if (!a) return fail(ArchiveStatus::CannotWrite, "out of memory");
-    if (archive_write_set_format_zip(a.get()) != ARCHIVE_OK ||
-        archive_write_set_options(a.get(), "zip:compression=deflate") != ARCHIVE_OK)
-        return fail(ArchiveStatus::CannotWrite, errText(a.get()));
-    if (!password.empty()) {
-        if (archive_write_set_options(a.get(), "zip:encryption=zipcrypt") != ARCHIVE_OK ||
-            archive_write_set_passphrase(a.get(), std::string(password).c_str()) != ARCHIVE_OK)
+    Sink sink{out.fd()};
+    {
+        WritePtr a(archive_write_new());
+        if (!a) return fail(ArchiveStatus::CannotWrite, "out of memory");
+        if (archive_write_set_format_zip(a.get()) != ARCHIVE_OK ||
+            archive_write_set_options(a.get(), "zip:compression=deflate") != ARCHIVE_OK)
+            return fail(ArchiveStatus::CannotWrite, errText(a.get()));
+        if (!password.empty()) {
+            if (archive_write_set_options(a.get(), "zip:encryption=zipcrypt") != ARCHIVE_OK ||
+                archive_write_set_passphrase(a.get(), std::string(password).c_str()) != ARCHIVE_OK)
+                return fail(ArchiveStatus::CannotWrite, errText(a.get()));
+        }
+        // Whole blocks only at the end: the last block would otherwise be padded.
+        archive_write_set_bytes_in_last_block(a.get(), 1);
+        if (archive_write_open2(a.get(), &sink, nullptr, Sink::write, nullptr, nullptr) !=
+            ARCHIVE_OK)
+            return fail(ArchiveStatus::CannotWrite, errText(a.get()));
+        for (size_t i = 0; i < items.size(); ++i)
+            if (auto r = writeEntry(a.get(), items[i], names[i]); !r) return r;
+        if (archive_write_close(a.get()) != ARCHIVE_OK)
             return fail(ArchiveStatus::CannotWrite, errText(a.get()));
     }
-    // Whole blocks only at the end: the last block would otherwise be padded.
-    archive_write_set_bytes_in_last_block(a.get(), 1);
-    if (archive_write_open_fd(a.get(), fd.get()) != ARCHIVE_OK)
-        return fail(ArchiveStatus::CannotWrite, errText(a.get()));
-    for (size_t i = 0; i < items.size(); ++i)
-        if (auto r = writeEntry(a.get(), items[i], names[i]); !r) return r;
-    if (archive_write_close(a.get()) != ARCHIVE_OK)
-        return fail(ArchiveStatus::CannotWrite, errText(a.get()));
-
-    // Keep the permissions of the archive being replaced; new ones get 0644.
-    struct stat st {};
-    mode_t mode = (::stat(target.c_str(), &st) == 0) ? (st.st_mode & 07777) : 0644;
-    if (::fchmod(fd.get(), mode) != 0 || ::fsync(fd.get()) != 0)
-        return fail(ArchiveStatus::CannotWrite, sysText("cannot write", tmpl, errno));
-    if (!fd.close()) return fail(ArchiveStatus::CannotWrite, sysText("cannot write", tmpl, errno));
-    if (std::rename(tmpl.c_str(), target.c_str()) != 0)
+    if (sink.error != 0) {
+        out.Fail();
+        return fail(ArchiveStatus::CannotWrite, sysText("cannot write beside", target, sink.error));
+    }
+    if (out.Commit() != files::AtomicFile::Status::Ok)
         return fail(ArchiveStatus::CannotWrite, sysText("cannot replace", target, errno));
-    cleanup.path.clear();
     return {};
 }
 

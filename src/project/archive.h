@@ -104,6 +104,12 @@ inline ArchiveResult PackProject(const fs::path& stagingFolder, const fs::path& 
     return PackFolder(stagingFolder, projectFile, password);
 }
 
+// A name as UTF-8: byte sequences that are not UTF-8 are read as code page
+// 437, the zip format's code page for names stored without the UTF-8 flag
+// (extraction keeps such names as raw bytes). Archives are written with UTF-8
+// names only.
+std::string EntryNameUtf8(std::string_view name);
+
 // The safe relative form of an entry name: "\" read as "/", empty and "."
 // components dropped. Empty when the name is absolute, has a drive prefix, a
 // ".." component or nothing left.

@@ -4,10 +4,13 @@
 
 #include "env/environment.h"
 #include "env/errors.h"
+#include "env/files.h"
 #include "env/state.h"
+#include "env/texts.h"
 #include "model/project.h"
 #include "model/schema.h"
 #include "project/session.h"
+#include "project/settings.h"
 #include "project/validation.h"
 
 namespace tessed::project {
@@ -51,6 +54,13 @@ bool exists(const std::string& file) {
     return fs::is_regular_file(file, ec);
 }
 
+// The failure of a job that cannot open the master database. Plain text: the
+// numbered texts live in that database.
+std::string catalogueText() {
+    const auto& env = env::Env();
+    return "cannot open the master database " + env.databaseFile(env.currentLanguage()).string();
+}
+
 // Opens the project. A project with invalid scenarios counts as not opened:
 // saving or joining it would silently leave those scenarios out.
 bool open(ProjectSession& session, const std::string& fileTdj, std::string& message) {
@@ -64,35 +74,88 @@ bool open(ProjectSession& session, const std::string& fileTdj, std::string& mess
     return true;
 }
 
+// Scenario files the settings file does not reach: a job that works on the
+// listed scenarios only refuses the project rather than skip them unseen.
+bool unlisted(const ProjectSession& session, std::string& message) {
+    const auto& files = session.UnlistedScenarioFiles();
+    if (files.empty()) return false;
+    message = texts::GetText(kTextScenariosUnlisted);
+    for (const auto& f : files) message += "\r" + f;
+    return true;
+}
+
 }  // namespace
 
-int32_t DoInfoXml(const std::string& fileTdj, std::string* message) {
-    if (!exists(fileTdj)) return kBatchMissing;
+BatchResult RunDoInfoXml(const std::string& fileTdj) {
+    BatchResult r;
+    if (!exists(fileTdj)) {
+        r.code = kBatchMissing;
+        return r;
+    }
     BatchScope scope;
-    if (!scope.ready()) return kBatchCannotOpen;
+    if (!scope.ready()) {
+        r.code = kBatchCannotOpen;
+        r.catalogueFailed = true;
+        r.message = catalogueText();
+        return r;
+    }
     ProjectSession session;
-    std::string text;
-    if (!open(session, fileTdj, text)) {
-        if (message) *message = text;
-        return kBatchCannotOpen;
+    if (!open(session, fileTdj, r.message)) {
+        r.code = kBatchCannotOpen;
+        return r;
     }
     // The host's regeneration saves as the user's "save" does, and that puts
-    // the file at the top of the recent files.
+    // the file at the top of the recent files. Folders the settings file does
+    // not list are saved as they came.
     RecentFiles recent;
     recent.ReadIni();
-    std::string err = session.SaveCurrent(&recent);
-    if (message) *message = err;
-    return err.empty() ? kBatchOk : kBatchSaveFailed;
+    r.message = session.SaveCurrent(&recent);
+    r.code = r.message.empty() ? kBatchOk : kBatchSaveFailed;
+    return r;
+}
+
+int32_t DoInfoXml(const std::string& fileTdj, std::string* message) {
+    BatchResult r = RunDoInfoXml(fileTdj);
+    if (message) *message = r.message;
+    return r.code;
+}
+
+BatchResult RunMakeCsv(const std::string& fileTdj, const std::string& fileCsv) {
+    BatchResult r;
+    if (!exists(fileTdj)) {
+        r.code = kBatchMissing;
+        return r;
+    }
+    // Refused before anything is opened: the project file, a folder, a file
+    // the job itself reads or works in.
+    if (std::string why = ControllerFileRefused(fileCsv, fileTdj); !why.empty()) {
+        r.code = kCsvCannotDelete;
+        r.outputRefused = true;
+        r.message = why;
+        return r;
+    }
+    BatchScope scope;
+    if (!scope.ready()) {
+        r.code = kBatchCannotOpen;
+        r.catalogueFailed = true;
+        r.message = catalogueText();
+        return r;
+    }
+    ProjectSession session;
+    if (!open(session, fileTdj, r.message) || unlisted(session, r.message)) {
+        r.code = kBatchCannotOpen;
+        return r;
+    }
+    r.code = MAKEALLCSV(fileCsv);
+    if (r.code == kCsvCannotDelete) {
+        r.outputRefused = true;
+        r.message = files::IsWriteProtected(fileCsv) ? "write-protected" : "cannot be replaced";
+    }
+    return r;
 }
 
 int32_t MakeCsv(const std::string& fileTdj, const std::string& fileCsv) {
-    if (!exists(fileTdj)) return kBatchMissing;
-    BatchScope scope;
-    if (!scope.ready()) return kBatchCannotOpen;
-    ProjectSession session;
-    std::string text;
-    if (!open(session, fileTdj, text)) return kBatchCannotOpen;
-    return MAKEALLCSV(fileCsv);
+    return RunMakeCsv(fileTdj, fileCsv).code;
 }
 
 CompileProjectResult CompileProject(const std::string& fileTdj,
@@ -105,10 +168,12 @@ CompileProjectResult CompileProject(const std::string& fileTdj,
     BatchScope scope;
     if (!scope.ready()) {
         r.code = kBatchCannotOpen;
+        r.catalogueFailed = true;
+        r.message = catalogueText();
         return r;
     }
     ProjectSession session;
-    if (!open(session, fileTdj, r.message)) {
+    if (!open(session, fileTdj, r.message) || unlisted(session, r.message)) {
         r.code = kBatchCannotOpen;
         return r;
     }

@@ -129,6 +129,87 @@ std::string missingScenarios(Collezione& project) {
     return out;
 }
 
+bool isScenarioFileName(const fs::path& p) { return str::IEquals(p.extension().string(), ".tdx"); }
+
+// The scenario files under `folder` (at any depth, links not followed) that
+// lie in a folder holding none of the project's scenarios: what a settings
+// file does not reach (no [file] section, an entry after a gap or beyond
+// file300, a second settings file). Relative paths with "/", sorted.
+std::vector<std::string> unlistedScenarioFiles(const fs::path& folder, Collezione& project) {
+    std::vector<fs::path> listedFolders;
+    for (const auto& s : *project.Scenari())
+        listedFolders.push_back(fs::path(s->FullPath).parent_path().lexically_normal());
+    std::vector<std::string> out;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(folder, ec), end; it != end; it.increment(ec)) {
+        std::error_code ec2;
+        if (it->is_symlink(ec2) || !it->is_regular_file(ec2) || !isScenarioFileName(it->path()))
+            continue;
+        fs::path dir = it->path().parent_path().lexically_normal();
+        if (std::find(listedFolders.begin(), listedFolders.end(), dir) != listedFolders.end())
+            continue;
+        out.push_back(it->path().lexically_relative(folder).generic_string());
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// Whether a file directly in the working folder is the project's own
+// bookkeeping, which every save writes anew: settings files, "info.xml", and
+// temporaries of overwrites in progress.
+bool rewrittenOnSave(const fs::path& p) {
+    const std::string name = p.filename().string();
+    return str::IEquals(p.extension().string(), ".prj") || str::IEquals(name, "info.xml") ||
+           (name.size() > 1 && name[0] == '.' && name.find(".~p") != std::string::npos);
+}
+
+// Puts the content of the working folder into the staging folder: every
+// folder as an inner archive named after it with ".zip" (all its files, those
+// of its sub-folders under their relative names; an empty folder holds
+// nothing and is left out), every other file as it is. Links are not
+// followed. "" or the text of the failure.
+std::string stageFolders(const fs::path& work, const fs::path& staging,
+                         const fs::path& settingsFile) {
+    std::vector<fs::path> top;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(work, ec)) top.push_back(e.path());
+    if (ec) return cannotWrite(work);
+    std::sort(top.begin(), top.end());
+    // Names compare without regard to case: the archive opens on Windows too.
+    std::vector<std::string> taken = {str::ToUpper(settingsFile.filename().string()), "INFO.XML"};
+    auto claim = [&](const std::string& name) {
+        std::string up = str::ToUpper(name);
+        if (std::find(taken.begin(), taken.end(), up) != taken.end()) return false;
+        taken.push_back(up);
+        return true;
+    };
+    for (const auto& p : top) {
+        std::error_code ec2;
+        auto st = fs::symlink_status(p, ec2);
+        if (fs::is_directory(st)) {
+            std::vector<archive::ArchiveItem> items;
+            for (fs::recursive_directory_iterator it(p, ec2), end; it != end; it.increment(ec2)) {
+                std::error_code ec3;
+                if (!it->is_symlink(ec3) && it->is_regular_file(ec3))
+                    items.push_back(
+                        {it->path().lexically_relative(p).generic_string(), it->path()});
+            }
+            if (ec2) return cannotWrite(p);
+            if (items.empty()) continue;
+            std::sort(items.begin(), items.end(),
+                      [](const auto& a, const auto& b) { return a.entryName < b.entryName; });
+            const std::string zip = p.filename().string() + ".zip";
+            if (!claim(zip)) return cannotWrite(p);
+            if (!archive::WriteArchive(staging / zip, items)) return cannotWrite(p);
+        } else if (fs::is_regular_file(st) && !rewrittenOnSave(p)) {
+            if (!claim(p.filename().string())) return cannotWrite(p);
+            fs::copy_file(p, staging / p.filename(), ec2);
+            if (ec2) return cannotWrite(p);
+        }
+    }
+    return {};
+}
+
 void removeCompiled(const std::string& scenarioFile) {
     std::error_code ec;
     fs::remove(compiler::CompileRun::SptPath(scenarioFile), ec);
@@ -206,15 +287,29 @@ ScrptStatus StateOf(int compileState) {
 // ---------------------------------------------------------------------------
 // Recent files
 
+bool RecentFiles::Storable(const std::string& file) {
+    // A line break or NUL would end the value and start keys or sections of
+    // its own; blanks at either end and a pair of outer quotes would be taken
+    // off on reading, so another file would come back.
+    if (!profile::IsWritableValue(file) || str::Trim(file).size() != file.size()) return false;
+    if (file.find('\t') != std::string::npos) return false;
+    bool quoted = file.size() >= 2 && (file.front() == '"' || file.front() == '\'') &&
+                  file.back() == file.front();
+    return !quoted;
+}
+
 void RecentFiles::ReadIni() {
     fs::path ini = env::Env().configFile();
-    for (int i = 0; i < kCount; ++i)
-        entries_[size_t(i)] =
+    for (int i = 0; i < kCount; ++i) {
+        std::string v =
             profile::GetWhole(ini, "FileCfg", "File" + std::to_string(i + 1)).value_or("");
+        entries_[size_t(i)] = Storable(v) ? v : std::string();
+    }
 }
 
 bool RecentFiles::SaveFileCfgToIni(const std::string& file) {
-    if (file.empty() || entries_[0] == file) return true;
+    // Such a path is never listed: the save it follows has succeeded all the same.
+    if (file.empty() || !Storable(file) || entries_[0] == file) return true;
     auto it = std::find(entries_.begin(), entries_.end(), file);
     if (it == entries_.end()) it = entries_.end() - 1;  // the last one drops out
     std::rotate(entries_.begin(), it, it + 1);
@@ -297,6 +392,7 @@ void ProjectSession::publish() {
 }
 
 void ProjectSession::NewProject() {
+    unlisted_.clear();
     std::error_code ec;
     fs::create_directories(WorkingFolder(), ec);
     env::Env().ClearWorkingFolder();
@@ -337,6 +433,7 @@ std::shared_ptr<Scenario> ProjectSession::addLoaded(const fs::path& file,
 
 bool ProjectSession::LoadFilePrj(const std::string& projectFile, std::string& message) {
     message.clear();
+    unlisted_.clear();
     const fs::path work = WorkingFolder();
     std::error_code ec;
     if (!fs::is_regular_file(projectFile, ec)) fail(kTextProjectMissing);
@@ -375,25 +472,33 @@ bool ProjectSession::LoadFilePrj(const std::string& projectFile, std::string& me
         std::string missing, invalid;
         for (size_t i = 0; i < st.files.size(); ++i) {
             const std::string& value = st.files[i];
-            auto file = ScenarioFileOf(folder, value);
-            if (!file) {
+            ResolvedEntry found = ResolveScenarioFile(folder, value);
+            if (found.how == Resolution::Outside) {
                 invalid += value + " - (" + texts::GetText(kTextScenarioOutside) + ")\r";
                 continue;
             }
-            if (!fs::exists(*file, ec)) {
+            if (found.how == Resolution::Ambiguous) {
+                invalid += value + " - (" + texts::GetText(kTextScenarioAmbiguous) + ")\r";
+                continue;
+            }
+            if (found.how == Resolution::Missing) {
                 missing += value + "\r";
                 continue;
             }
+            const fs::path& file = found.file;
             Scenario s;
-            s.ScriptName = file->stem().string();
+            s.ScriptName = file.stem().string();
             std::string why;
-            if (!ValidateScenarioFile(file->string(), s, why)) {
+            if (!ValidateScenarioFile(file.string(), s, why)) {
                 invalid += value + " - (" + why + ")\r";
                 continue;
             }
-            std::string relative = fs::relative(*file, folder, ec).generic_string();
-            addLoaded(*file, relative, std::to_string(i + 1), std::move(s));
+            // The entry keeps the spelling of the settings file; the folder
+            // and file keep theirs on disk ("1.SPT/1.TDX" found for
+            // "1.spt\1.tdx" is saved as "1.SPT.zip" with the entry "1.spt\1.tdx").
+            addLoaded(file, archive::SafeEntryName(value), std::to_string(i + 1), std::move(s));
         }
+        unlisted_ = unlistedScenarioFiles(folder, *project);
         bool result = true;
         if (!missing.empty()) message = texts::GetText(kTextScenariosMissing) + "\r" + missing;
         if (!invalid.empty()) {
@@ -424,6 +529,9 @@ std::string ProjectSession::SaveProject(const std::string& targetFile) {
     // Without a file name the settings file would be a nameless ".prj" left
     // in the working folder.
     if (fs::path(targetFile).stem().empty()) return cannotWrite(targetFile);
+    // A project file marked read-only stays as it is.
+    if (files::IsWriteProtected(targetFile))
+        return texts::Format(texts::GetText(kTextWriteProtected), {targetFile});
     // A scenario whose file has gone would be left out of the saved project
     // without a word, and the next open would not know it ever existed.
     if (std::string missing = missingScenarios(*project); !missing.empty())
@@ -432,11 +540,11 @@ std::string ProjectSession::SaveProject(const std::string& targetFile) {
     const fs::path work = WorkingFolder();
     std::error_code ec;
     fs::create_directories(work, ec);
+    // The staging folder lies in the process's own area, so a save that is
+    // killed leaves it where the next start removes it.
     std::string error;
-    std::string staging = files::UniqueFolderName(env::Env().dataFolder().string(), "PRJ", error);
+    const fs::path staging = files::CreateUniqueFolder(env::Env().areaFolder(), "PRJ", error);
     if (staging.empty()) return error;
-    fs::create_directories(staging, ec);
-    if (!fs::is_directory(staging, ec)) return texts::GetText(1088);
     struct Cleanup {
         fs::path p;
         ~Cleanup() {
@@ -451,8 +559,7 @@ std::string ProjectSession::SaveProject(const std::string& targetFile) {
     for (const auto& s : *project->Scenari()) {
         fs::path file = s->FullPath;
         fs::path folder = file.parent_path();
-        std::string folderName = folder.filename().string();
-        entries.push_back(folderName + "/" + file.filename().string());
+        entries.push_back(s->FilePath);
         if (files::ScenarioCompileState(file) == -1) {
             InfoScenario i;
             i.name = folder.stem().string() + ".spt";
@@ -462,14 +569,14 @@ std::string ProjectSession::SaveProject(const std::string& targetFile) {
             i.scenName = s->ScriptName;
             info.push_back(std::move(i));
         }
-        // A scenario left out of the archive would be lost with the next save.
-        if (!archive::PackFolder(folder, fs::path(staging) / (folderName + ".zip")))
-            return cannotWrite(targetFile);
     }
+    // Every folder of the working folder is saved, listed or not, so a save
+    // never has fewer scenario folders than the open had.
+    if (std::string why = stageFolders(work, staging, settingsFile); !why.empty()) return why;
     if (!files::WriteFileAtomic(settingsFile, FormatSettings(*project, entries)))
         return cannotWrite(settingsFile);
     if (!BuildInfoFile(staging, *project, info)) return cannotWrite(targetFile);
-    fs::copy_file(settingsFile, fs::path(staging) / settingsFile.filename(),
+    fs::copy_file(settingsFile, staging / settingsFile.filename(),
                   fs::copy_options::overwrite_existing, ec);
     if (ec) return cannotWrite(targetFile);
     // The archive is written beside the target and renamed over it: the old
@@ -571,9 +678,8 @@ std::vector<ImportRow> ProjectSession::OpenProjectForImport(const std::string& p
     if (!fs::is_regular_file(projectFile, ec)) fail(kTextProjectMissing);
     CloseImport();
     std::string error;
-    std::string folder = files::UniqueFolderName(env::Env().dataFolder().string(), "PRJ", error);
+    fs::path folder = files::CreateUniqueFolder(env::Env().areaFolder(), "PRJ", error);
     if (folder.empty()) throw ProjectError(error);
-    fs::create_directories(folder, ec);
     importFolder_ = folder;
     if (!archive::UnpackProject(projectFile, importFolder_)) {
         CloseImport();
@@ -636,7 +742,7 @@ void ProjectSession::ConvertOldProject(const fs::path& settingsFile) {
     const fs::path work = WorkingFolder();
     std::error_code ec;
     std::string error;
-    std::string backup = files::UniqueFolderName(env::Env().dataFolder().string(), "PRJ", error);
+    fs::path backup = files::CreateUniqueFolder(env::Env().areaFolder(), "PRJ", error);
     if (backup.empty()) throw ProjectError(error);
     fs::copy(work, backup, fs::copy_options::recursive, ec);
     if (ec) {
@@ -654,7 +760,7 @@ void ProjectSession::ConvertOldProject(const fs::path& settingsFile) {
         std::error_code ec2;
         fs::remove_all(e.path(), ec2);
     }
-    const fs::path oldSettings = fs::path(backup) / settingsFile.filename();
+    const fs::path oldSettings = backup / settingsFile.filename();
     const fs::path oldFolder = oldSettings.parent_path();
     for (int n = 1; n <= kMaxScenarios; ++n) {
         std::string key = "file" + std::to_string(n);

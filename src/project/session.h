@@ -113,13 +113,20 @@ struct ImportRow {
 class RecentFiles {
   public:
     static constexpr int kCount = 4;
+    // Entries that could not have been stored (below) read as empty.
     void ReadIni();
-    // Moves or adds `file` to the top and writes the list back; an empty path
-    // changes nothing. False when the configuration file cannot be written.
+    // Moves or adds `file` to the top and writes the list back; an empty path,
+    // or one that the configuration file cannot hold as it is (Storable),
+    // changes nothing and is never listed. False when the configuration file
+    // cannot be written.
     bool SaveFileCfgToIni(const std::string& file);
     const std::vector<std::string>& Entries() const { return entries_; }  // always kCount
     // The separator before the entries is shown when there is at least one.
     bool AnyEntry() const;
+    // Whether a path reads back from the configuration file as it was
+    // written: no line break, NUL or tab, no blank at either end, no pair of
+    // outer quotes.
+    static bool Storable(const std::string& file);
 
   private:
     std::vector<std::string> entries_ = std::vector<std::string>(kCount);
@@ -149,10 +156,19 @@ class ProjectSession {
     // in both cases). Throws ProjectError when the project cannot be opened;
     // the working folder is then cleared and the project is a new empty one.
     bool LoadFilePrj(const std::string& projectFile, std::string& message);
+    // The scenario files that the last open found in folders that hold none
+    // of the listed scenarios (the settings file does not reach them: no
+    // [file] section, an entry after a gap or beyond file300, a second
+    // settings file). They are not scenarios of the project, and every save
+    // keeps their folders as they are. Relative paths with "/".
+    const std::vector<std::string>& UnlistedScenarioFiles() const { return unlisted_; }
     // Writes the working folder into `targetFile`; "" on success, else the
     // text that explains the failure. An existing target is replaced only by a
-    // complete new file. A project whose scenario file has gone is refused
-    // (text 1032 and the scenarios) and nothing is written.
+    // complete new file (a link is followed, a write-protected file refused).
+    // A project whose scenario file has gone is refused (text 1032 and the
+    // scenarios) and nothing is written. Every folder of the working folder is
+    // saved as an inner archive, the scenarios' and any other (see
+    // UnlistedScenarioFiles), so nothing the open unpacked is ever dropped.
     std::string SaveProject(const std::string& targetFile);
     // "mnusaveprj" with a current project file: saves into it; on success the
     // file goes to the recent files and the changed flag is cleared.
@@ -225,6 +241,7 @@ class ProjectSession {
     void publish();
 
     ProjectTree tree_;
+    std::vector<std::string> unlisted_;
     fs::path importFolder_;
     std::vector<std::pair<int, TreeListener>> listeners_;
     int nextListener_ = 0;

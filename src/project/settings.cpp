@@ -95,6 +95,104 @@ std::optional<fs::path> ScenarioFileOf(const fs::path& folder, std::string_view 
     return p;
 }
 
+namespace {
+
+void appendUtf8(std::string& out, char32_t u) {
+    if (u < 0x80) {
+        out += char(u);
+    } else if (u < 0x800) {
+        out += char(0xC0 | (u >> 6));
+        out += char(0x80 | (u & 0x3F));
+    } else if (u < 0x10000) {
+        out += char(0xE0 | (u >> 12));
+        out += char(0x80 | ((u >> 6) & 0x3F));
+        out += char(0x80 | (u & 0x3F));
+    } else {
+        out += char(0xF0 | (u >> 18));
+        out += char(0x80 | ((u >> 12) & 0x3F));
+        out += char(0x80 | ((u >> 6) & 0x3F));
+        out += char(0x80 | (u & 0x3F));
+    }
+}
+
+// Lower case of the letters Windows folds in file names that matter here:
+// ASCII and the accented Latin letters of U+00C0..U+00DE.
+char32_t lower(char32_t u) {
+    if (u >= 'A' && u <= 'Z') return u + 32;
+    if (u >= 0xC0 && u <= 0xDE && u != 0xD7) return u + 32;
+    return u;
+}
+
+}  // namespace
+
+std::string FoldFileName(std::string_view name, bool oem) {
+    std::string utf8;
+    if (profile::IsValidUtf8(name)) {
+        utf8 = std::string(name);
+    } else if (oem) {
+        utf8 = archive::EntryNameUtf8(name);
+    } else {
+        utf8 = profile::Cp1252ToUtf8(name);
+    }
+    std::string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        auto c = uint8_t(utf8[i]);
+        size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        char32_t u = len == 1 ? c : len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
+        for (size_t k = 1; k < len && i + k < utf8.size(); ++k)
+            u = (u << 6) | (uint8_t(utf8[i + k]) & 0x3F);
+        appendUtf8(out, lower(u));
+        i += len;
+    }
+    return out;
+}
+
+ResolvedEntry ResolveScenarioFile(const fs::path& folder, std::string_view value) {
+    ResolvedEntry r;
+    auto exact = ScenarioFileOf(folder, value);
+    if (!exact) {
+        r.how = Resolution::Outside;
+        return r;
+    }
+    std::error_code ec;
+    if (fs::is_regular_file(*exact, ec)) {
+        r.how = Resolution::Exact;
+        r.file = *exact;
+        return r;
+    }
+    fs::path cur = folder;
+    for (const auto& part : fs::path(archive::SafeEntryName(value))) {
+        fs::path next = cur / part;
+        if (fs::exists(fs::symlink_status(next, ec))) {
+            cur = next;
+            continue;
+        }
+        const std::string wanted = FoldFileName(part.string());
+        std::vector<fs::path> found;
+        for (const auto& e : fs::directory_iterator(cur, ec)) {
+            std::string name = e.path().filename().string();
+            if (FoldFileName(name) == wanted || FoldFileName(name, true) == wanted)
+                found.push_back(e.path());
+        }
+        if (found.empty()) return r;  // Missing
+        if (found.size() > 1) {
+            r.how = Resolution::Ambiguous;
+            return r;
+        }
+        cur = found.front();
+    }
+    // A link on the way could still lead elsewhere.
+    if (!files::IsInside(cur, folder)) {
+        r.how = Resolution::Outside;
+        return r;
+    }
+    if (!fs::is_regular_file(cur, ec)) return r;
+    r.how = Resolution::Folded;
+    r.file = cur;
+    return r;
+}
+
 fs::path FindSettingsFile(const fs::path& folder, const std::string& baseName) {
     std::error_code ec;
     fs::path own = folder / (baseName + ".prj");

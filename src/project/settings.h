@@ -35,6 +35,12 @@ inline constexpr long kTextCannotExport = 1090;
 inline constexpr long kTextNotScenario = 1024;
 // A `file<n>` entry that would lead out of the project's folder.
 inline constexpr long kTextScenarioOutside = 1780;
+// A `file<n>` entry that several files of the project answer to.
+inline constexpr long kTextScenarioAmbiguous = 1790;
+// The project file to save is write-protected (%1: the file).
+inline constexpr long kTextWriteProtected = 1791;
+// Scenario files that the settings file does not list (a batch job refuses them).
+inline constexpr long kTextScenariosUnlisted = 1792;
 
 // True when settings written by version major.minor.revision hold their
 // texts hex-encoded: from the component's own major and minor version with
@@ -63,6 +69,34 @@ std::string FormatSettings(const Collezione& project, const std::vector<std::str
 // the value is absolute, has a drive prefix or a ".." part, or would lead out
 // of `folder` through a link.
 std::optional<fs::path> ScenarioFileOf(const fs::path& folder, std::string_view value);
+
+// How a `file<n>` value was found among the files of a project.
+enum class Resolution {
+    Exact,      // the path exists as written
+    Folded,     // found without regard to letter case or code page (below)
+    Missing,    // no file answers to it
+    Ambiguous,  // more than one file answers to it: none is taken
+    Outside,    // the value would lead out of the folder (ScenarioFileOf)
+};
+struct ResolvedEntry {
+    Resolution how = Resolution::Missing;
+    fs::path file;  // Exact and Folded: the file as it is named on disk
+};
+
+// Finds the file a `file<n>` value names under `folder`. A path that does not
+// exist as written is looked up part by part, each part that is not there as
+// written compared with the names on disk without regard to letter case (as
+// Windows compares them, Latin letters with accents included) and with names
+// that are not UTF-8 read as the zip format's code page 437 or as Windows-1252
+// (archives made on Windows store them so, the settings file in Windows-1252):
+// "1.SPT\1.TDX" for "1.spt/1.tdx", "K\x81che.tdx" for "Küche.tdx". A part
+// that several names answer to makes the value ambiguous.
+ResolvedEntry ResolveScenarioFile(const fs::path& folder, std::string_view value);
+
+// The form in which two file names compare as Windows compares them: UTF-8
+// (names that are not UTF-8 read as Windows-1252, or as code page 437 when
+// `oem` is set), letters lower-cased. Exposed for the tests.
+std::string FoldFileName(std::string_view name, bool oem = false);
 
 // The settings file of a project unpacked in `folder`: base name + ".prj" when
 // present, else the first "*.prj" (by name, any letter case); empty when none.

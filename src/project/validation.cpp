@@ -4,8 +4,10 @@
 
 #include "compiler/frames.h"
 #include "compiler/listing.h"
+#include "env/environment.h"
 #include "env/errors.h"
 #include "env/files.h"
+#include "env/state.h"
 #include "env/texts.h"
 #include "env/version.h"
 #include "model/rowset.h"
@@ -96,15 +98,36 @@ bool BuildInfoFile(const fs::path& folder, const Collezione& project,
     return files::WriteFileAtomic(folder / "info.xml", FormatInfoFile(project, scenarios));
 }
 
+std::string ControllerFileRefused(const std::string& fileCSV, const std::string& projectFile) {
+    if (fs::path(fileCSV).filename().empty()) return "no file name";
+    std::error_code ec;
+    if (fs::is_directory(fileCSV, ec)) return "a folder";
+    auto same = [&](const fs::path& other) {
+        std::error_code e;
+        if (other.empty()) return false;
+        if (fs::exists(fileCSV, e) && fs::exists(other, e))
+            return fs::equivalent(fileCSV, other, e);
+        return fs::weakly_canonical(fs::absolute(fileCSV, e), e) ==
+               fs::weakly_canonical(fs::absolute(other, e), e);
+    };
+    if (same(projectFile)) return "the project file";
+    const auto& env = env::Env();
+    if (!env.dataFolder().empty()) {
+        if (same(env.configFile())) return "the configuration file";
+        if (files::IsInside(fileCSV, env.dataFolder() / "temp")) return "inside a working folder";
+        if (files::IsInside(fileCSV, env.dataFolder() / "dat"))
+            return "inside the catalogue folder";
+    }
+    return {};
+}
+
 int MAKEALLCSV(const std::string& fileCSV, std::shared_ptr<Collezione> project) {
     if (!project) project = CurrentProject();
     std::error_code ec;
-    if (fs::exists(fileCSV, ec)) {
-        fs::remove(fileCSV, ec);
-        if (fs::exists(fileCSV, ec)) return kCsvCannotDelete;
-    }
-    // The file is put together in memory and written in one go, so a stop
-    // half-way never leaves a partial controller file behind.
+    if (!ControllerFileRefused(fileCSV, Host().ProjectFile).empty()) return kCsvCannotDelete;
+    // The file is put together in memory and written in one go, after every
+    // listing has been read: a job that stops half-way never leaves a partial
+    // controller file, and never touches the one that was there.
     std::string out(files::kUtf16Bom);
     out += files::CsvLineBytes(texts::GetText(1608) + "\t" + project->Nome);
     out += files::CsvLineBytes(texts::GetText(1609) + "\t" + project->Descrizione);
@@ -121,7 +144,11 @@ int MAKEALLCSV(const std::string& fileCSV, std::shared_ptr<Collezione> project) 
         out += listing;
         out += kCrLf;
     }
-    return files::WriteFileAtomic(fileCSV, out) ? kCsvOk : kCsvCannotWrite;
+    files::AtomicFile::Status why{};
+    if (files::WriteFileAtomic(fileCSV, out, &why)) return kCsvOk;
+    return why == files::AtomicFile::Status::ReadOnly || why == files::AtomicFile::Status::NotAFile
+               ? kCsvCannotDelete
+               : kCsvCannotWrite;
 }
 
 void PrintDescri2Script(const std::string& file, const std::string& description) {

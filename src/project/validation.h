@@ -38,15 +38,28 @@ std::string FormatInfoFile(const Collezione& project, const std::vector<InfoScen
 bool BuildInfoFile(const fs::path& folder, const Collezione& project,
                    const std::vector<InfoScenario>& scenarios);
 
-// Results of the bulk compile into the controller file.
+// Results of the bulk compile into the controller file. On every failure an
+// existing file of that name is left as it was.
 inline constexpr int kCsvOk = 0;
-inline constexpr int kCsvCannotDelete = 2;    // an existing file could not be deleted
-inline constexpr int kCsvListingMissing = 3;  // a scenario has no listing; no file is left
-inline constexpr int kCsvCannotWrite = 4;     // the file could not be written; no file is left
+// The output may not be replaced: an existing file that is write-protected, or
+// an output refused by ControllerFileRefused (a folder, the project file, ...).
+inline constexpr int kCsvCannotDelete = 2;
+inline constexpr int kCsvListingMissing = 3;  // a scenario has no listing
+inline constexpr int kCsvCannotWrite = 4;     // the file could not be written
+
+// Why `fileCSV` may not receive the controller file of `projectFile`, or ""
+// when it may: a folder, the project file itself (the same file by device and
+// inode, so links, hard links and other spellings count too), the
+// configuration file, or a file inside the data folder's "temp" (the working
+// folders, where the project's own files lie) or "dat" (the catalogue).
+std::string ControllerFileRefused(const std::string& fileCSV, const std::string& projectFile);
 
 // Writes the controller file of `project` (the current project when null):
 // UTF-16LE byte-order mark, five header lines, then every scenario's listing
-// byte for byte followed by a two-byte CR LF. See the k Csv results.
+// byte for byte followed by a two-byte CR LF. See the k Csv results. Every
+// listing is read before anything is written, and the file is written through
+// a temporary file renamed over it (a link is followed). The output is checked
+// with ControllerFileRefused against the current project file.
 int MAKEALLCSV(const std::string& fileCSV, std::shared_ptr<Collezione> project = nullptr);
 
 // Writes the description into a scenario file, keeping everything else of it.

@@ -124,16 +124,45 @@ TEST(Environment, UnreadableOrEmptyLanguageDatabasesGetNoEntry) {
     EXPECT_EQ(env::Env().currentLanguage(), "ITA");
 }
 
-TEST(Environment, MissingConfiguredLanguageFailsWithTheMessage) {
+TEST(Environment, ALanguageWithoutDatabaseFallsBackToItalianAsCanRunDecides) {
     FixtureEnv fx(false);
     test::ScopedMessages msgs;
-    ASSERT_TRUE(profile::WriteString(env::Env().configFile(), "GENERALE", "LINGUA", "XYZ"));
-    EXPECT_FALSE(env::Env().OpenSystemDatabase());
-    for (const auto& l : env::Env().languages()) EXPECT_FALSE(l.checked);
+    auto& e = env::Env();
+    ASSERT_TRUE(profile::WriteString(e.configFile(), "GENERALE", "LINGUA", "XYZ"));
+    // What CanRun promises, the start keeps.
+    EXPECT_TRUE(e.CanRun(""));
+    ASSERT_TRUE(e.OpenSystemDatabase());
+    EXPECT_EQ(e.currentLanguage(), "ITA");
+    EXPECT_EQ(e.masterDatabase().filename(), "TESSEDITA.mdb");
+    EXPECT_TRUE(msgs->calls.empty());
+    // A code in another letter case is the same language.
+    ASSERT_TRUE(profile::WriteString(e.configFile(), "GENERALE", "LINGUA", "eng"));
+    ASSERT_TRUE(e.OpenSystemDatabase());
+    EXPECT_EQ(e.masterDatabase().filename(), "TESSEDENG.mdb");
+
+    // Without the Italian database too, both answer no, and the start says why.
+    e.CloseConnection();
+    ASSERT_TRUE(profile::WriteString(e.configFile(), "GENERALE", "LINGUA", "XYZ"));
+    fs::remove(fx.data() / "dat" / "TESSEDITA.mdb");
+    EXPECT_FALSE(e.CanRun(""));
+    EXPECT_FALSE(e.OpenSystemDatabase());
+    for (const auto& l : e.languages()) EXPECT_FALSE(l.checked);
     ASSERT_EQ(msgs->calls.size(), 1u);
     EXPECT_EQ(msgs->calls[0].kind, "critical");
     EXPECT_EQ(msgs->calls[0].title, "Warning");
     EXPECT_EQ(msgs->calls[0].text, "Unable to load system database.\rThe application will end");
+}
+
+TEST(Environment, CanRunAnswersNoForADatabaseTheStartCannotUse) {
+    FixtureEnv fx(false);
+    auto& e = env::Env();
+    ASSERT_TRUE(profile::WriteString(e.configFile(), "GENERALE", "LINGUA", "NIL"));
+    {
+        db::Database empty((fx.data() / "dat" / "TESSEDNIL.mdb").string(),
+                           db::Database::Mode::Create);
+        empty.execute("CREATE TABLE DB_CONFIG (LINGUA TEXT)");
+    }
+    EXPECT_FALSE(e.CanRun(""));
 }
 
 TEST(Environment, QuarnHostUsesItsLanguageWithItalianFallback) {
@@ -430,4 +459,35 @@ TEST(Environment, FirstRunSeedsTheDataFolderFromTheShippedCatalogue) {
     ::unsetenv("TESSED_SHARE_DIR");
     ::unsetenv("TESSED_DATA_DIR");
     ::unsetenv("TESSED_DOCUMENTS_DIR");
+}
+
+TEST(WorkingFolder, StartRemovesTheScratchOfKilledProcesses) {
+    FixtureEnv fx(false);
+    auto& e = env::Env();
+    pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    waitpid(gone, nullptr, 0);
+    const std::string dead = std::to_string(gone), live = std::to_string(getpid());
+    const fs::path dat = fx.data() / "dat";
+    const std::vector<fs::path> stale = {fx.data() / (".Tessed40.INI.~p" + dead + "-a1B2c3"),
+                                         dat / (".TESSEDITA.mdb.compact-" + dead),
+                                         dat / (".TESSEDITA.mdb.compact-" + dead + "-journal"),
+                                         fx.data() / "PRJ4711" / "1.spt.zip"};
+    const std::vector<fs::path> kept = {fx.data() / (".Tessed40.INI.~p" + live + "-a1B2c3"),
+                                        dat / (".TESSEDITA.mdb.compact-" + live),
+                                        fx.data() / "PRJ815" / "1.spt.zip",
+                                        fx.data() / "PRJects" / "mine.tdj"};
+    for (const auto& p : stale) test::WriteText(p, "left");
+    for (const auto& p : kept) test::WriteText(p, "left");
+    // The folder of an earlier build has been untouched for a day; the other
+    // may still be in use.
+    auto day = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    fs::last_write_time(fx.data() / "PRJ4711", day);
+    fs::last_write_time(fx.data() / "PRJects", day);
+
+    ASSERT_TRUE(e.InitFolders(env::AppFolderName()));
+    for (const auto& p : stale) EXPECT_FALSE(fs::exists(p)) << p;
+    EXPECT_FALSE(fs::exists(fx.data() / "PRJ4711"));
+    for (const auto& p : kept) EXPECT_TRUE(fs::exists(p)) << p;
+    EXPECT_TRUE(fs::exists(dat / "TESSEDITA.mdb"));
 }

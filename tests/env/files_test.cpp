@@ -1,10 +1,13 @@
 #include "env/files.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <utime.h>
 
+#include <algorithm>
 #include <fstream>
 #include <set>
 
@@ -28,6 +31,21 @@ void touchNs(const fs::path& p, time_t sec, long nsec) {
     struct timespec t[2] = {{sec, nsec}, {sec, nsec}};
     utimensat(AT_FDCWD, p.c_str(), t, 0);
 }
+
+// The id of a process that has ended (and been reaped).
+long GonePid() {
+    pid_t pid = fork();
+    if (pid == 0) _exit(0);
+    waitpid(pid, nullptr, 0);
+    return long(pid);
+}
+
+std::vector<std::string> Names(const fs::path& folder) {
+    std::vector<std::string> out;
+    for (const auto& e : fs::directory_iterator(folder)) out.push_back(e.path().filename());
+    std::sort(out.begin(), out.end());
+    return out;
+}
 }  // namespace
 
 TEST(Files, NextScenarioNumberTakesTheFirstGap) {
@@ -37,6 +55,10 @@ TEST(Files, NextScenarioNumberTakesTheFirstGap) {
     fs::create_directory(d / "3.spt");
     std::ofstream(d / "2.spt") << "a file, not a folder";
     EXPECT_EQ(files::NextScenarioNumber(d.path()), 2);
+    // A folder of an archive made on Windows takes its number in any letter case.
+    fs::create_directory(d / "2.SPT");
+    EXPECT_EQ(files::NextScenarioNumber(d.path()), 4);
+    fs::remove(d / "2.SPT");
     fs::remove(d / "2.spt");
     for (int i = 1; i <= 999; ++i) fs::create_directories(d / (std::to_string(i) + ".spt"));
     EXPECT_EQ(files::NextScenarioNumber(d.path()), 0);
@@ -151,4 +173,87 @@ TEST(Files, IsInsideRejectsEscapes) {
     EXPECT_FALSE(files::IsInside(d / "database", d / "data"));
     fs::create_directory_symlink(d.path(), d / "data" / "link");
     EXPECT_FALSE(files::IsInside(d / "data" / "link" / "elsewhere", d / "data"));
+}
+
+TEST(Files, AnOverwriteFollowsLinksAndRefusesWriteProtectedTargets) {
+    TempDir d;
+    const fs::path real = d / "real.txt";
+    ASSERT_TRUE(files::WriteFileAtomic(real, "first"));
+    fs::permissions(real, fs::perms(0640));
+    fs::create_symlink("real.txt", d / "link.txt");
+    fs::create_symlink(d / "link.txt", d / "chain.txt");
+    ASSERT_TRUE(files::WriteFileAtomic(d / "chain.txt", "second"));
+    EXPECT_TRUE(fs::is_symlink(d / "link.txt"));
+    EXPECT_TRUE(fs::is_symlink(d / "chain.txt"));
+    EXPECT_EQ(test::ReadText(real), "second");
+    EXPECT_EQ(fs::status(real).permissions(), fs::perms(0640));
+
+    // Read-only counts even for a user who could write anyway.
+    fs::permissions(real, fs::perms(0444));
+    files::AtomicFile::Status why{};
+    EXPECT_FALSE(files::WriteFileAtomic(real, "third", &why));
+    EXPECT_EQ(why, files::AtomicFile::Status::ReadOnly);
+    EXPECT_FALSE(files::WriteFileAtomic(d / "link.txt", "third", &why));
+    EXPECT_EQ(why, files::AtomicFile::Status::ReadOnly);
+    EXPECT_TRUE(files::IsWriteProtected(d / "chain.txt"));
+    EXPECT_EQ(test::ReadText(real), "second");
+    fs::create_directory(d / "folder");
+    EXPECT_FALSE(files::WriteFileAtomic(d / "folder", "x", &why));
+    EXPECT_EQ(why, files::AtomicFile::Status::NotAFile);
+    EXPECT_EQ(Names(d.path()),
+              (std::vector<std::string>{"chain.txt", "folder", "link.txt", "real.txt"}));
+}
+
+TEST(Files, TemporariesOfKilledWritersAreRemovedOnlyWhenTheirOwnerHasGone) {
+    TempDir d;
+    const std::string gone = std::to_string(GonePid()), own = std::to_string(getpid());
+    for (const std::string& name : {".x.txt.~p" + gone + "-AbCdEf", ".x.txt.~p" + own + "-AbCdEf",
+                                    ".y.txt.~p" + gone + "-123456", ".x.txt.~p" + gone + "-toolong",
+                                    "x.txt.~p" + gone + "-AbCdEf"})
+        test::WriteText(d / name, "left");
+    // An overwrite of x.txt takes away what a killed writer of x.txt left.
+    ASSERT_TRUE(files::WriteFileAtomic(d / "x.txt", "new"));
+    std::vector<std::string> left = {".x.txt.~p" + gone + "-toolong", ".x.txt.~p" + own + "-AbCdEf",
+                                     ".y.txt.~p" + gone + "-123456", "x.txt",
+                                     "x.txt.~p" + gone + "-AbCdEf"};
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(Names(d.path()), left);
+    // The sweep of a folder takes every stale one, and only those.
+    EXPECT_EQ(files::RemoveStaleTemporaries(d.path()), 1);
+    EXPECT_FALSE(fs::exists(d / (".y.txt.~p" + gone + "-123456")));
+    EXPECT_TRUE(fs::exists(d / (".x.txt.~p" + own + "-AbCdEf")));
+    // The own temporary of a write in progress is recognisable as such.
+    files::AtomicFile pending(d / "x.txt");
+    ASSERT_TRUE(pending.ok());
+    EXPECT_EQ(Names(d.path()).size(), 5u);
+    EXPECT_EQ(files::RemoveStaleTemporaries(d.path()), 0);
+}
+
+TEST(Files, FolderNamesEndWhenEveryNumberIsTaken) {
+    TempDir d;
+    std::string err;
+    // Every name the search may give exists (files will do: a name is taken).
+    // The numbers run to 1000 here instead of 100000, to keep the test quick.
+    constexpr int kRange = 1000;
+    fs::create_directory(d / "full");
+    for (int n = 1; n <= kRange; ++n) {
+        std::string p = (d / "full" / ("PRJ" + std::to_string(n))).string();
+        ::close(::open(p.c_str(), O_CREAT | O_WRONLY, 0644));
+    }
+    EXPECT_EQ(files::UniqueFolderName((d / "full").string(), "PRJ", err, kRange), "");
+    EXPECT_FALSE(err.empty());
+    // One free number is found however full the folder is.
+    fs::remove(d / "full" / "PRJ777");
+    err.clear();
+    EXPECT_EQ(files::UniqueFolderName((d / "full").string(), "PRJ", err, kRange),
+              (d / "full" / "PRJ777").string());
+    // Folders of one's own are made at once, each a new one.
+    fs::path a = files::CreateUniqueFolder(d / "full", "PRJ", err);
+    fs::path b = files::CreateUniqueFolder(d / "full", "PRJ", err);
+    EXPECT_TRUE(fs::is_directory(a));
+    EXPECT_TRUE(fs::is_directory(b));
+    EXPECT_NE(a, b);
+    EXPECT_EQ(a.parent_path(), d / "full");
+    test::WriteText(d / "file", "x");
+    EXPECT_EQ(files::CreateUniqueFolder(d / "file" / "sub", "PRJ", err), fs::path());
 }

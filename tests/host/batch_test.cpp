@@ -220,3 +220,95 @@ TEST(EditBatch, FunctionsRunWithoutAnyHook) {
     EXPECT_EQ(e.MAKECSV(tdj.string(), (b.dir / "x.csv").string()), 0);
     EXPECT_TRUE(fs::exists(b.dir / "x.csv"));
 }
+
+TEST(BatchJobs, MakeCsvNeverWritesOverTheProjectOrItsOwnFolders) {
+    if (!ToolAvailable("zip")) GTEST_SKIP() << "zip not installed";
+    Batch b;
+    fs::path tdj = b.infoZipProject(false);  // not compiled: no listings
+    const std::string project = ReadText(tdj);
+    Result r = b.tessed("makecsv " + q(tdj) + " " + q(tdj));
+    EXPECT_EQ(r.code, 2) << r.out;
+    EXPECT_NE(r.out.find("may not be written to " + tdj.string() + ": the project file"),
+              std::string::npos)
+        << r.out;
+    // Another spelling, a link, a folder, a working folder.
+    fs::create_symlink(tdj, b.dir / "link.tdj");
+    for (const fs::path& out : {b.dir / "src" / ".." / "villa.tdj", b.dir / "link.tdj",
+                                b.dir.path(), b.data / "temp" / "x.csv"})
+        EXPECT_EQ(b.tessed("makecsv " + q(tdj) + " " + q(out)).code, 2) << out;
+    EXPECT_EQ(ReadText(tdj), project);
+    EXPECT_FALSE(fs::exists(b.data / "temp" / "x.csv"));
+
+    // A job that fails leaves an existing output as it was.
+    std::ofstream(b.dir / "out.csv") << "previous";
+    EXPECT_EQ(b.tessed("makecsv " + q(tdj) + " " + q(b.dir / "out.csv")).code, 3);
+    EXPECT_EQ(ReadText(b.dir / "out.csv"), "previous");
+
+    // Compiled, the same: the project is never replaced by the controller file.
+    fs::path compiled = b.infoZipProject(true);
+    const std::string before = ReadText(compiled);
+    EXPECT_EQ(b.tessed("makecsv " + q(compiled) + " " + q(b.dir / "link.tdj")).code, 2);
+    EXPECT_EQ(ReadText(compiled), before);
+}
+
+TEST(BatchJobs, ABatchJobNeverSavesFewerScenarioFoldersThanItOpened) {
+    if (!ToolAvailable("zip")) GTEST_SKIP() << "zip not installed";
+    Batch b;
+    fs::path src = b.dir / "src";
+    // Folders as an archive made on Windows names them.
+    b.scenario(src / "1.SPT", 1, "Hall");
+    fs::rename(src / "1.SPT" / "1.tdx", src / "1.SPT" / "1.TDX");
+    b.scenario(src / "2.spt", 2, "Garden");
+    b.scenario(src / "3.spt", 3, "Garage");
+    std::ofstream(src / "villa.prj")
+        << "[generale]\r\nkeyfile=Tessaro\r\nAPP_MAJOR=4\r\nAPP_MINOR=0\r\nAPP_REVISION=11\r\n"
+           "nome=560069006C006C006100\r\n[file]\r\nfile1=1.spt\\1.tdx\r\nfile2=2.spt\\2.tdx\r\n"
+           "file4=3.spt\\3.tdx\r\n";
+    for (const char* n : {"1.SPT", "2.spt", "3.spt"})
+        sh("cd " + q(src / n) + " && zip -q -X ../" + n + ".zip *");
+    fs::path tdj = b.dir / "villa.tdj";
+    sh("cd " + q(src) + " && zip -q -P KORVASNU " + q(tdj) +
+       " villa.prj 1.SPT.zip 2.spt.zip 3.spt.zip");
+    const std::string before = ReadText(tdj);
+
+    // compile would leave the scenario after the gap behind its "compiled N
+    // of N": it refuses the project, which stays as it was.
+    Result r = b.tessed("compile " + q(tdj));
+    EXPECT_EQ(r.code, 2) << r.out;
+    EXPECT_NE(r.out.find("3.spt/3.tdx"), std::string::npos) << r.out;
+    EXPECT_EQ(ReadText(tdj), before);
+    EXPECT_EQ(b.tessed("makecsv " + q(tdj) + " " + q(b.dir / "x.csv")).code, 2);
+
+    // doinfoxml loses nothing: the scenario in "1.SPT" is found, the folder
+    // after the gap is kept.
+    r = b.tessed("doinfoxml " + q(tdj));
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(sh("unzip -Z1 " + q(tdj)).out,
+              "1.SPT.zip\n2.spt.zip\n3.spt.zip\ninfo.xml\nvilla.prj\n");
+    Result prj = sh("unzip -P KORVASNU -p " + q(tdj) + " villa.prj");
+    EXPECT_NE(prj.out.find("file1=1.spt\\1.tdx\r\nfile2=2.spt\\2.tdx\r\n"), std::string::npos)
+        << prj.out;
+}
+
+TEST(BatchJobs, ALanguageWithoutDatabaseRunsInItalianAndAMissingCatalogueIsNamed) {
+    if (!ToolAvailable("zip")) GTEST_SKIP() << "zip not installed";
+    Batch b;
+    fs::path tdj = b.infoZipProject();
+    ASSERT_EQ(b.tessed("canrun").code, 0);
+    ASSERT_TRUE(tessed::profile::WriteString(b.data / "Tessed40.INI", "GENERALE", "LINGUA", "XYZ"));
+    EXPECT_EQ(b.tessed("canrun").out, "True\n");
+    Result r = b.tessed("doinfoxml " + q(tdj));
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(b.tessed("makecsv " + q(tdj) + " " + q(b.dir / "x.csv")).code, 0);
+
+    // No catalogue at all: the job says so instead of blaming the project.
+    for (const auto& e : fs::directory_iterator(b.data / "dat"))
+        if (e.path().extension() == ".mdb") fs::remove(e.path());
+    fs::create_directories(b.data / "dat" / "keep");  // the data folder is not seeded again
+    std::ofstream(b.data / "dat" / "TESSEDXYZ.txt") << "";
+    r = sh("TESSED_SHARE_DIR=/nonexistent " + q(TESSED_EXE) + " --data-dir " + q(b.data) +
+           " doinfoxml " + q(tdj));
+    EXPECT_EQ(r.code, 2) << r.out;
+    EXPECT_NE(r.out.find("cannot open the master database"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("cannot open project file"), std::string::npos) << r.out;
+}

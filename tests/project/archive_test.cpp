@@ -4,10 +4,14 @@
 #include <archive_entry.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <malloc.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 
 #include "env/files.h"
 #include "support/test_env.h"
@@ -145,6 +149,55 @@ TEST(Archive, FailedWriteLeavesTheOldArchiveAndNoTemporaryFile) {
     std::string data;
     ASSERT_TRUE(ReadEntry(t / "p.tdj", "f", data));
     EXPECT_EQ(data, "new");
+}
+
+// A disk that fills up while the archive is written: the process may write no
+// more than `bytes` into any file while the object lives (SIGXFSZ ignored, so
+// the write fails with EFBIG as it would with ENOSPC).
+class FullDisk {
+  public:
+    explicit FullDisk(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        handler_ = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = old_;
+        small.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FullDisk() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, handler_);
+    }
+
+  private:
+    struct rlimit old_ {};
+    void (*handler_)(int) = nullptr;
+};
+
+TEST(Archive, ASaveOnAFullDiskFailsWholeAndReleasesEverything) {
+    TempDir t;
+    // Data that does not compress, so the archive outgrows the disk mid-entry.
+    std::string noise(1 << 20, '\0');
+    std::mt19937 gen(7);
+    for (auto& c : noise) c = char(gen());
+    Put(t / "big", noise);
+    Put(t / "p.tdj", "old archive");
+    const std::vector<ArchiveItem> items{{"a", t / "big"}, {"b", t / "big"}};
+    size_t before = 0, after = 0;
+    {
+        FullDisk disk(256 * 1024);
+        // The first failure settles what the library keeps for the process.
+        EXPECT_EQ(WriteArchive(t / "p.tdj", items, kProjectPassword).status,
+                  ArchiveStatus::CannotWrite);
+        before = mallinfo2().uordblks;
+        for (int i = 0; i < 20; ++i)
+            EXPECT_EQ(WriteArchive(t / "p.tdj", items, kProjectPassword).status,
+                      ArchiveStatus::CannotWrite);
+        after = mallinfo2().uordblks;
+    }
+    // Every compressor's state (about 270 KB each) is freed on the failed path.
+    EXPECT_LT(after, before + 512 * 1024) << "grew by " << (after - before) << " bytes";
+    EXPECT_EQ(Get(t / "p.tdj"), "old archive");
+    EXPECT_EQ(Tree(t.path()), (std::vector<std::string>{"big", "p.tdj"}));
 }
 
 TEST(Archive, WrongOrMissingPasswordChangesNothing) {

@@ -34,10 +34,15 @@ fs::path work() { return env::Env().workingFolder(); }
 void packByHand(const fs::path& layout, const fs::path& target) {
     test::TempDir staging;
     for (const auto& e : fs::directory_iterator(layout)) {
-        if (e.is_directory())
-            ASSERT_TRUE(archive::PackFolder(
-                e.path(), staging.path() / (e.path().filename().string() + ".zip")));
-        else
+        if (e.is_directory()) {
+            // Sub-folders too, under their relative names, as zip tools pack them.
+            std::vector<archive::ArchiveItem> items;
+            for (const auto& f : fs::recursive_directory_iterator(e.path()))
+                if (f.is_regular_file())
+                    items.push_back({fs::relative(f.path(), e.path()).generic_string(), f.path()});
+            ASSERT_TRUE(archive::WriteArchive(
+                staging.path() / (e.path().filename().string() + ".zip"), items));
+        } else
             fs::copy_file(e.path(), staging.path() / e.path().filename());
     }
     ASSERT_TRUE(archive::PackProject(staging.path(), target));
@@ -181,18 +186,55 @@ TEST_F(ControllerFile, HeaderThenEveryListingByteForByte) {
     EXPECT_EQ(test::ReadText(csv), expected);
 }
 
-TEST_F(ControllerFile, MissingListingOrUnwritableFileLeavesNoFile) {
+TEST_F(ControllerFile, AFailedJobLeavesTheOutputAsItWas) {
     addScenario("1", "x");
     addScenario("2", "");
     fs::path csv = out / "villa.csv";
     std::ofstream(csv) << "old content";
     EXPECT_EQ(MAKEALLCSV(csv.string(), project), kCsvListingMissing);
-    EXPECT_FALSE(fs::exists(csv));
+    EXPECT_EQ(test::ReadText(csv), "old content");
     EXPECT_EQ(MAKEALLCSV((out / "no" / "such" / "x.csv").string(), std::make_shared<Collezione>()),
               kCsvCannotWrite);
     fs::create_directories(out / "dir.csv" / "inside");
     EXPECT_EQ(MAKEALLCSV((out / "dir.csv").string(), std::make_shared<Collezione>()),
               kCsvCannotDelete);
+    EXPECT_TRUE(fs::is_directory(out / "dir.csv" / "inside"));
+    // A write-protected output is not replaced; one reached through a link is
+    // written into the file the link names.
+    fs::permissions(csv, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_EQ(MAKEALLCSV(csv.string(), std::make_shared<Collezione>()), kCsvCannotDelete);
+    EXPECT_EQ(test::ReadText(csv), "old content");
+    fs::permissions(csv, fs::perms::owner_write, fs::perm_options::add);
+    fs::create_symlink(csv, out / "link.csv");
+    ASSERT_EQ(MAKEALLCSV((out / "link.csv").string(), std::make_shared<Collezione>()), kCsvOk);
+    EXPECT_TRUE(fs::is_symlink(out / "link.csv"));
+    EXPECT_EQ(test::ReadText(csv).substr(0, 2), files::kUtf16Bom);
+}
+
+TEST_F(ControllerFile, TheProjectFileAndTheWorkingFoldersAreNeverTheOutput) {
+    addScenario("1", "x");
+    fs::path tdj = out / "villa.tdj";
+    std::ofstream(tdj) << "the project";
+    Host().ProjectFile = tdj.string();
+    fs::create_directories(out / "sub");
+    fs::create_hard_link(tdj, out / "hard.tdj");
+    fs::create_symlink(tdj, out / "soft.tdj");
+    for (const fs::path& same :
+         {tdj, out / "sub" / ".." / "villa.tdj", out / "hard.tdj", out / "soft.tdj"}) {
+        EXPECT_EQ(ControllerFileRefused(same.string(), tdj.string()), "the project file") << same;
+        EXPECT_EQ(MAKEALLCSV(same.string(), project), kCsvCannotDelete) << same;
+    }
+    EXPECT_EQ(test::ReadText(tdj), "the project");
+    const fs::path listing = compiler::ListingPath(project->Scenari()->Item(1)->FullPath);
+    for (const fs::path& inside : {listing, work() / "out.csv", fx.data() / "temp" / "x.csv",
+                                   fx.data() / "dat" / "TESSEDITA.mdb"}) {
+        EXPECT_NE(ControllerFileRefused(inside.string(), tdj.string()), "") << inside;
+        EXPECT_EQ(MAKEALLCSV(inside.string(), project), kCsvCannotDelete) << inside;
+    }
+    EXPECT_EQ(test::ReadText(listing), "x");
+    EXPECT_EQ(ControllerFileRefused(env::Env().configFile().string(), ""),
+              "the configuration file");
+    EXPECT_EQ(ControllerFileRefused((out / "villa.csv").string(), tdj.string()), "");
 }
 
 struct ProjectFiles : ::testing::Test {
@@ -429,4 +471,139 @@ TEST(OpenPrj, ReadsTheKeyfileInsideTheArchiveOrAPlainSettingsFile) {
     test::WriteText(d / "stage" / "info.xml", "<script/>");
     ASSERT_TRUE(archive::PackProject(d / "stage", d / "noprj.tdj"));
     EXPECT_EQ(open(d / "noprj.tdj"), 0);
+}
+
+// Archives made elsewhere whose settings file does not name every folder
+// exactly: every folder survives an open and a save.
+struct LooseProjects : ProjectFiles {
+    const std::string generale =
+        "APP_MAJOR=4\r\nAPP_MINOR=0\r\nAPP_REVISION=11\r\nnome=" + hex("Villa") + "\r\n";
+    // Opens, saves into `saved`, and lists the inner archives of the result.
+    std::vector<std::string> roundTrip(const fs::path& tdj, const fs::path& saved) {
+        open(tdj);
+        EXPECT_EQ(session.SaveProject(saved.string()), "");
+        std::vector<archive::ArchiveEntryInfo> list;
+        EXPECT_TRUE(archive::ListArchive(saved, list));
+        std::vector<std::string> zips;
+        for (const auto& e : list)
+            if (e.name.ends_with(".zip")) zips.push_back(e.name);
+        return zips;
+    }
+    std::vector<std::string> keys() {
+        std::vector<std::string> out;
+        for (const auto& s : *session.Project()->Scenari())
+            out.push_back(s->Key + " " + s->ScriptName);
+        return out;
+    }
+};
+
+TEST_F(LooseProjects, EntriesResolveWithoutRegardToLetterCaseOrCodePage) {
+    test::WriteScenario(layout / "1.SPT" / "1.TDX", "Hall");
+    test::WriteScenario(layout / "2.spt" /
+                            "K\x81"
+                            "che.tdx",
+                        "Kitchen");  // code page 437
+    test::WriteScenario(layout / "3.spt" / "Cave.tdx", "Cellar");
+    // The settings file as Windows writes it, in Windows-1252.
+    writeSettings(layout / "villa.prj", generale,
+                  "file1=1.spt\\1.tdx\r\nfile2=2.spt\\K\xFC"
+                  "che.tdx\r\nfile3=3.SPT\\CAVE.TDX\r\n");
+    packByHand(layout, files / "villa.tdj");
+    auto zips = roundTrip(files / "villa.tdj", files / "saved.tdj");
+    EXPECT_EQ(keys(), (std::vector<std::string>{"1 Hall", "2 Kitchen", "3 Cellar"}));
+    EXPECT_TRUE(session.UnlistedScenarioFiles().empty());
+    // The folders keep their names, the entries their spelling.
+    EXPECT_EQ(zips, (std::vector<std::string>{"1.SPT.zip", "2.spt.zip", "3.spt.zip"}));
+    EXPECT_EQ(session.Project()->Scenari()->Item(1)->FilePath, "1.spt/1.tdx");
+    open(files / "saved.tdj");
+    EXPECT_EQ(keys(), (std::vector<std::string>{"1 Hall", "2 Kitchen", "3 Cellar"}));
+
+    // Two files that both answer to an entry: neither is taken.
+    test::WriteScenario(layout / "3.spt" / "cave.tdx", "Other");
+    packByHand(layout, files / "two.tdj");
+    std::string msg = open(files / "two.tdj", false);
+    EXPECT_NE(msg.find("3.SPT\\CAVE.TDX - (" + texts::GetText(1790) + ")"), std::string::npos)
+        << msg;
+}
+
+TEST_F(LooseProjects, FoldersTheSettingsDoNotListAreKept) {
+    test::WriteScenario(layout / "1.spt" / "1.tdx", "One");
+    test::WriteScenario(layout / "2.spt" / "2.tdx", "After a gap");
+    test::WriteScenario(layout / "4.spt" / "4.tdx", "In the other settings");
+    test::WriteText(layout / "5.spt" / "notes.txt", "not a scenario");
+    writeSettings(layout / "villa.prj", generale, "file1=1.spt\\1.tdx\r\nfile3=2.spt\\2.tdx\r\n");
+    writeSettings(layout / "second.prj", generale, "file1=4.spt\\4.tdx\r\n");
+    packByHand(layout, files / "villa.tdj");
+    auto zips = roundTrip(files / "villa.tdj", files / "villa.tdj");
+    EXPECT_EQ(keys(), (std::vector<std::string>{"1 One"}));
+    EXPECT_EQ(session.UnlistedScenarioFiles(),
+              (std::vector<std::string>{"2.spt/2.tdx", "4.spt/4.tdx"}));
+    EXPECT_EQ(zips, (std::vector<std::string>{"1.spt.zip", "2.spt.zip", "4.spt.zip", "5.spt.zip"}));
+    // Saved again and again, they stay.
+    EXPECT_EQ(roundTrip(files / "villa.tdj", files / "villa.tdj"), zips);
+    EXPECT_EQ(test::ReadText(work() / "2.spt" / "2.tdx").empty(), false);
+
+    // A settings file without [file] section: nothing is listed, all is kept.
+    std::ofstream(layout / "villa.prj") << "[generale]\r\nkeyfile=Tessaro\r\n" << generale;
+    fs::remove(layout / "second.prj");
+    packByHand(layout, files / "bare.tdj");
+    EXPECT_EQ(roundTrip(files / "bare.tdj", files / "bare.tdj"), zips);
+    EXPECT_EQ(session.UnlistedScenarioFiles().size(), 3u);
+}
+
+TEST_F(LooseProjects, BeyondThreeHundredAndNestedFoldersOfOneName) {
+    std::string list;
+    for (int n = 1; n <= 302; ++n) {
+        std::string f = std::to_string(n) + ".spt";
+        test::WriteScenarioHeader(layout / f / (std::to_string(n) + ".tdx"), "Tessaro", 4, 0, 11,
+                                  "S" + std::to_string(n));
+        list += "file" + std::to_string(n) + "=" + f + "\\" + std::to_string(n) + ".tdx\r\n";
+    }
+    // Two folders named alike inside two others: their archives must not meet.
+    test::WriteScenario(layout / "a" / "1.spt" / "1.tdx", "Upstairs");
+    test::WriteScenario(layout / "b" / "1.spt" / "1.tdx", "Downstairs");
+    list += "file303=a\\1.spt\\1.tdx\r\n";
+    writeSettings(layout / "villa.prj", generale, list);
+    packByHand(layout, files / "big.tdj");
+    auto zips = roundTrip(files / "big.tdj", files / "big.tdj");
+    EXPECT_EQ(session.Project()->Scenari()->Count(), 300);
+    EXPECT_EQ(session.UnlistedScenarioFiles(),
+              (std::vector<std::string>{"301.spt/301.tdx", "302.spt/302.tdx", "a/1.spt/1.tdx",
+                                        "b/1.spt/1.tdx"}));
+    EXPECT_EQ(zips.size(), 304u);
+    open(files / "big.tdj");
+    EXPECT_EQ(test::ReadText(work() / "b" / "1.spt" / "1.tdx"),
+              test::ReadText(layout / "b" / "1.spt" / "1.tdx"));
+    EXPECT_EQ(test::ReadText(work() / "a" / "1.spt" / "1.tdx"),
+              test::ReadText(layout / "a" / "1.spt" / "1.tdx"));
+}
+
+TEST_F(ProjectFiles, ASaveFollowsALinkAndRefusesAWriteProtectedProject) {
+    session.NewProject();
+    session.Project()->Nome = "Villa";
+    session.NewScenario("Hall");
+    fs::path real = files / "real.tdj";
+    ASSERT_EQ(session.SaveProject(real.string()), "");
+    fs::create_symlink(real, files / "link.tdj");
+    session.NewScenario("Garden");
+    ASSERT_EQ(session.SaveProject((files / "link.tdj").string()), "");
+    EXPECT_TRUE(fs::is_symlink(files / "link.tdj"));
+    open(real);
+    EXPECT_EQ(session.Project()->Scenari()->Count(), 2);
+
+    const std::string before = test::ReadText(real);
+    fs::permissions(real, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    session.NewScenario("Cellar");
+    for (const fs::path& target : {real, files / "link.tdj"})
+        EXPECT_EQ(session.SaveProject(target.string()),
+                  texts::Format(texts::GetText(1791), {target.string()}));
+    EXPECT_EQ(test::ReadText(real), before);
+    // Nothing is left beside it, and no staging folder anywhere in the data folder.
+    std::vector<std::string> beside;
+    for (const auto& e : fs::directory_iterator(files.path()))
+        beside.push_back(e.path().filename());
+    std::sort(beside.begin(), beside.end());
+    EXPECT_EQ(beside, (std::vector<std::string>{"layout", "link.tdj", "real.tdj"}));
+    for (const auto& e : fs::recursive_directory_iterator(fx.data()))
+        EXPECT_NE(e.path().filename().string().rfind("PRJ", 0), 0u) << e.path();
 }

@@ -380,3 +380,33 @@ TEST(RecentFiles, MovesToTheTopAndKeepsFour) {
     EXPECT_EQ(again.Entries(), r.Entries());
     EXPECT_EQ(profile::GetString(env::Env().configFile(), "FileCfg", "File1"), "/e.tdj");
 }
+
+TEST(RecentFiles, APathTheConfigurationCannotHoldIsNeverListedAndTheSaveSucceeds) {
+    test::FixtureEnv fx;
+    test::TempDir d;
+    RecentFiles r;
+    r.ReadIni();
+    r.SaveFileCfgToIni("/a.tdj");
+    const std::string ini = test::ReadText(env::Env().configFile());
+    // A file name that would add a section of its own, and names that would
+    // read back as another file.
+    for (std::string bad :
+         {std::string("/x\n[KERNIX]\nProgram=/p/prog\n.tdj"), std::string("/x\0y.tdj", 8),
+          std::string("/x\r.tdj"), std::string(" /a.tdj"), std::string("\"/b.tdj\"")}) {
+        EXPECT_TRUE(r.SaveFileCfgToIni(bad));
+        EXPECT_EQ(r.Entries(), (std::vector<std::string>{"/a.tdj", "", "", ""}));
+        EXPECT_EQ(test::ReadText(env::Env().configFile()), ini);
+    }
+    // A project saved under such a name is saved, and stays out of the list.
+    ProjectSession session;
+    session.NewProject();
+    session.Project()->Nome = "Villa";
+    fs::create_directories(d / "x\n[KERNIX]");
+    Host().ProjectFile = (d / "x\n[KERNIX]" / "villa.tdj").string();
+    EXPECT_EQ(session.SaveCurrent(&r), "");
+    EXPECT_TRUE(fs::is_regular_file(Host().ProjectFile));
+    EXPECT_FALSE(session.Changed());
+    EXPECT_EQ(r.Entries()[0], "/a.tdj");
+    EXPECT_EQ(test::ReadText(env::Env().configFile()), ini);
+    EXPECT_TRUE(profile::Keys(env::Env().configFile(), "KERNIX").empty());
+}
