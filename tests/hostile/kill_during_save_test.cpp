@@ -194,10 +194,13 @@ TEST(KillDuringSave, LeavesTheOldOrTheNewProjectWhole) {
             if (l->rfind("saved", 0) == 0) lastSaved = std::stoi(fields(*l)[1]);
         ::close(c.fd);
     }
-    // Mostly within the first save after the open, sometimes after it.
-    std::uniform_int_distribution<int> delay(0, std::max(1, int(saveMs * 1.25)));
+    // Within the first two saves after the open, so that kills fall both
+    // before and after a rename.
+    std::uniform_int_distribution<int> delay(0, std::max(2, int(saveMs * 2)));
 
-    int oldKept = 0, newKept = 0, leftovers = 0;
+    // unchanged: the kill came before the child's first save completed;
+    // advanced: after it (the open found a later save than the previous open).
+    int oldKept = 0, newKept = 0, leftovers = 0, unchanged = 0, advanced = 0, prevFound = lastSaved;
     for (int kill = 1; kill <= kKills + 1; ++kill) {
         ASSERT_TRUE(fs::exists(project)) << "no project file after kill " << kill - 1;
         Child c = Start(dir.path(), project, kill > kKills);
@@ -216,7 +219,8 @@ TEST(KillDuringSave, LeavesTheOldOrTheNewProjectWhole) {
         EXPECT_EQ(f[4], ExpectedNames(found))
             << "after kill " << kill - 1 << ": the scenarios are not those of save " << found;
         (found == lastSaved ? oldKept : newKept)++;
-        lastSaved = found;
+        if (kill > 1) (found == prevFound ? unchanged : advanced)++;
+        prevFound = lastSaved = found;
         if (kill > kKills) {
             ::kill(c.pid, SIGKILL);
         } else {
@@ -234,27 +238,27 @@ TEST(KillDuringSave, LeavesTheOldOrTheNewProjectWhole) {
         if (HasFailure()) break;
     }
     // Scratch a killed save leaves: temporaries beside the project, staging
-    // folders in the data folder. The last child only opened the project, so
-    // its start-up sweep should have removed the staging folders of the
-    // killed ones.
-    int staging = 0;
+    // folders in the data folder. Each child's start-up sweep removes the
+    // areas of owners that have gone, so only the last child's area may be
+    // left under "temp", and no staging folder at the top of the data folder.
+    int staging = 0, areas = 0;
     for (const auto& e : fs::directory_iterator(dir.path()))
         if (e.path().filename().string().rfind(".house.tdj.", 0) == 0) ++leftovers;
     for (const auto& e : fs::directory_iterator(dir / "data"))
         if (e.path().filename().string().rfind("PRJ", 0) == 0) ++staging;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(dir / "data" / "temp", ec))
+        if (e.is_directory()) ++areas;
     std::cout << "[ " << kKills << " kills, seed " << seed << ", a save takes about " << int(saveMs)
               << " ms: " << oldKept << " times the old project, " << newKept
-              << " times the new one; left behind: " << leftovers
-              << " temporary files beside it, " << staging << " staging folders ]\n";
-    // Expected to fail until stale scratch is removed at start-up; once the
-    // sweep removes it, the mark goes.
-    if (staging == 0)
-        ADD_FAILURE() << "unexpectedly passing, remove the mark (stale-scratch): no staging folder "
-                         "of a killed save is left";
-    else
-        std::cout << "[ expected to fail until stale-scratch is mended ]\n  - " << staging
-                  << " staging folders of killed saves left in the data folder\n";
-    // The kills fell both before and after a save's rename.
-    EXPECT_GT(oldKept, 0);
-    EXPECT_GT(newKept, 0);
+              << " times the new one (" << unchanged << " kills before a save completed, " << advanced
+              << " after); left behind: " << leftovers
+              << " temporary files beside it, " << staging << " staging folders, " << areas
+              << " working areas ]\n";
+    EXPECT_EQ(leftovers, 0) << "temporaries of killed saves beside the project";
+    EXPECT_EQ(staging, 0);
+    EXPECT_LE(areas, 1) << "working areas of killed children were not swept";
+    // The kills fell both before and after a save completed.
+    EXPECT_GT(unchanged, 0);
+    EXPECT_GT(advanced, 0);
 }
