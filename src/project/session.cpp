@@ -920,10 +920,14 @@ bool ProjectSession::SetProperty(const std::string& itemKey, const std::string& 
 // ---------------------------------------------------------------------------
 // Compilation
 
-compiler::CompileResult ProjectSession::runCompile(const std::string& mode,
-                                                   std::vector<std::shared_ptr<Scenario>> list,
-                                                   compiler::CompileObserver& observer,
-                                                   const RunSetup& prepare) {
+ProjectSession::PreparedCompile ProjectSession::PrepareCompile(const std::string& key) {
+    std::vector<std::shared_ptr<Scenario>> list;
+    if (key.empty()) {
+        for (const auto& s : *Project()->Scenari()) list.push_back(s);
+    } else if (auto s = Project()->Scenari()->Item(key)) {
+        list.push_back(s);
+    }
+    PreparedCompile prepared;
     std::vector<compiler::CompileEntry> entries;
     for (const auto& s : list) {
         // The full path is the working folder with the scenario's relative
@@ -931,28 +935,39 @@ compiler::CompileResult ProjectSession::runCompile(const std::string& mode,
         // reads the project while it compiles.
         entries.push_back(
             {s->FullPath, s->Descrizione, s->ScriptName, compiler::ListingScenarioOf(*s)});
+        prepared.keys.push_back(s->Key);
     }
-    compiler::CompileRun run(mode, std::move(entries));
-    if (prepare) prepare(run);
-    compiler::CompileResult r = run.run(observer);
-    for (const auto& s : list) RefreshState(*s);
+    prepared.run = std::make_unique<compiler::CompileRun>(key.empty() ? "COMPILEALL" : "COMPILE",
+                                                          std::move(entries));
+    return prepared;
+}
+
+void ProjectSession::FinishCompile(const PreparedCompile& prepared) {
+    for (const auto& key : prepared.keys)
+        if (auto s = Project()->Scenari()->Item(key)) RefreshState(*s);
     changed();
+}
+
+compiler::CompileResult ProjectSession::runCompile(const std::string& key,
+                                                   compiler::CompileObserver& observer,
+                                                   const RunSetup& prepare) {
+    PreparedCompile prepared = PrepareCompile(key);
+    if (prepare) prepare(*prepared.run);
+    compiler::CompileResult r = prepared.run->run(observer);
+    FinishCompile(prepared);
     return r;
 }
 
 compiler::CompileResult ProjectSession::Compile(const std::string& key,
                                                 compiler::CompileObserver& observer,
                                                 const RunSetup& prepare) {
-    auto s = Project()->Scenari()->Item(key);
-    if (!s) return {};
-    return runCompile("COMPILE", {s}, observer, prepare);
+    if (key.empty() || !Project()->Scenari()->Item(key)) return {};
+    return runCompile(key, observer, prepare);
 }
 
 compiler::CompileResult ProjectSession::CompileAll(compiler::CompileObserver& observer,
                                                    const RunSetup& prepare) {
-    std::vector<std::shared_ptr<Scenario>> list;
-    for (const auto& s : *Project()->Scenari()) list.push_back(s);
-    return runCompile("COMPILEALL", std::move(list), observer, prepare);
+    return runCompile({}, observer, prepare);
 }
 
 }  // namespace tessed::project

@@ -224,15 +224,26 @@ class ProjectSession {
     // Reads a scenario's state from its files and updates its node's image.
     void RefreshState(Scenario& s);
 
+    // The same runs for a caller that executes them elsewhere, such as the log
+    // window's worker thread: PrepareCompile makes the run on the session's
+    // thread (it copies what it needs of the project), the caller runs it on
+    // any thread, and FinishCompile reads the states again and reports the
+    // tree's changes, back on the session's thread. An empty `key` means every
+    // scenario ("compileall"); an unknown key gives a run without entries.
+    struct PreparedCompile {
+        std::unique_ptr<compiler::CompileRun> run;
+        std::vector<std::string> keys;  // the scenarios in the run, in project order
+    };
+    PreparedCompile PrepareCompile(const std::string& key);
+    void FinishCompile(const PreparedCompile& prepared);
+
   private:
     std::shared_ptr<Scenario> addScenarioFile(const std::string& source, bool validate,
                                               const std::string& name);
     std::shared_ptr<Scenario> addLoaded(const fs::path& file, const std::string& relative,
                                         const std::string& key, Scenario&& s);
     std::string nextKey() const;
-    compiler::CompileResult runCompile(const std::string& mode,
-                                       std::vector<std::shared_ptr<Scenario>> list,
-                                       compiler::CompileObserver& observer,
+    compiler::CompileResult runCompile(const std::string& key, compiler::CompileObserver& observer,
                                        const RunSetup& prepare);
     // Sets the changed flag and reports the tree's changes to the listeners.
     void changed();
