@@ -1,10 +1,17 @@
 #include "cli.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <functional>
 #include <map>
 
 #include "edit.h"
+#include "env/state.h"
+#ifdef TESSED_WITH_UI
+#include <QApplication>
+
+#include "ui/application.h"
+#endif
 #include "env/version.h"
 #include "model/scenario_file.h"
 #include "project/batch.h"
@@ -37,6 +44,19 @@ void applyProperties(const Options& o, Edit& edit) {
     if (!o.lang.empty()) edit.setParentLang(o.lang);
     if (!o.host.empty()) edit.setParentEXEname(o.host);
     edit.setModal(o.modal);
+}
+
+// A word that names a file to show: a project or scenario file, or a path.
+bool looksLikeFile(const std::string& word) {
+    auto endsWith = [&](const char* ext) {
+        const std::string e = ext;
+        if (word.size() < e.size()) return false;
+        for (size_t i = 0; i < e.size(); ++i)
+            if (std::tolower(static_cast<unsigned char>(word[word.size() - e.size() + i])) != e[i])
+                return false;
+        return true;
+    };
+    return endsWith(".tdj") || endsWith(".tdx") || word.find('/') != std::string::npos;
 }
 
 using Handler = std::function<int(const Options&, Edit&, std::ostream&, std::ostream&)>;
@@ -134,10 +154,36 @@ int cmdCompile(const Options& o, Edit&, std::ostream& out, std::ostream& err) {
     return r.code;
 }
 
-int cmdShow(const Options& o, Edit& edit, std::ostream&, std::ostream&) {
+int cmdShow(const Options& o, Edit& edit, std::ostream&, std::ostream& err) {
+#ifdef TESSED_WITH_UI
+    std::string why;
+    if (!ui::CanShowWindows(why)) {
+        err << "tessed: cannot show the user interface: " << why << "\n";
+        return 1;
+    }
+    // The application lives for the command, so the windows are gone before
+    // the process ends.
+    static int argc = 1;
+    static char name[] = "tessed";
+    static char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
     if (o.args.size() > 1) edit.setFileToOpen(o.args[1]);
+    bool ended = false;
+    edit.setAppEndHandler([&ended] { ended = true; });
     edit.Show();
-    return 0;
+    // Modeless: Show returned at once, and the command waits for the end.
+    ui::WaitForEnd();
+    edit.setAppEndHandler(nullptr);
+    if (Flags().systemDbFailed) {
+        err << "tessed: the catalogue (master database) could not be opened\n";
+        return 1;
+    }
+    return ended ? 0 : 1;
+#else
+    (void)o, (void)edit;
+    err << "tessed: the user interface is not part of this build\n";
+    return 1;
+#endif
 }
 
 // Prints a scenario file as JSON. It reads the file alone, so it needs neither
@@ -235,8 +281,17 @@ int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
             return it->second.run(o, out, err);
         }
     }
-    // With no command, or with a file as the only word, the user interface starts.
-    if (o.args.empty() || !commands().count(o.args[0])) o.args.insert(o.args.begin(), "show");
+    // With no command, or with a file as the only word, the user interface
+    // starts; any other word is a mistyped command.
+    if (o.args.empty()) {
+        o.args.insert(o.args.begin(), "show");
+    } else if (!commands().count(o.args[0])) {
+        if (!looksLikeFile(o.args[0])) {
+            err << "tessed: unknown command " << o.args[0] << "\n" << kUsage;
+            return 2;
+        }
+        o.args.insert(o.args.begin(), "show");
+    }
     const Command& cmd = commands().at(o.args[0]);
     size_t n = o.args.size() - 1;
     if (n < cmd.minArgs || n > cmd.maxArgs) {

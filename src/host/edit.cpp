@@ -8,6 +8,9 @@
 #include "env/texts.h"
 #include "model/schema.h"
 #include "project/batch.h"
+#ifdef TESSED_WITH_UI
+#include "ui/application.h"
+#endif
 
 namespace tessed {
 
@@ -37,7 +40,34 @@ void clearFlags() {
 void SetUserInterfaceStarter(UserInterfaceStarter s) { starter() = std::move(s); }
 void SetProjectBatch(ProjectBatch b) { batch() = std::move(b); }
 
+namespace {
+// The windows of this build become Show's user interface once, before the
+// first Edit is used; a host may still install its own afterwards.
+void installWindows() {
+#ifdef TESSED_WITH_UI
+    static bool done = false;
+    if (done) return;
+    done = true;
+    SetUserInterfaceStarter([](Edit&) {
+        ui::HostCallbacks callbacks;
+        callbacks.appEnd = [] {
+            if (Edit* e = Edit::Current()) e->RaiseAppEnd();
+        };
+        callbacks.activateHost = [] {
+            if (Edit* e = Edit::Current()) e->RaiseHostActivate();
+        };
+        callbacks.minimiseHost = [] {
+            if (Edit* e = Edit::Current()) e->RaiseHostMinimise();
+        };
+        ui::Show(callbacks);
+    });
+    SetProjectBatch({[] { ui::EndApp(); }, [](int32_t state) { ui::SetWindowsState(state); }});
+#endif
+}
+}  // namespace
+
 Edit::Edit() {
+    installWindows();
     Host().TEXTID = false;
     Host().ParentEXEname = "False";
     clearFlags();
@@ -115,6 +145,15 @@ void Edit::setAppEndHandler(std::function<void()> handler) { appEnd_ = std::move
 
 void Edit::RaiseAppEnd() {
     if (appEnd_) appEnd_();
+}
+
+void Edit::setHostActivateHandler(std::function<void()> h) { activateHost_ = std::move(h); }
+void Edit::setHostMinimiseHandler(std::function<void()> h) { minimiseHost_ = std::move(h); }
+void Edit::RaiseHostActivate() {
+    if (activateHost_) activateHost_();
+}
+void Edit::RaiseHostMinimise() {
+    if (minimiseHost_) minimiseHost_();
 }
 
 }  // namespace tessed

@@ -84,12 +84,19 @@ public:
     // The AppEnd event: raised when the user interface has closed.
     void setAppEndHandler(std::function<void()> handler);
     void RaiseAppEnd();
+    // What the design sends the host window (ParentHandle) as window
+    // messages: "activate" when the project window closes, "minimise" from
+    // the project window's minimise button. Raised only with a ParentHandle.
+    void setHostActivateHandler(std::function<void()> handler);
+    void setHostMinimiseHandler(std::function<void()> handler);
+    void RaiseHostActivate();
+    void RaiseHostMinimise();
 
     // The instance created (or shown) last; null when none.
     static Edit* Current();
 
 private:
-    std::function<void()> appEnd_;
+    std::function<void()> appEnd_, activateHost_, minimiseHost_;
 };
 
 }  // namespace tessed

@@ -192,4 +192,22 @@ void tessed_edit_set_AppEnd(tessed_edit* e, tessed_app_end_fn fn, void* user) {
     });
 }
 
+void tessed_edit_set_HostActivate(tessed_edit* e, tessed_app_end_fn fn, void* user) {
+    guarded(e, [&] {
+        if (!fn)
+            e->edit.setHostActivateHandler(nullptr);
+        else
+            e->edit.setHostActivateHandler([fn, user] { fn(user); });
+    });
+}
+
+void tessed_edit_set_HostMinimise(tessed_edit* e, tessed_app_end_fn fn, void* user) {
+    guarded(e, [&] {
+        if (!fn)
+            e->edit.setHostMinimiseHandler(nullptr);
+        else
+            e->edit.setHostMinimiseHandler([fn, user] { fn(user); });
+    });
+}
+
 }  // extern "C"

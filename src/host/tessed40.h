@@ -65,6 +65,10 @@ void tessed_edit_destroy(tessed_edit* e);
 
 /* The AppEnd event: fn(user) is called when the user interface has closed. */
 void tessed_edit_set_AppEnd(tessed_edit* e, tessed_app_end_fn fn, void* user);
+/* The host window's notices (only with a ParentHandle): activate when the
+   project window has closed, minimise when its minimise button is pressed. */
+void tessed_edit_set_HostActivate(tessed_edit* e, tessed_app_end_fn fn, void* user);
+void tessed_edit_set_HostMinimise(tessed_edit* e, tessed_app_end_fn fn, void* user);
 
 #ifdef __cplusplus
 }

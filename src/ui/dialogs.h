@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/selection_dialogs.h"
 #include "project/session.h"
 
 class QWidget;

@@ -1,0 +1,424 @@
+// The application on screen: start-up and shut-down through Edit.Show, the
+// project window's tree, property list and tools, driven as a user would
+// (actions by tool name, keys, scripted message boxes and file choosers).
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QtTest>
+#include <deque>
+#include <fstream>
+
+#include "edit.h"
+#include "env/environment.h"
+#include "env/profile.h"
+#include "env/state.h"
+#include "env/texts.h"
+#include "model/scenario_file.h"
+#include "support/test_env.h"
+#include "ui/application.h"
+#include "ui/chrome.h"
+#include "ui/project_window.h"
+
+using namespace tessed;
+namespace fs = std::filesystem;
+
+namespace {
+
+// File dialogs answered from a queue; a missing answer is a cancel.
+struct ScriptedFiles : ui::FileChooser {
+    std::deque<std::string> answers;
+    std::vector<QString> asked;
+    std::optional<std::string> next(const QString& title) {
+        asked.push_back(title);
+        if (answers.empty()) return std::nullopt;
+        std::string a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::optional<std::string> openFile(QWidget*, const QString& t, const QString&, const QString&,
+                                        const std::string&) override {
+        return next(t);
+    }
+    std::optional<std::string> saveFile(QWidget*, const QString& t, const QString&, const QString&,
+                                        const std::string&) override {
+        return next(t);
+    }
+};
+
+fs::path demoProject() { return fs::path(TESSED_DEMO_PROJECT); }
+
+std::vector<std::string> texts(const test::ScriptedMessages& m) {
+    std::vector<std::string> r;
+    for (const auto& c : m.calls) r.push_back(c.kind + ":" + c.text);
+    return r;
+}
+
+}  // namespace
+
+class ApplicationTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempDir> dir_;
+    std::unique_ptr<Edit> edit_;
+    std::shared_ptr<test::ScriptedMessages> messages_;
+    std::shared_ptr<ScriptedFiles> files_;
+    int appEnds_ = 0;
+
+    fs::path data() const { return dir_->path() / "data"; }
+
+    // A fresh data folder seeded from the build's catalogue, and a new Edit.
+    void makeEdit() {
+        edit_.reset();
+        env::Env().CloseConnection();
+        texts::Clear();
+        Host() = HostSettings{};
+        Flags() = RuntimeFlags{};
+        edit_ = std::make_unique<Edit>();
+        appEnds_ = 0;
+        edit_->setAppEndHandler([this] { ++appEnds_; });
+    }
+
+    // Shows the interface and waits for the project window.
+    ui::ProjectWindow* start(const std::string& fileToOpen = {}) {
+        if (!fileToOpen.empty()) edit_->setFileToOpen(fileToOpen);
+        edit_->Show();
+        if (!QTest::qWaitFor([] { return ui::CurrentProjectWindow() != nullptr; }, 5000))
+            return nullptr;
+        return ui::CurrentProjectWindow();
+    }
+
+    fs::path copyDemo(const std::string& name = "house.tdj") {
+        fs::path p = dir_->path() / name;
+        fs::copy_file(demoProject(), p, fs::copy_options::overwrite_existing);
+        return p;
+    }
+
+    void endInterface() {
+        if (!ui::Running()) return;
+        messages_->answers.push_back(Answer::No);
+        edit_->EndAPP();
+        QTRY_VERIFY(!ui::Running());
+    }
+
+private slots:
+    void init() {
+        dir_ = std::make_unique<test::TempDir>();
+        ::setenv("TESSED_DATA_DIR", data().c_str(), 1);
+        ::setenv("TESSED_DOCUMENTS_DIR", (dir_->path() / "docs").c_str(), 1);
+        ::setenv("TESSED_SHARE_DIR", TESSED_BINARY_DIR, 1);
+        ui::SetSplashDelay(0);
+        ui::SetInstallMessageBoxes(false);
+        messages_ = std::make_shared<test::ScriptedMessages>();
+        SetMessages(messages_);
+        files_ = std::make_shared<ScriptedFiles>();
+        ui::SetFiles(files_);
+        makeEdit();
+    }
+
+    void cleanup() {
+        endInterface();
+        QTest::qWait(0);
+        edit_.reset();
+        ui::SetFiles(nullptr);
+        SetMessages(nullptr);
+        env::Env().CloseConnection();
+        dir_.reset();
+    }
+
+    void startUpShowsSplashThenTheProjectWindow() {
+        ui::SetSplashDelay(200);
+        edit_->Show();
+        QVERIFY(ui::CurrentSplash() && ui::CurrentSplash()->isVisible());
+        auto* version = ui::CurrentSplash()->findChild<QLabel*>("lblVersion");
+        QVERIFY(version);
+        QCOMPARE(version->text(), QStringLiteral("version 4.0\n build     11"));
+        QTRY_VERIFY(ui::CurrentProjectWindow() && ui::CurrentProjectWindow()->isVisible());
+        QTRY_VERIFY(!ui::CurrentSplash());
+        auto* w = ui::CurrentProjectWindow();
+        // Captions come from the label table, with a mnemonic each.
+        auto* file = w->findChild<QMenu*>("popmnufile");
+        QCOMPARE(file->title().remove('&'), ui::Text(1501));
+        QVERIFY(file->title().contains('&'));
+        QCOMPARE(w->Tool("mnusaveprj")->text().remove('&'), ui::Text(1504));
+        QCOMPARE(w->findChild<QTreeWidget*>("TW")->accessibleName(), ui::Text(1563));
+        QVERIFY(Flags().started);
+        // A second Show only brings the window forward.
+        edit_->Show();
+        int windows = 0;
+        for (QWidget* t : QApplication::topLevelWidgets())
+            if (t->objectName() == "frmPrj" && t->isVisible()) ++windows;
+        QCOMPARE(windows, 1);
+        QCOMPARE(ui::CurrentProjectWindow(), w);
+        edit_->EndAPP();
+        QTRY_VERIFY(!ui::Running());
+        QCOMPARE(appEnds_, 1);
+        QVERIFY(!ui::CurrentProjectWindow());
+    }
+
+    void aDataFolderWithoutCatalogueEndsTheInterface() {
+        for (const auto& e : fs::directory_iterator(data() / "dat"))
+            if (e.path().extension() == ".mdb") fs::remove(e.path());
+        edit_->setModal(true);
+        edit_->Show();  // returns: the splash goes with the failure
+        QCOMPARE(appEnds_, 1);
+        QVERIFY(!ui::Running());
+        QVERIFY(Flags().systemDbFailed);
+        QCOMPARE(messages_->calls.size(), size_t(1));
+        QCOMPARE(messages_->calls[0].kind, std::string("critical"));
+        QTest::qWait(0);
+        for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
+    }
+
+    void modalShowReturnsOnlyAfterTheWindowClosed() {
+        edit_->setModal(true);
+        std::vector<std::string> seen;
+        QTimer poll;
+        poll.setInterval(20);
+        int step = 0;
+        connect(&poll, &QTimer::timeout, [&] {
+            auto* w = ui::CurrentProjectWindow();
+            if (!w) return;
+            if (step == 0) {
+                edit_->setWindowsState(1);  // hidden: the modal wait goes on
+                seen.push_back(w->isVisible() ? "visible" : "hidden");
+                step = 1;
+            } else if (step == 1) {
+                edit_->setWindowsState(2);  // nothing
+                seen.push_back(w->isVisible() ? "visible" : "hidden");
+                edit_->setWindowsState(0);
+                seen.push_back(w->isVisible() ? "visible" : "hidden");
+                step = 2;
+            } else if (step == 2) {
+                edit_->EndAPP();
+                step = 3;
+            }
+        });
+        poll.start();
+        edit_->Show();
+        poll.stop();
+        QCOMPARE(appEnds_, 1);
+        QVERIFY(!ui::Running());
+        QCOMPARE(seen, (std::vector<std::string>{"hidden", "hidden", "visible"}));
+    }
+
+    void theDemoProjectsTree() {
+        auto* w = start(copyDemo().string());
+        QVERIFY(w);
+        auto* tree = w->findChild<QTreeWidget*>("TW");
+        QCOMPARE(tree->topLevelItemCount(), 1);
+        QTreeWidgetItem* root = tree->topLevelItem(0);
+        QCOMPARE(root->text(0), ui::Text(1563));
+        QCOMPARE(root->childCount(), 2);
+        QTreeWidgetItem* all = w->NodeItem(project::kNodeAllScenarios);
+        QVERIFY(all);
+        QCOMPARE(all->childCount(), 7);
+        for (int i = 0; i < all->childCount(); ++i) {
+            QTreeWidgetItem* s = all->child(i);
+            const std::string key = s->data(0, Qt::UserRole + 1).toString().toStdString();
+            QCOMPARE(s->childCount(), 2);
+            QCOMPARE(s->child(0)->data(0, Qt::UserRole + 1).toString().toStdString(), key + "$ABILITA");
+            QCOMPARE(s->child(1)->data(0, Qt::UserRole + 1).toString().toStdString(), key + "$DISABILITA");
+            // The shipped demo carries no compiled files.
+            QCOMPARE(s->data(0, Qt::UserRole + 2).toString(), QStringLiteral("scriptko"));
+            QCOMPARE(s->toolTip(0), ui::Text(1591));
+        }
+        QCOMPARE(all->child(0)->text(0), QStringLiteral("Good morning"));
+        // No scenario selected: the scenario tools wait for one.
+        w->SelectNode(project::kNodeProject);
+        QVERIFY(!w->Tool("edit")->isEnabled());
+        QVERIFY(w->Tool("compileall")->isEnabled());
+        w->SelectNode(project::ScenarioNodeKey(all->child(0)->data(0, Qt::UserRole + 1)
+                                                   .toString()
+                                                   .toStdString()
+                                                   .substr(9)));
+        QVERIFY(w->Tool("edit")->isEnabled());
+        QVERIFY(w->Tool("delete")->isEnabled());
+    }
+
+    void renamingAScenarioThroughThePropertyList() {
+        const fs::path project = copyDemo();
+        auto* w = start(project.string());
+        QVERIFY(w);
+        QTreeWidgetItem* first = w->NodeItem(project::kNodeAllScenarios)->child(0);
+        const std::string nodeKey = first->data(0, Qt::UserRole + 1).toString().toStdString();
+        QVERIFY(w->SelectNode(nodeKey));
+        auto* props = w->findChild<QTreeWidget*>("PRP1");
+        QTreeWidgetItem* name = nullptr;
+        for (int i = 0; i < props->topLevelItemCount(); ++i)
+            if (props->topLevelItem(i)->data(0, Qt::UserRole + 1).toString().endsWith("$FILE"))
+                name = props->topLevelItem(i);
+        QVERIFY(name);
+        QCOMPARE(name->text(0), ui::Text(1587));
+        name->setText(1, QStringLiteral("Twenty characters!!!"));
+        QCOMPARE(name->text(1), QStringLiteral("Twenty characte"));
+        QCOMPARE(w->NodeItem(nodeKey)->text(0), QStringLiteral("Twenty characte"));
+        QVERIFY(w->Session().Changed());
+        // Save, and the scenario file says the new name.
+        QVERIFY(w->RunTool("mnusaveprj"));
+        QVERIFY(!w->Session().Changed());
+        auto s = w->Session().Project()->Scenari()->Item(nodeKey.substr(9));
+        QCOMPARE(scenario::ReadScenarioFile(s->FullPath).scenName.value_or(""),
+                 std::string("Twenty characte"));
+        QCOMPARE(profile::GetString(env::Env().configFile(), "FileCfg", "File1", ""), project.string());
+    }
+
+    void replacingAnUnsavedProjectAsksFirst() {
+        auto* w = start(copyDemo().string());
+        QVERIFY(w);
+        w->Session().SetChanged(true);
+        messages_->answers = {Answer::Cancel};
+        w->RunTool("mnunewprj");
+        QCOMPARE(w->NodeItem(project::kNodeAllScenarios)->childCount(), 7);  // nothing changed
+        QCOMPARE(messages_->calls.back().text, texts::GetText(1092));
+        messages_->answers = {Answer::No};
+        w->RunTool("mnunewprj");
+        QCOMPARE(w->NodeItem(project::kNodeAllScenarios)->childCount(), 0);
+        QVERIFY(Host().ProjectFile.empty());
+        // The recent file reopens the demo.
+        QVERIFY(w->Tool("mnufilecfg1")->isVisible());
+        w->RunTool("mnufilecfg1");
+        QCOMPARE(w->NodeItem(project::kNodeAllScenarios)->childCount(), 7);
+    }
+
+    void saveAsAndRecentFiles() {
+        auto* w = start(copyDemo().string());
+        QVERIFY(w);
+        const fs::path target = dir_->path() / "copy";
+        files_->answers = {target.string()};
+        w->RunTool("mnusaveas");
+        QVERIFY(fs::is_regular_file(target.string() + ".tdj"));
+        QCOMPARE(Host().ProjectFile, target.string() + ".tdj");
+        QCOMPARE(profile::GetString(env::Env().configFile(), "FileCfg", "File1", ""),
+                 target.string() + ".tdj");
+        QVERIFY(w->Tool("Tool11")->isVisible());
+        QVERIFY(w->Tool("mnufilecfg2")->isVisible());
+        QVERIFY(!w->Tool("mnufilecfg3")->isVisible());
+        // A cancelled dialog saves nothing and asks nothing else.
+        const size_t calls = messages_->calls.size();
+        w->RunTool("mnusaveas");
+        QCOMPARE(messages_->calls.size(), calls);
+    }
+
+    void quittingWithChangesAsksAndAFailedSaveKeepsTheWindow() {
+        auto* w = start(copyDemo().string());
+        QVERIFY(w);
+        w->Session().SetChanged(true);
+        // Yes, and the save fails: a project file in a folder that is gone.
+        Host().ProjectFile = (dir_->path() / "gone" / "x.tdj").string();
+        messages_->answers = {Answer::Yes};
+        edit_->EndAPP();
+        QTest::qWait(50);
+        QVERIFY(ui::Running());
+        QCOMPARE(appEnds_, 0);
+        QCOMPARE(messages_->calls.front().text, texts::GetText(1092));
+        QCOMPARE(messages_->calls.back().kind, std::string("warning"));
+        // Cancel keeps it open too; No closes.
+        messages_->answers = {Answer::Cancel};
+        edit_->EndAPP();
+        QTest::qWait(50);
+        QVERIFY(ui::Running());
+        messages_->answers = {Answer::No};
+        edit_->EndAPP();
+        QTRY_VERIFY(!ui::Running());
+        QCOMPARE(appEnds_, 1);
+    }
+
+    void theQuarnHostVariant() {
+        edit_->setParentEXEname("quarn");
+        auto* w = start((dir_->path() / "missing.tdj").string());
+        QVERIFY(w);
+        for (const char* hidden : {"mnusaveas", "mnunewprj", "mnuapriprj", "mnufilecfg1", "mnulanguage"})
+            QVERIFY2(!w->Tool(hidden)->isVisible(), hidden);
+        QCOMPARE(w->Tool("mnusaveprj")->text().remove('&'), ui::Text(1646));
+        // A missing file: a new, empty project.
+        QVERIFY(w->NodeItem(project::kNodeAllScenarios));
+        QCOMPARE(w->NodeItem(project::kNodeAllScenarios)->childCount(), 0);
+        w->Session().SetChanged(true);
+        messages_->answers = {Answer::No};
+        edit_->EndAPP();
+        QTRY_VERIFY(!ui::Running());
+        QCOMPARE(messages_->calls.back().text, texts::GetText(1651));
+    }
+
+    void theHostWindowsMinimiseAndActivate() {
+        int minimised = 0, activated = 0;
+        edit_->setHostMinimiseHandler([&] { ++minimised; });
+        edit_->setHostActivateHandler([&] { ++activated; });
+        auto* w = start();
+        QVERIFY(w);
+        QVERIFY(!w->findChild<QToolButton*>("imgMinimaze")->isVisibleTo(w));
+        endInterface();
+        QCOMPARE(activated, 0);  // no host window
+
+        makeEdit();
+        edit_->setParentHandle(42);
+        edit_->setHostMinimiseHandler([&] { ++minimised; });
+        edit_->setHostActivateHandler([&] { ++activated; });
+        w = start();
+        QVERIFY(w);
+        auto* button = w->findChild<QToolButton*>("imgMinimaze");
+        QVERIFY(button->isVisibleTo(w));
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(minimised, 1);
+        QTest::mouseClick(w->findChild<QToolButton*>("imgEnd"), Qt::LeftButton);
+        QTRY_VERIFY(!ui::Running());
+        QCOMPARE(activated, 1);
+        QCOMPARE(appEnds_, 1);
+    }
+
+    void theLanguageSwitch() {
+        auto* w = start(copyDemo().string());
+        QVERIFY(w);
+        auto* menu = w->findChild<QMenu*>("mnulanguage");
+        QList<QAction*> langs = menu->actions();
+        QCOMPARE(langs.size(), 2);
+        QAction* other = nullptr;
+        for (QAction* a : langs) {
+            QCOMPARE(a->objectName(), QStringLiteral("mnulang"));
+            QCOMPARE(a->isChecked(), a->data().toString() == "ITA");
+            if (a->data().toString() != "ITA") other = a;
+        }
+        QVERIFY(other);
+        QCOMPARE(other->property("languageId").toInt() > 1000, true);
+        // No: nothing happens.
+        messages_->answers = {Answer::No};
+        other->trigger();
+        QVERIFY(ui::Running());
+        QCOMPARE(profile::GetString(env::Env().configFile(), "GENERALE", "LINGUA", ""), std::string());
+        // Yes: the language is written and the window closes.
+        messages_->answers = {Answer::Yes};
+        other->trigger();
+        QTRY_VERIFY(!ui::Running());
+        QCOMPARE(profile::GetString(env::Env().configFile(), "GENERALE", "LINGUA", ""),
+                 other->data().toString().toStdString());
+        QCOMPARE(appEnds_, 1);
+    }
+
+    void deletingAndDuplicatingScenarios() {
+        auto* w = start(copyDemo().string());
+        QVERIFY(w);
+        QTreeWidgetItem* all = w->NodeItem(project::kNodeAllScenarios);
+        const std::string first = all->child(0)->data(0, Qt::UserRole + 1).toString().toStdString();
+        w->SelectNode(first);
+        w->RunTool("duplicate");
+        QCOMPARE(all->childCount(), 8);
+        w->SelectNode(first);
+        messages_->answers = {Answer::No};
+        w->RunTool("delete");
+        QCOMPARE(all->childCount(), 8);
+        QCOMPARE(messages_->calls.back().text, texts::GetText(1028));
+        messages_->answers = {Answer::Yes};
+        w->RunTool("delete");
+        QCOMPARE(all->childCount(), 7);
+        QVERIFY(!w->NodeItem(first));
+        QVERIFY(w->Session().Changed());
+    }
+};
+
+QTEST_MAIN(ApplicationTest)
+#include "application_test.moc"
