@@ -1,0 +1,172 @@
+// tessed_ui_shots OUTDIR DEMO.tdj
+//
+// Pictures of the windows for docs/ui/, taken from the real windows on a
+// scratch data folder seeded from the build's catalogue: the splash, the
+// project window with the demo project (at rest and with a scenario's
+// property list), the compile window after compiling all, the import dialog
+// and the about box. scripts/ui-screenshots runs it under Xvfb.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+
+#include "edit.h"
+#include "env/messages.h"
+#include "ui/application.h"
+#include "ui/chrome.h"
+#include "ui/project_window.h"
+#include "ui/splash.h"
+
+using namespace tessed;
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path g_out;
+int g_failures = 0;
+
+void save(QWidget* w, const char* name) {
+    QApplication::processEvents();
+    const fs::path file = g_out / (std::string(name) + ".png");
+    if (!w || !w->grab().save(QString::fromStdString(file.string()))) {
+        std::cerr << "tessed_ui_shots: could not take " << file << "\n";
+        ++g_failures;
+        return;
+    }
+    std::cout << file.string() << "\n";
+}
+
+QWidget* topLevel(const char* objectName) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == objectName && w->isVisible()) return w;
+    return nullptr;
+}
+
+// Runs `then` once a visible top-level window of that name appears (and
+// `ready` holds for it).
+void whenShown(const char* name, std::function<bool(QWidget*)> ready,
+               std::function<void(QWidget*)> then) {
+    auto* timer = new QTimer;
+    timer->setInterval(50);
+    QObject::connect(timer, &QTimer::timeout, [=] {
+        QWidget* w = topLevel(name);
+        if (!w || !ready(w)) return;
+        timer->stop();
+        timer->deleteLater();
+        then(w);
+    });
+    timer->start();
+}
+
+// Answers nothing aloud: the pictures need no message boxes.
+struct SilentMessages : MessageBoxes {
+    void warning(const std::string&, const std::string& t) override { std::cerr << t << "\n"; }
+    void critical(const std::string&, const std::string& t) override { std::cerr << t << "\n"; }
+    void information(const std::string&, const std::string&) override {}
+    Answer yesNo(const std::string&, const std::string&) override { return Answer::No; }
+    Answer yesNoCancel(const std::string&, const std::string&) override { return Answer::No; }
+};
+
+struct QueuedFiles : ui::FileChooser {
+    std::deque<std::string> answers;
+    std::optional<std::string> next() {
+        if (answers.empty()) return std::nullopt;
+        auto a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::optional<std::string> openFile(QWidget*, const QString&, const QString&, const QString&,
+                                        const std::string&) override {
+        return next();
+    }
+    std::optional<std::string> saveFile(QWidget*, const QString&, const QString&, const QString&,
+                                        const std::string&) override {
+        return next();
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::cerr << "usage: tessed_ui_shots OUTDIR DEMO.tdj\n";
+        return 2;
+    }
+    g_out = argv[1];
+    fs::create_directories(g_out);
+    char tmpl[] = "/tmp/tessed-shots.XXXXXX";
+    if (!::mkdtemp(tmpl)) return 1;
+    const fs::path scratch = tmpl;
+    ::setenv("TESSED_DATA_DIR", (scratch / "data").c_str(), 1);
+    ::setenv("TESSED_DOCUMENTS_DIR", (scratch / "docs").c_str(), 1);
+    const fs::path project = scratch / "Demo house.tdj";
+    const fs::path other = scratch / "Second house.tdj";
+    fs::copy_file(argv[2], project);
+    fs::copy_file(argv[2], other);
+
+    QApplication app(argc, argv);
+    Edit edit;
+    ui::SetSplashDelay(0);
+    ui::SetInstallMessageBoxes(false);
+    SetMessages(std::make_shared<SilentMessages>());
+    auto files = std::make_shared<QueuedFiles>();
+    ui::SetFiles(files);
+
+    edit.setFileToOpen(project.string());
+    edit.Show();
+    whenShown("frmPrj", [](QWidget*) { return true; }, [&](QWidget* w) {
+        auto* prj = static_cast<ui::ProjectWindow*>(w);
+        prj->resize(900, 560);
+        {
+            ui::SplashWindow splash(ui::SplashWindow::Role::StartUp);
+            splash.show();
+            save(&splash, "splash");
+            ui::SplashWindow about(ui::SplashWindow::Role::About);
+            about.show();
+            save(&about, "about");
+        }
+        prj->SelectNode("COLLEZIONE$ALLSCENARI");
+        save(prj, "frmPrj");
+        auto* all = prj->NodeItem("COLLEZIONE$ALLSCENARI");
+        if (all && all->childCount() > 0)
+            prj->SelectNode(all->child(0)->data(0, Qt::UserRole + 1).toString().toStdString());
+        save(prj, "frmPrj-properties");
+
+        // Compile all: the window is pictured once its run has ended.
+        whenShown(
+            "frmLog",
+            [](QWidget* log) {
+                auto* ok = log->findChild<QAbstractButton*>("cmdOK");
+                return ok && ok->isEnabled();
+            },
+            [](QWidget* log) {
+                save(log, "frmLog");
+                log->findChild<QAbstractButton*>("cmdOK")->click();
+            });
+        prj->RunTool("compileall");
+        save(prj, "frmPrj-compiled");
+
+        // The import list of a second project.
+        files->answers.push_back(other.string());
+        whenShown("frmImportPrj", [](QWidget*) { return true; }, [](QWidget* dlg) {
+            if (auto* all = dlg->findChild<QAbstractButton*>("imgSelectAll")) all->click();
+            save(dlg, "frmImportPrj");
+            if (auto* cancel = dlg->findChild<QAbstractButton*>("cmdAnnulla")) cancel->click();
+        });
+        prj->RunTool("mnuimportprj");
+
+        prj->Session().SetChanged(false);
+        edit.EndAPP();
+    });
+    ui::WaitForEnd();
+    std::error_code ec;
+    fs::remove_all(scratch, ec);
+    return g_failures == 0 ? 0 : 1;
+}
