@@ -618,4 +618,4 @@ INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
 -- Shown by Show when the build has no user interface.
 INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1917, 'The user interface is not part of this build.');
 -- Shown by the project window's "edit" while the editor window is not built.
-INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1918, 'The scenario editor is not part of this version yet.');
+INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1919, 'The scenario editor is not part of this version yet.');

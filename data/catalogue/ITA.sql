@@ -618,4 +618,4 @@ INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
 -- Shown by Show when the build has no user interface.
 INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1917, 'L''interfaccia utente non fa parte di questa versione.');
 -- Shown by the project window's "edit" while the editor window is not built.
-INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1918, 'L''editor degli scenari non fa ancora parte di questa versione.');
+INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1919, 'L''editor degli scenari non fa ancora parte di questa versione.');

@@ -49,7 +49,11 @@ void applyToWidget(QWidget* w) {
     long id = w->property(kTextId).toLongLong(&ok);
     if (ok && id > 0) {
         const QString t = Text(id);
-        if (w->isWindow()) {
+        if (auto* m = qobject_cast<QMenu*>(w)) {
+            QString title = t;
+            title.replace(QLatin1Char('&'), QLatin1String("&&"));
+            m->setTitle(title);
+        } else if (w->isWindow()) {
             w->setWindowTitle(t);
         } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
             b->setText(t);
@@ -57,10 +61,6 @@ void applyToWidget(QWidget* w) {
             l->setText(t);
         } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
             g->setTitle(t);
-        } else if (auto* m = qobject_cast<QMenu*>(w)) {
-            QString title = t;
-            title.replace(QLatin1Char('&'), QLatin1String("&&"));
-            m->setTitle(title);
         }
         w->setAccessibleName(plain(t));
     }

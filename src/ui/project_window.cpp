@@ -11,6 +11,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 #include <filesystem>
 
@@ -417,15 +418,23 @@ void ProjectWindow::propertyEdited(QTreeWidgetItem* item, int column) {
     if (key.empty()) return;
     std::string shown, error;
     const bool ok = session_.SetProperty(key, U(item->text(1)), shown, error);
-    if (!ok && !error.empty()) warn(error);
-    {
-        // The list shows what was stored (a name cut to 15 characters, a
-        // refused value restored).
+    // The session reports the changed node, and the list may have been
+    // filled again meanwhile: the item is found anew by its key. It shows
+    // what was stored (a name cut to 15 characters, a refused value restored).
+    if (QTreeWidgetItem* now = propertyItem(key)) {
         QSignalBlocker block(properties_);
-        item->setText(1, Q(shown));
+        now->setText(1, Q(shown));
     }
+    if (!ok && !error.empty()) warn(error);
     updateProjectLabel();
     updateTools();
+}
+
+QTreeWidgetItem* ProjectWindow::propertyItem(const std::string& key) const {
+    const QString k = Q(key);
+    for (QTreeWidgetItemIterator it(properties_); *it; ++it)
+        if ((*it)->data(0, kKeyRole).toString() == k) return *it;
+    return nullptr;
 }
 
 void ProjectWindow::updateProjectLabel() {
@@ -498,7 +507,7 @@ bool ProjectWindow::RunTool(const std::string& name) {
             newScenario();
         } else if (name == "edit" || name == "mnuapri") {
             // The scenario editor window is not part of this version yet.
-            Messages().information(title(), texts::GetText(1918));
+            Messages().information(title(), texts::GetText(1919));
         } else if (name == "compile" || name == "mnucompila") {
             compile(selectedScenario());
         } else if (name == "compileall" || name == "mnucompall") {

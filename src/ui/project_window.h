@@ -62,6 +62,7 @@ private:
     void updateItem(QTreeWidgetItem* item, const project::TreeNode& node);
     void fillProperties();
     void propertyEdited(QTreeWidgetItem* item, int column);
+    QTreeWidgetItem* propertyItem(const std::string& key) const;
     void updateProjectLabel();
     void fillLanguages();
     void fillRecent();
