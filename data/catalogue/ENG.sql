@@ -347,7 +347,8 @@ INSERT INTO ANA_LABELS (Id, TESTO) VALUES
   (1781, 'The project file cannot be written: %1'),
   (1790, 'More than one file of the project answers to this entry.'),
   (1791, 'The project file is write-protected: %1'),
-  (1792, 'The settings file does not list these scenario files of the project:');
+  (1792, 'The settings file does not list these scenario files of the project:'),
+  (1793, 'It holds more than a project can: %1');
 
 -- ---------------------------------------------------------------------------
 -- Descriptions and tool tips, by identity.

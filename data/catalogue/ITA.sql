@@ -347,7 +347,8 @@ INSERT INTO ANA_LABELS (Id, TESTO) VALUES
   (1781, 'Il file del progetto non può essere scritto: %1'),
   (1790, 'Più file del progetto corrispondono a questa voce.'),
   (1791, 'Il file del progetto è protetto da scrittura: %1'),
-  (1792, 'Il file delle impostazioni non elenca questi file di scenario del progetto:');
+  (1792, 'Il file delle impostazioni non elenca questi file di scenario del progetto:'),
+  (1793, 'Contiene più di quanto un progetto possa contenere: %1');
 
 -- ---------------------------------------------------------------------------
 -- Descriptions and tool tips, by identity.

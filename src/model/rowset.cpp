@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 #include <pugixml.hpp>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "env/strings.h"
@@ -22,16 +24,25 @@ constexpr std::string_view kNsDataType = "uuid:C2F41010-65B3-11d1-A29F-00AA00C14
 constexpr std::string_view kNsRowset = "urn:schemas-microsoft-com:rowset";
 constexpr std::string_view kNsRow = "#RowsetSchema";
 
-// In-scope namespace declarations, innermost last.
+// The namespace declarations in scope: an element's own, then its
+// ancestors' through `parent`. A scope is made for the few elements on the way
+// down to the rows and for elements that declare something; it refers to its
+// parent, never copies it, so a file of many declarations costs each one once.
 class Scope {
   public:
+    Scope() = default;
+    explicit Scope(const Scope* parent) : parent_(parent) {}
+    Scope(const Scope&) = delete;
+    Scope& operator=(const Scope&) = delete;
+
     void declare(const pugi::xml_node& n) {
         for (auto a : n.attributes()) {
             std::string_view name = a.name();
+            // A prefix declared twice on one element: the later one counts.
             if (name == "xmlns")
-                decls_.emplace_back("", a.value());
+                decls_.insert_or_assign(std::string(), std::string(a.value()));
             else if (name.substr(0, 6) == "xmlns:")
-                decls_.emplace_back(std::string(name.substr(6)), a.value());
+                decls_.insert_or_assign(std::string(name.substr(6)), std::string(a.value()));
         }
     }
     static bool declares(const pugi::xml_node& n) {
@@ -44,8 +55,11 @@ class Scope {
     // The URI bound to `prefix`. An undeclared conventional prefix falls back to
     // its usual namespace, so a fragment cut out of its document still reads.
     std::string_view uri(std::string_view prefix) const {
-        for (auto it = decls_.rbegin(); it != decls_.rend(); ++it)
-            if (it->first == prefix) return it->second;
+        for (const Scope* s = this; s; s = s->parent_) {
+            if (s->decls_.empty()) continue;
+            auto it = s->decls_.find(std::string(prefix));
+            if (it != s->decls_.end()) return it->second;
+        }
         if (prefix == "s") return kNsSchema;
         if (prefix == "dt") return kNsDataType;
         if (prefix == "rs") return kNsRowset;
@@ -54,7 +68,26 @@ class Scope {
     }
 
   private:
-    std::vector<std::pair<std::string, std::string>> decls_;
+    const Scope* parent_ = nullptr;
+    std::unordered_map<std::string, std::string> decls_;
+};
+
+// The scope of `n` inside `parent`: its own declarations over the parent's.
+class ScopeOf {
+  public:
+    ScopeOf(const Scope& parent, const pugi::xml_node& n) : own_(&parent) {
+        if (Scope::declares(n)) {
+            own_.declare(n);
+            scope_ = &own_;
+        } else {
+            scope_ = &parent;
+        }
+    }
+    const Scope& operator*() const { return *scope_; }
+
+  private:
+    Scope own_;
+    const Scope* scope_;
 };
 
 std::pair<std::string_view, std::string_view> splitName(std::string_view qname) {
@@ -63,16 +96,13 @@ std::pair<std::string_view, std::string_view> splitName(std::string_view qname) 
     return {qname.substr(0, colon), qname.substr(colon + 1)};
 }
 
-Scope scopeWith(const Scope& parent, const pugi::xml_node& n);
-
 // Whether `n` is the element `local` of namespace `ns`; an element's own
 // declarations apply to its name.
 bool is(const pugi::xml_node& n, const Scope& scope, std::string_view ns, std::string_view local) {
     if (n.type() != pugi::node_element) return false;
     auto [prefix, name] = splitName(n.name());
     if (!db::iequals(name, local)) return false;
-    if (Scope::declares(n)) return db::iequals(scopeWith(scope, n).uri(prefix), ns);
-    return db::iequals(scope.uri(prefix), ns);
+    return db::iequals((*ScopeOf(scope, n)).uri(prefix), ns);
 }
 
 // The element child in namespace `ns` with the local name `local`.
@@ -99,12 +129,6 @@ pugi::xml_attribute plainAttr(const pugi::xml_node& n, std::string_view local) {
     for (auto a : n.attributes())
         if (db::iequals(a.name(), local)) return a;
     return {};
-}
-
-Scope scopeWith(const Scope& parent, const pugi::xml_node& n) {
-    Scope s = parent;
-    s.declare(n);
-    return s;
 }
 
 using str::Trim;
@@ -193,9 +217,12 @@ struct SchemaColumn {
 
 std::vector<SchemaColumn> readSchema(const pugi::xml_node& elementType, const Scope& scope) {
     std::vector<SchemaColumn> cols;
+    // Names already declared: the alias exactly, the real name in upper case.
+    std::unordered_set<std::string> aliases, names;
     for (auto at : elementType.children()) {
         if (!is(at, scope, kNsSchema, "AttributeType")) continue;
-        Scope s = Scope::declares(at) ? scopeWith(scope, at) : scope;
+        ScopeOf scoped(scope, at);
+        const Scope& s = *scoped;
         SchemaColumn c;
         c.alias = plainAttr(at, "name").value();
         if (c.alias.empty()) throw RowsetError("a column of the schema has no name");
@@ -205,16 +232,13 @@ std::vector<SchemaColumn> readSchema(const pugi::xml_node& elementType, const Sc
             if (auto n = parseInt(num.value()); n && *n > 0 && *n < 100000) c.number = long(*n);
         }
         pugi::xml_attribute type;
-        if (auto dt = child(at, s, kNsSchema, "datatype")) {
-            Scope ds = Scope::declares(dt) ? scopeWith(s, dt) : s;
-            type = qattr(dt, ds, kNsDataType, "type");
-        }
+        if (auto dt = child(at, s, kNsSchema, "datatype"))
+            type = qattr(dt, *ScopeOf(s, dt), kNsDataType, "type");
         if (!type) type = qattr(at, s, kNsDataType, "type");
         c.info.type = type ? typeFromName(type.value()) : DataType::String;
         c.position = cols.size();
-        for (const auto& o : cols)
-            if (o.alias == c.alias || db::iequals(o.info.name, c.info.name))
-                throw RowsetError("the schema declares the column " + c.info.name + " twice");
+        if (!aliases.insert(c.alias).second || !names.insert(str::ToUpper(c.info.name)).second)
+            throw RowsetError("the schema declares the column " + c.info.name + " twice");
         cols.push_back(std::move(c));
     }
     // Columns stand in rs:number order, whatever order the schema lists them in.
@@ -228,7 +252,14 @@ std::vector<SchemaColumn> readSchema(const pugi::xml_node& elementType, const Sc
 class RowReader {
   public:
     RowReader(const std::vector<SchemaColumn>& cols, std::string rowName)
-        : cols_(cols), rowName_(std::move(rowName)) {}
+        : cols_(cols), rowName_(std::move(rowName)) {
+        // The first column of each alias, exactly and in upper case: a row's
+        // attribute is then found by a look-up, not a pass over the columns.
+        for (size_t i = 0; i < cols_.size(); ++i) {
+            exact_.emplace(cols_[i].alias, int(i));
+            folded_.emplace(str::ToUpper(cols_[i].alias), int(i));
+        }
+    }
 
     bool isRow(const pugi::xml_node& n, const Scope& scope) const {
         return is(n, scope, kNsRow, rowName_);
@@ -237,8 +268,14 @@ class RowReader {
     // Reads a row element into `values`, which may hold an earlier version of
     // the row (an update's original): given attributes replace, forced Nulls clear.
     void read(const pugi::xml_node& row, const Scope& parent, size_t rowNumber,
-              std::vector<db::Value>& values) const {
-        Scope scope = Scope::declares(row) ? scopeWith(parent, row) : parent;
+              std::vector<db::Value>& values) {
+        // Each row read fills every column: rows times columns is what reading
+        // costs, whatever the file's size.
+        cells_ += std::max<size_t>(cols_.size(), 1);
+        if (cells_ > kMaxCells)
+            throw RowsetError("more than " + std::to_string(kMaxCells) + " values");
+        ScopeOf scoped(parent, row);
+        const Scope& scope = *scoped;
         values.resize(cols_.size());
         std::vector<bool> seen(cols_.size(), false);
         for (auto a : row.attributes()) {
@@ -263,10 +300,8 @@ class RowReader {
 
   private:
     int find(std::string_view alias) const {
-        for (size_t i = 0; i < cols_.size(); ++i)
-            if (cols_[i].alias == alias) return int(i);
-        for (size_t i = 0; i < cols_.size(); ++i)
-            if (db::iequals(cols_[i].alias, alias)) return int(i);
+        if (auto it = exact_.find(std::string(alias)); it != exact_.end()) return it->second;
+        if (auto it = folded_.find(str::ToUpper(alias)); it != folded_.end()) return it->second;
         return -1;
     }
     void forceNull(std::string_view list, std::vector<db::Value>& values) const {
@@ -284,6 +319,8 @@ class RowReader {
 
     const std::vector<SchemaColumn>& cols_;
     std::string rowName_;
+    std::unordered_map<std::string, int> exact_, folded_;
+    size_t cells_ = 0;
 };
 
 }  // namespace
@@ -303,42 +340,53 @@ Rowset ReadRowset(const pugi::xml_node& root) {
 
     auto schemaNode = child(root, scope, kNsSchema, "Schema");
     if (!schemaNode) throw RowsetError("the rowset has no schema");
-    Scope schemaScope = scopeWith(scope, schemaNode);
+    Scope schemaScope(&scope);
+    schemaScope.declare(schemaNode);
     auto elementType = child(schemaNode, schemaScope, kNsSchema, "ElementType");
     if (!elementType) throw RowsetError("the rowset schema has no row type");
-    Scope typeScope = scopeWith(schemaScope, elementType);
+    Scope typeScope(&schemaScope);
+    typeScope.declare(elementType);
     auto cols = readSchema(elementType, typeScope);
     std::string rowName = plainAttr(elementType, "name").value();
     if (rowName.empty()) rowName = "row";
 
     auto data = child(root, scope, kNsRowset, "data");
     if (!data) throw RowsetError("the rowset has no data section");
-    Scope dataScope = scopeWith(scope, data);
+    Scope dataScope(&scope);
+    dataScope.declare(data);
 
     Rowset out;
     for (const auto& c : cols) out.columns.push_back(c.info);
     RowReader reader(cols, rowName);
+    auto push = [&](std::vector<db::Value>&& values) {
+        if (out.rows.size() >= kMaxRows)
+            throw RowsetError("more than " + std::to_string(kMaxRows) + " rows");
+        out.rows.push_back(std::move(values));
+    };
     auto plain = [&](const pugi::xml_node& n, const Scope& s) {
         std::vector<db::Value> values;
         reader.read(n, s, out.rows.size() + 1, values);
-        out.rows.push_back(std::move(values));
+        push(std::move(values));
     };
     for (auto n : data.children()) {
         if (n.type() != pugi::node_element) continue;
         if (reader.isRow(n, dataScope)) {
             plain(n, dataScope);
         } else if (is(n, dataScope, kNsRowset, "insert")) {
-            Scope s = scopeWith(dataScope, n);
+            Scope s(&dataScope);
+            s.declare(n);
             for (auto r : n.children())
                 if (reader.isRow(r, s)) plain(r, s);
         } else if (is(n, dataScope, kNsRowset, "update")) {
             // The new version of an updated row: its original, overlaid with the
             // values the update gives.
-            Scope s = scopeWith(dataScope, n);
+            Scope s(&dataScope);
+            s.declare(n);
             std::vector<db::Value> values;
             size_t number = out.rows.size() + 1;
             if (auto original = child(n, s, kNsRowset, "original")) {
-                Scope os = scopeWith(s, original);
+                Scope os(&s);
+                os.declare(original);
                 for (auto r : original.children())
                     if (reader.isRow(r, os)) reader.read(r, os, number, values);
             }
@@ -350,7 +398,7 @@ Rowset ReadRowset(const pugi::xml_node& root) {
                 }
             if (!any && values.empty()) throw RowsetError("an update section holds no row");
             values.resize(cols.size());
-            out.rows.push_back(std::move(values));
+            push(std::move(values));
         }
         // rs:delete and anything unknown: skipped.
     }
@@ -364,6 +412,9 @@ Rowset ParseRowset(std::string_view text) {
     if (!result)
         throw RowsetError(std::string("not XML: ") + result.description() + " at offset " +
                           std::to_string(result.offset));
+    int elements = 0;
+    for (auto n : doc.children()) elements += n.type() == pugi::node_element;
+    if (elements > 1) throw RowsetError("not XML: more than one root element");
     auto root = doc.document_element();
     if (!db::iequals(splitName(root.name()).second, "xml"))
         throw RowsetError("the document is not a rowset");

@@ -44,6 +44,13 @@ struct Rowset {
     int columnIndex(std::string_view name) const;  // -1 when absent (case-insensitive)
 };
 
+// What a rowset may hold: a working table has tens of rows in a real scenario
+// and a rowset as many columns as its table. A rowset beyond these is not one
+// a scenario holds and is refused (RowsetError) before it fills memory: rows,
+// and values read (rows times the schema's columns, updates included).
+inline constexpr size_t kMaxRows = 10'000;
+inline constexpr size_t kMaxCells = 1'000'000;
+
 // Reads the rowset whose root element (`xml`) is `root`. Namespace declarations
 // of the root's ancestors are honoured, so a rowset embedded in a larger
 // document reads the same as a stand-alone one. Throws RowsetError.

@@ -72,7 +72,18 @@ const rowset::TableRows* ScenarioFile::table(std::string_view name) const {
 
 bool ScenarioFile::KeyAccepted() const { return key && db::iequals(*key, kSignature); }
 
+namespace {
+
+std::string tooLarge(uintmax_t size) {
+    return "the file holds " + std::to_string(size) + " bytes, more than the " +
+           std::to_string(kMaxFileSize) + " of any scenario file";
+}
+
+}  // namespace
+
 ScenarioFile ParseScenarioFile(std::string_view bytes, const std::string& path) {
+    if (bytes.size() > kMaxFileSize)
+        throw ScenarioFileError(unreadableText(path), tooLarge(bytes.size()));
     pugi::xml_document doc;
     auto result =
         doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, pugi::encoding_utf8);
@@ -80,9 +91,16 @@ ScenarioFile ParseScenarioFile(std::string_view bytes, const std::string& path) 
         throw ScenarioFileError(unreadableText(path), std::string("not XML (") +
                                                           result.description() + " at byte " +
                                                           std::to_string(result.offset) + ")");
+    // The parser takes a sequence of elements; a document has exactly one.
     pugi::xml_node root;
+    int elements = 0;
     for (auto n : doc.children())
-        if (n.type() == pugi::node_element && str::ToUpper(n.name()) == "ROOT") root = n;
+        if (n.type() == pugi::node_element) {
+            if (++elements > 1)
+                throw ScenarioFileError(unreadableText(path), "not XML (a second root element \"" +
+                                                                  std::string(n.name()) + "\")");
+            if (str::ToUpper(n.name()) == "ROOT") root = n;
+        }
     if (!root)
         throw ScenarioFileError(unreadableText(path), "the document has no root element \"root\"");
 
@@ -147,7 +165,12 @@ ScenarioFile ReadScenarioFile(const std::filesystem::path& file) {
     std::error_code ec;
     if (!std::filesystem::exists(file, ec))
         throw ScenarioFileError(unreadableText(file.string()), "the file does not exist");
-    if (!std::filesystem::is_regular_file(file, ec) || !files::ReadFile(file, bytes))
+    if (!std::filesystem::is_regular_file(file, ec))
+        throw ScenarioFileError(unreadableText(file.string()), "the file cannot be read");
+    // Refused before a byte of it is read.
+    if (auto size = std::filesystem::file_size(file, ec); !ec && size > kMaxFileSize)
+        throw ScenarioFileError(unreadableText(file.string()), tooLarge(size));
+    if (!files::ReadFile(file, bytes))
         throw ScenarioFileError(unreadableText(file.string()), "the file cannot be read");
     return ParseScenarioFile(bytes, file.string());
 }

@@ -19,6 +19,11 @@ namespace tessed::scenario {
 // The signature stored in `key`.
 inline constexpr std::string_view kSignature = "Tessaro";
 
+// Scenario files are kilobytes; a larger file than this is not one and is
+// refused before it is parsed (project archives hold their scenario files to
+// the same bound).
+inline constexpr size_t kMaxFileSize = size_t(8) << 20;
+
 // The working tables in the order the file stores them under `project`.
 inline constexpr std::array<std::string_view, 8> kFileTableOrder = {
     "TMP_COND_OK", "TMP_COND_KO",     "TMP_OPE_OK",   "TMP_OPE_KO",
@@ -76,8 +81,9 @@ inline constexpr long kTextOwnVersion = 1008;  // ... this version (own version)
 
 // Reads a scenario file from its bytes: every rowset is read completely and
 // mapped onto its table's columns before anything is returned, so a reader
-// never sees half a table. Throws ScenarioFileError (not XML, truncated, no
-// `root`, a malformed rowset, a table given twice).
+// never sees half a table. Throws ScenarioFileError (larger than
+// kMaxFileSize, not well-formed XML, truncated, no `root` or a second root
+// element, a malformed rowset, a table given twice).
 ScenarioFile ParseScenarioFile(std::string_view bytes, const std::string& pathForMessages = {});
 ScenarioFile ReadScenarioFile(const std::filesystem::path& file);
 

@@ -9,9 +9,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 
 #include "env/files.h"
@@ -180,9 +182,44 @@ ArchiveResult nextHeader(struct archive* a, archive_entry*& e, bool& done) {
     return fail(ArchiveStatus::Corrupt, errText(a));
 }
 
+// What one extraction, or a project's outer and inner extractions together,
+// have unpacked so far.
+struct Budget {
+    const ExtractLimits& limits;
+    uint64_t entries = 0;
+    uint64_t bytes = 0;
+};
+
+std::string mib(uint64_t bytes) { return std::to_string(bytes >> 20) + " MiB"; }
+
+// The most an entry of this name may unpack to.
+uint64_t entryCap(const ExtractLimits& limits, const std::string& name) {
+    if (str::IEquals(fs::path(name).extension().string(), ".tdx"))
+        return std::min(limits.entryBytes, limits.scenarioBytes);
+    return limits.entryBytes;
+}
+
+// Counts `size` more bytes of an entry that already unpacked to `done`: the
+// decompressed bytes decide, never the size the headers give.
+ArchiveResult spend(Budget& budget, uint64_t cap, const std::string& name, uint64_t done,
+                    uint64_t size) {
+    if (done + size > cap)
+        return fail(ArchiveStatus::TooLarge, name + ": unpacks to more than " + mib(cap));
+    budget.bytes += size;
+    if (budget.bytes > budget.limits.totalBytes)
+        return fail(ArchiveStatus::TooLarge,
+                    "the archive unpacks to more than " + mib(budget.limits.totalBytes));
+    return {};
+}
+
 // Writes the data of the current entry to `path`, replacing a file of that name.
 ArchiveResult extractFile(struct archive* a, archive_entry* e, const std::string& name,
-                          const fs::path& path) {
+                          const fs::path& path, Budget& budget) {
+    const uint64_t cap = entryCap(budget.limits, name);
+    // A size the headers give is only believed when it refuses.
+    if (archive_entry_size_is_set(e) && archive_entry_size(e) > 0 &&
+        uint64_t(archive_entry_size(e)) > cap)
+        return fail(ArchiveStatus::TooLarge, name + ": unpacks to more than " + mib(cap));
     std::error_code ec;
     fs::create_directories(path.parent_path(), ec);
     if (ec)
@@ -191,6 +228,7 @@ ArchiveResult extractFile(struct archive* a, archive_entry* e, const std::string
     Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (fd.get() < 0)
         return fail(ArchiveStatus::CannotWrite, sysText("cannot create", path, errno));
+    uint64_t done = 0;
     for (;;) {
         const void* buf = nullptr;
         size_t size = 0;
@@ -199,6 +237,12 @@ ArchiveResult extractFile(struct archive* a, archive_entry* e, const std::string
         if (r == ARCHIVE_EOF) break;
         // A warning here is a bad checksum or a wrong size: the data is damaged.
         if (r != ARCHIVE_OK) return dataError(a, e, name);
+        // An offset beyond the data read so far would leave a hole: the file
+        // would grow on disk past what was counted.
+        if (offset < 0 || uint64_t(offset) != done)
+            return fail(ArchiveStatus::Corrupt, name + ": data out of order");
+        if (auto c = spend(budget, cap, name, done, size); !c) return c;
+        done += size;
         const char* p = static_cast<const char*>(buf);
         while (size > 0) {
             ssize_t n = ::pwrite(fd.get(), p, size, offset);
@@ -211,28 +255,70 @@ ArchiveResult extractFile(struct archive* a, archive_entry* e, const std::string
             offset += n;
         }
     }
-    if (archive_entry_mtime_is_set(e)) {
-        struct timespec times[2];
-        times[0].tv_sec = 0;
-        times[0].tv_nsec = UTIME_OMIT;
-        times[1].tv_sec = archive_entry_mtime(e);
-        times[1].tv_nsec = archive_entry_mtime_nsec(e);
-        ::futimens(fd.get(), times);
-    }
     if (!fd.close()) return fail(ArchiveStatus::CannotWrite, sysText("cannot write", path, errno));
     return {};
 }
 
+// A file's modification time as the archive gives it.
+struct StoredTime {
+    fs::path path;
+    struct timespec mtime;
+};
+
+// Gives the extracted files their stored times. Times in the future (DOS
+// times, local wall-clock time, written in a zone east of this one) all move
+// back by the same amount until the latest is the present: the order of the
+// times stays as stored, so a compiled file is never older than its scenario
+// file here when it was not there, and a compile made now is not older than
+// the scenario file it was made from.
+void restoreTimes(const std::vector<StoredTime>& times) {
+    if (times.empty()) return;
+    const int64_t now = int64_t(::time(nullptr));
+    int64_t latest = INT64_MIN;
+    for (const auto& t : times) latest = std::max(latest, int64_t(t.mtime.tv_sec));
+    const int64_t shift = latest > now ? latest - now : 0;
+    for (const auto& t : times) {
+        struct timespec spec[2];
+        spec[0].tv_sec = 0;
+        spec[0].tv_nsec = UTIME_OMIT;
+        spec[1].tv_sec = time_t(int64_t(t.mtime.tv_sec) - shift);
+        spec[1].tv_nsec = t.mtime.tv_nsec;
+        ::utimensat(AT_FDCWD, t.path.c_str(), spec, AT_SYMLINK_NOFOLLOW);
+    }
+}
+
 // Extracts every entry of `file` into the existing, empty folder `into`.
-ArchiveResult extractInto(const fs::path& file, const fs::path& into, std::string_view password) {
+ArchiveResult extractInto(const fs::path& file, const fs::path& into, std::string_view password,
+                          Budget& budget) {
+    // The entries are counted first, from the headers alone: an archive of
+    // too many refuses before a file is created (creating ten thousand empty
+    // files can take seconds).
+    uint64_t count = 0;
+    {
+        ReadPtr a;
+        if (auto r = openRead(file, password, a); !r) return r;
+        for (;;) {
+            archive_entry* e = nullptr;
+            bool done = false;
+            if (auto r = nextHeader(a.get(), e, done); !r) return r;
+            if (done) break;
+            if (budget.entries + ++count > budget.limits.entries)
+                return fail(ArchiveStatus::TooLarge, "the archive holds more than " +
+                                                         std::to_string(budget.limits.entries) +
+                                                         " entries");
+        }
+    }
+    budget.entries += count;
     ReadPtr a;
     if (auto r = openRead(file, password, a); !r) return r;
-    for (;;) {
+    std::vector<StoredTime> times;
+    for (uint64_t seen = 0;; ++seen) {
         archive_entry* e = nullptr;
         bool done = false;
         if (auto r = nextHeader(a.get(), e, done); !r) return r;
         if (done) break;
         std::string name = entryName(e);
+        if (seen == count) return fail(ArchiveStatus::Corrupt, name + ": an entry not counted");
         if (isLinkOrSpecial(e))
             return fail(ArchiveStatus::UnsafeEntry, name + ": link or special file");
         std::string rel = SafeEntryName(name);
@@ -253,10 +339,13 @@ ArchiveResult extractInto(const fs::path& file, const fs::path& into, std::strin
                 return fail(ArchiveStatus::CannotWrite, sysText("cannot create", path, ec.value()));
             continue;
         }
-        if (auto r = extractFile(a.get(), e, name, path); !r) return r;
+        if (auto r = extractFile(a.get(), e, name, path, budget); !r) return r;
+        if (archive_entry_mtime_is_set(e))
+            times.push_back({path, {archive_entry_mtime(e), archive_entry_mtime_nsec(e)}});
     }
     if (archive_read_close(a.get()) != ARCHIVE_OK)
         return fail(ArchiveStatus::Corrupt, errText(a.get()));
+    restoreTimes(times);
     return {};
 }
 
@@ -525,7 +614,7 @@ ArchiveResult ListArchive(const fs::path& archive, std::vector<ArchiveEntryInfo>
 }
 
 ArchiveResult ExtractArchive(const fs::path& archive, const fs::path& destination,
-                             std::string_view password) {
+                             std::string_view password, const ExtractLimits& limits) {
     std::error_code ec;
     if (!fs::exists(archive, ec)) return fail(ArchiveStatus::Missing, archive.string());
     fs::path dest = fs::absolute(destination, ec).lexically_normal();
@@ -534,12 +623,13 @@ ArchiveResult ExtractArchive(const fs::path& archive, const fs::path& destinatio
     if (!scratch.create(dest.parent_path(), dest.filename().string()))
         return fail(ArchiveStatus::CannotWrite,
                     sysText("cannot create in", dest.parent_path(), errno));
-    if (auto r = extractInto(archive, scratch.path(), password); !r) return r;
+    Budget budget{limits};
+    if (auto r = extractInto(archive, scratch.path(), password, budget); !r) return r;
     return publish(scratch, dest);
 }
 
 ArchiveResult ReadEntry(const fs::path& archive, std::string_view name, std::string& out,
-                        std::string_view password) {
+                        std::string_view password, uint64_t maxBytes) {
     out.clear();
     std::string wanted(name);
     std::replace(wanted.begin(), wanted.end(), '\\', '/');
@@ -553,6 +643,11 @@ ArchiveResult ReadEntry(const fs::path& archive, std::string_view name, std::str
         std::string entry = entryName(e);
         if (entry != wanted || archive_entry_filetype(e) != AE_IFREG) continue;
         std::string data;
+        ExtractLimits limits;
+        limits.entryBytes = maxBytes;
+        limits.scenarioBytes = maxBytes;
+        limits.totalBytes = maxBytes;
+        Budget budget{limits};
         for (;;) {
             const void* buf = nullptr;
             size_t size = 0;
@@ -560,8 +655,10 @@ ArchiveResult ReadEntry(const fs::path& archive, std::string_view name, std::str
             int r = archive_read_data_block(a.get(), &buf, &size, &offset);
             if (r == ARCHIVE_EOF) break;
             if (r != ARCHIVE_OK) return dataError(a.get(), e, entry);
-            if (size_t(offset) > data.size()) data.resize(size_t(offset));
-            data.replace(size_t(offset), size, static_cast<const char*>(buf), size);
+            if (offset < 0 || uint64_t(offset) != data.size())
+                return fail(ArchiveStatus::Corrupt, entry + ": data out of order");
+            if (auto c = spend(budget, maxBytes, entry, data.size(), size); !c) return c;
+            data.append(static_cast<const char*>(buf), size);
         }
         out = std::move(data);
         return {};
@@ -570,7 +667,7 @@ ArchiveResult ReadEntry(const fs::path& archive, std::string_view name, std::str
 }
 
 ArchiveResult UnpackProject(const fs::path& projectFile, const fs::path& destination,
-                            std::string_view password) {
+                            std::string_view password, const ExtractLimits& limits) {
     std::error_code ec;
     if (!fs::exists(projectFile, ec)) return fail(ArchiveStatus::Missing, projectFile.string());
     fs::path dest = fs::absolute(destination, ec).lexically_normal();
@@ -579,7 +676,8 @@ ArchiveResult UnpackProject(const fs::path& projectFile, const fs::path& destina
     if (!scratch.create(dest.parent_path(), dest.filename().string()))
         return fail(ArchiveStatus::CannotWrite,
                     sysText("cannot create in", dest.parent_path(), errno));
-    if (auto r = extractInto(projectFile, scratch.path(), password); !r) return r;
+    Budget budget{limits};
+    if (auto r = extractInto(projectFile, scratch.path(), password, budget); !r) return r;
 
     std::vector<fs::path> inner;
     for (const auto& item : fs::directory_iterator(scratch.path(), ec)) {
@@ -602,7 +700,7 @@ ArchiveResult UnpackProject(const fs::path& projectFile, const fs::path& destina
         } else if (!fs::is_directory(fs::symlink_status(into, ec))) {
             return fail(ArchiveStatus::CannotWrite, into.string() + ": exists as a file");
         }
-        if (auto r = extractInto(zip, into, {}); !r) {
+        if (auto r = extractInto(zip, into, {}, budget); !r) {
             r.detail = zip.filename().string() + ": " + r.detail;
             return r;
         }

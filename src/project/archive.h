@@ -11,7 +11,9 @@
 // Extraction is all or nothing: entries go into a fresh folder beside the
 // destination and are moved into the destination only when every entry was
 // read, decrypted and checked. An archive that holds an absolute path, a ".."
-// component, a drive prefix, a link or a device entry is refused as a whole.
+// component, a drive prefix, a link or a device entry is refused as a whole,
+// and so is one that unpacks to more than any project holds (ExtractLimits):
+// the bytes are counted as they are decompressed, whatever the headers claim.
 //
 // Failures are reported by result, never thrown: the caller turns them into the
 // numbered text of its own operation (the project layer raises ProjectError).
@@ -39,6 +41,7 @@ enum class ArchiveStatus {
     UnsafeEntry,    // absolute path, "..", drive prefix, link, device, bad name
     CannotWrite,    // a file or folder could not be created, written or renamed
     NotFound,       // ReadEntry: no entry of that name
+    TooLarge,       // more entries or bytes than ExtractLimits allows
 };
 
 struct ArchiveResult {
@@ -47,6 +50,20 @@ struct ArchiveResult {
 
     bool ok() const { return status == ArchiveStatus::Ok; }
     explicit operator bool() const { return ok(); }
+};
+
+// What extraction unpacks at most. A real project holds at most 300 scenario
+// folders of a few files each, scenario files of kilobytes; these bounds are
+// far above that and far below what would fill a disk or take minutes. They
+// are checked while unpacking, on the bytes actually decompressed, and the
+// counts of a project's inner archives add to those of the outer one.
+struct ExtractLimits {
+    uint64_t entries = 10'000;                  // entries, inner archives' included
+    uint64_t entryBytes = uint64_t(32) << 20;   // one entry, unpacked
+    uint64_t totalBytes = uint64_t(128) << 20;  // every entry, unpacked
+    // One scenario file (a name ending in ".tdx", any letter case); the
+    // scenario reader refuses larger files as well.
+    uint64_t scenarioBytes = uint64_t(8) << 20;
 };
 
 // One file to store: the name it gets inside the archive and the file it is read from.
@@ -82,21 +99,27 @@ ArchiveResult ListArchive(const fs::path& archive, std::vector<ArchiveEntryInfo>
 // what it holds otherwise; files of the same name are replaced). Files keep the
 // modification time stored in the archive, so the compile state of a scenario
 // (compiled file not older than the scenario file) survives a save and an open.
+// Times in the future (DOS times written in a time zone east of the reader)
+// move back, all of the archive's by the same amount, until the latest is the
+// present: their order, which is what the compile state reads, is kept.
 // On any failure nothing is added to or changed in `destination`.
 ArchiveResult ExtractArchive(const fs::path& archive, const fs::path& destination,
-                             std::string_view password = {});
+                             std::string_view password = {}, const ExtractLimits& limits = {});
 
-// Reads one entry (name compared exactly, "\" read as "/") into memory.
+// Reads one entry (name compared exactly, "\" read as "/") into memory; an
+// entry larger than `maxBytes` unpacked is refused (TooLarge).
 ArchiveResult ReadEntry(const fs::path& archive, std::string_view entryName, std::string& out,
-                        std::string_view password = {});
+                        std::string_view password = {},
+                        uint64_t maxBytes = ExtractLimits{}.entryBytes);
 
 // Unpacks a project file the way a project is opened: the outer archive with
 // the project password, then every top-level "*.zip" (any letter case) without
 // password into a folder named after its base name ("3.spt.zip" into "3.spt"),
 // the inner zip being deleted. Either the whole project lands in `destination`
-// or nothing does.
+// or nothing does. The limits count the outer and the inner archives together.
 ArchiveResult UnpackProject(const fs::path& projectFile, const fs::path& destination,
-                            std::string_view password = kProjectPassword);
+                            std::string_view password = kProjectPassword,
+                            const ExtractLimits& limits = {});
 
 // Packs the files of a staging folder into a project file with the project password.
 inline ArchiveResult PackProject(const fs::path& stagingFolder, const fs::path& projectFile,

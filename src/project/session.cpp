@@ -40,7 +40,28 @@ bool parseInt32(const std::string& text, int32_t& out) {
     return true;
 }
 
+// A scenario file the archive lets through is one the scenario reader takes.
+static_assert(archive::ExtractLimits{}.scenarioBytes == scenario::kMaxFileSize);
+
 [[noreturn]] void fail(long text) { throw ProjectError(texts::GetText(text)); }
+
+// An archive that could not be unpacked: the text, and for one that holds more
+// than any project (a zip bomb) what it exceeded.
+[[noreturn]] void failUnpack(long text, const archive::ArchiveResult& r) {
+    std::string message = texts::GetText(text);
+    if (r.status == archive::ArchiveStatus::TooLarge)
+        message += "\r" + texts::Format(texts::GetText(kTextTooLarge), {r.detail});
+    throw ProjectError(message);
+}
+
+[[noreturn]] void failSettings(long text, const Settings& st) {
+    std::string message = texts::GetText(text);
+    if (st.state == profile::File::State::kTooLarge)
+        message += "\r" + texts::Format(texts::GetText(kTextTooLarge),
+                                        {"a settings file larger than " +
+                                         std::to_string(profile::kMaxFileSize >> 20) + " MiB"});
+    throw ProjectError(message);
+}
 
 std::string cannotWrite(const fs::path& file) {
     return texts::Format(texts::GetText(1781), {file.string()});
@@ -443,7 +464,8 @@ bool ProjectSession::LoadFilePrj(const std::string& projectFile, std::string& me
     tree_.Clear();
     tree_.AddFixedNodes();
     try {
-        if (!archive::UnpackProject(projectFile, work)) fail(kTextProjectMissing);
+        if (auto r = archive::UnpackProject(projectFile, work); !r)
+            failUnpack(kTextProjectMissing, r);
         bool anyFile = false;
         for (fs::recursive_directory_iterator it(work, ec), end; it != end; it.increment(ec)) {
             std::error_code ec2;
@@ -458,6 +480,9 @@ bool ProjectSession::LoadFilePrj(const std::string& projectFile, std::string& me
 
         SetCurrentProject(std::make_shared<Collezione>());
         Settings st = ReadSettings(settingsFile);
+        // A settings file that was not read would open as a project without
+        // a name or scenarios, and a save would then lose them.
+        if (st.state != profile::File::State::kRead) failSettings(kTextProjectMissing, st);
         if (st.appMajor < kVersionMajor) {
             ConvertOldProject(settingsFile);
             st = ReadSettings(settingsFile);
@@ -681,9 +706,9 @@ std::vector<ImportRow> ProjectSession::OpenProjectForImport(const std::string& p
     fs::path folder = files::CreateUniqueFolder(env::Env().areaFolder(), "PRJ", error);
     if (folder.empty()) throw ProjectError(error);
     importFolder_ = folder;
-    if (!archive::UnpackProject(projectFile, importFolder_)) {
+    if (auto r = archive::UnpackProject(projectFile, importFolder_); !r) {
         CloseImport();
-        fail(kTextImportCannotOpen);
+        failUnpack(kTextImportCannotOpen, r);
     }
     fs::path settingsFile = FindSettingsFile(importFolder_, fs::path(projectFile).stem().string());
     if (settingsFile.empty()) {
@@ -691,6 +716,10 @@ std::vector<ImportRow> ProjectSession::OpenProjectForImport(const std::string& p
         fail(kTextImportCannotOpen);
     }
     Settings st = ReadSettings(settingsFile);
+    if (st.state != profile::File::State::kRead) {
+        CloseImport();
+        failSettings(kTextImportCannotOpen, st);
+    }
     std::vector<ImportRow> rows;
     for (const auto& value : st.files) {
         auto file = ScenarioFileOf(settingsFile.parent_path(), value);

@@ -40,23 +40,29 @@ bool HexEncodedTexts(long major, long minor, long revision) {
 
 Settings ReadSettings(const fs::path& file) {
     Settings s;
-    s.keyfile = whole(file, kSectionGenerale, "keyfile");
-    s.appMajor = number(whole(file, kSectionGenerale, "APP_MAJOR"));
-    s.appMinor = number(whole(file, kSectionGenerale, "APP_MINOR"));
-    s.appRevision = number(whole(file, kSectionGenerale, "APP_REVISION"));
+    // Read and indexed once: each value is then a look-up, not a pass over the file.
+    const profile::File f = profile::File::Read(file);
+    s.state = f.state();
+    auto whole = [&f](std::string_view section, std::string_view key) {
+        return f.Whole(section, key).value_or(std::string());
+    };
+    s.keyfile = whole(kSectionGenerale, "keyfile");
+    s.appMajor = number(whole(kSectionGenerale, "APP_MAJOR"));
+    s.appMinor = number(whole(kSectionGenerale, "APP_MINOR"));
+    s.appRevision = number(whole(kSectionGenerale, "APP_REVISION"));
     // Hex texts are read whole: a buffer cut would shorten names and could
     // split a character in two.
     const bool hex = HexEncodedTexts(s.appMajor, s.appMinor, s.appRevision);
     auto text = [&](const char* key) {
-        std::string v = whole(file, kSectionGenerale, key);
+        std::string v = whole(kSectionGenerale, key);
         return hex ? files::HexToText(v) : v;
     };
     s.nome = text("nome");
     s.descrizione = text("descrizione");
     s.autore = text("autore");
-    s.tastopanico = whole(file, kSectionGenerale, "tastopanico");
+    s.tastopanico = whole(kSectionGenerale, "tastopanico");
     for (int n = 1; n <= kMaxScenarios; ++n) {
-        std::string v = whole(file, kSectionFile, "file" + std::to_string(n));
+        std::string v = whole(kSectionFile, "file" + std::to_string(n));
         if (v.empty()) break;
         s.files.push_back(v);
     }
@@ -229,7 +235,10 @@ int OpenPrj(std::string& path) {
         }
         if (chosen.empty()) return 0;
         std::string text;
-        if (!archive::ReadEntry(path, chosen, text, archive::kProjectPassword)) return 0;
+        // A settings file larger than any is not read into memory.
+        if (!archive::ReadEntry(path, chosen, text, archive::kProjectPassword,
+                                profile::kMaxFileSize))
+            return 0;
         // The profile reader works on files: read the entry from a scratch copy.
         std::string err;
         std::string tmp =

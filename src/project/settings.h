@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "env/profile.h"
 #include "model/project.h"
 
 namespace tessed::project {
@@ -41,6 +42,8 @@ inline constexpr long kTextScenarioAmbiguous = 1790;
 inline constexpr long kTextWriteProtected = 1791;
 // Scenario files that the settings file does not list (a batch job refuses them).
 inline constexpr long kTextScenariosUnlisted = 1792;
+// A project file that unpacks to more than any project holds (%1: what it exceeded).
+inline constexpr long kTextTooLarge = 1793;
 
 // True when settings written by version major.minor.revision hold their
 // texts hex-encoded: from the component's own major and minor version with
@@ -49,6 +52,10 @@ bool HexEncodedTexts(long major, long minor, long revision);
 
 // What a settings file says, read whole (no 255-character cut).
 struct Settings {
+    // How the file was read: kRead, or kMissing (every value empty); kTooLarge
+    // (larger than any settings file, profile::kMaxFileSize) and kUnreadable
+    // leave every value empty too, and the file must not be taken as empty.
+    profile::File::State state = profile::File::State::kMissing;
     std::string keyfile;
     long appMajor = 0, appMinor = 0, appRevision = 0;
     std::string nome, descrizione, autore;  // decoded under the version rule
@@ -57,7 +64,7 @@ struct Settings {
     std::vector<std::string> files;
 };
 
-// Reads a settings file. A missing file reads as empty values.
+// Reads a settings file, once. A missing file reads as empty values.
 Settings ReadSettings(const fs::path& file);
 
 // The settings text for `project` and the scenario entries (relative paths

@@ -441,6 +441,45 @@ TEST_F(DocumentTest, BrokenFilesFailCleanly) {
     EXPECT_THROW(doc.LoadPrj((dir / "missing.tdx").string()), scenario::ScenarioFileError);
 }
 
+// A second root element makes a file not XML; a file larger than any
+// scenario file is refused before it is parsed, on disk and in memory alike.
+TEST_F(DocumentTest, ASecondRootOrAnOversizedFileIsRefused) {
+    test::TempDir dir;
+    const std::string good = WindowsShapeText();
+    const size_t max = scenario::kMaxFileSize;
+    struct Case {
+        const char* what;
+        std::string text;
+        std::string detail;  // empty: read
+    };
+    const std::vector<Case> cases{
+        {"two roots", good + "<root><key>Tessaro</key></root>", "a second root element"},
+        {"another element after the root", good + "<other/>", "a second root element"},
+        {"blanks up to the limit", good + std::string(max - good.size(), ' '), ""},
+        {"one byte more", good + std::string(max + 1 - good.size(), ' '), "more than the"},
+    };
+    for (const auto& c : cases) {
+        const fs::path p = dir / "s.tdx";
+        test::WriteText(p, c.text);
+        for (bool fromFile : {false, true}) {
+            std::string detail;
+            try {
+                if (fromFile)
+                    scenario::ReadScenarioFile(p);
+                else
+                    scenario::ParseScenarioFile(c.text, p.string());
+            } catch (const scenario::ScenarioFileError& e) {
+                EXPECT_EQ(std::string(e.what()), "T1024: " + p.string()) << c.what;
+                detail = e.detail();
+            }
+            if (c.detail.empty())
+                EXPECT_EQ(detail, "") << c.what;
+            else
+                EXPECT_NE(detail.find(c.detail), std::string::npos) << c.what << ": " << detail;
+        }
+    }
+}
+
 TEST_F(DocumentTest, SaveTakesNameAndCommandsFromTheProject) {
     test::TempDir dir;
     fs::path file = dir / "1.spt" / "Cucina.tdx";

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "support/test_env.h"
 
 namespace tessed::rowset {
@@ -209,6 +211,99 @@ TEST(RowsetWriter, WritesTheLibraryShapeAndReadsBack) {
 
     Rowset back = ParseRowset(xml);
     EXPECT_EQ(ToTableRows(back, "TMP_STEP_ACT"), rows);
+}
+
+// Rowsets far beyond any real file, built here: reading must stay linear in
+// them, and rows and values beyond any scenario are refused, not stored.
+std::string rowsetWith(const std::string& dataAttributes, int columns, const std::string& rows) {
+    std::string s =
+        "<xml xmlns:s='uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882' "
+        "xmlns:dt='uuid:C2F41010-65B3-11d1-A29F-00AA00C14882' "
+        "xmlns:rs='urn:schemas-microsoft-com:rowset' xmlns:z='#RowsetSchema'>\n"
+        "<s:Schema id='RowsetSchema'><s:ElementType name='row' content='eltOnly'>\n";
+    for (int i = 1; i <= columns; ++i)
+        s += "<s:AttributeType name='C" + std::to_string(i) + "' rs:number='" + std::to_string(i) +
+             "'><s:datatype dt:type='int'/></s:AttributeType>\n";
+    return s + "</s:ElementType></s:Schema>\n<rs:data" + dataAttributes + ">\n" + rows +
+           "</rs:data></xml>\n";
+}
+
+double secondsToParse(const std::string& text, Rowset& out) {
+    auto start = std::chrono::steady_clock::now();
+    out = ParseRowset(text);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST(RowsetReader, StaysLinearInWideSchemasAndManyDeclarations) {
+    constexpr int kWide = 100'000;
+    // Every column given by the one row, in reverse order and in lower case
+    // for half of them (found without regard to case).
+    std::string row = "<z:row";
+    for (int i = kWide; i >= 1; --i)
+        row += std::string(" ") + (i % 2 ? "c" : "C") + std::to_string(i) + "='" +
+               std::to_string(i) + "'";
+    row += "/>\n";
+    Rowset wide;
+    double seconds = secondsToParse(rowsetWith("", kWide, row), wide);
+    EXPECT_LT(seconds, 5.0);
+    ASSERT_EQ(wide.columns.size(), size_t(kWide));
+    ASSERT_EQ(wide.rows.size(), 1u);
+    EXPECT_EQ(wide.rows[0][0].toInt(), 1);
+    EXPECT_EQ(wide.rows[0][kWide - 1].toInt(), kWide);
+
+    // A data section declaring many prefixes, each of many rows declaring one
+    // more: a row's prefixes resolve through its own and its parents'.
+    constexpr int kDecls = 30'000, kRows = 4'000;
+    std::string declarations, rows;
+    for (int i = 0; i < kDecls; ++i)
+        declarations += " xmlns:p" + std::to_string(i) + "='urn:p" + std::to_string(i) + "'";
+    for (int i = 0; i < kRows; ++i) {
+        const std::string n = std::to_string(i);
+        rows += "<z:row xmlns:q" + n + "='urn:q' C1='" + n + "'/>\n<q" + n + ":row C1='" + n +
+                "' xmlns:q" + n + "='#RowsetSchema'/>\n";
+    }
+    Rowset many;
+    seconds = secondsToParse(rowsetWith(declarations, 1, rows), many);
+    EXPECT_LT(seconds, 5.0);
+    ASSERT_EQ(many.rows.size(), size_t(2 * kRows));
+    EXPECT_EQ(many.rows.back()[0].toInt(), kRows - 1);
+}
+
+TEST(RowsetReader, DuplicateColumnsAndOversizedRowsetsAreRefused) {
+    auto message = [](const std::string& text) {
+        try {
+            ParseRowset(text);
+        } catch (const RowsetError& e) {
+            return std::string(e.what());
+        }
+        return std::string("(no error)");
+    };
+    auto rows = [](size_t n) {
+        std::string s;
+        for (size_t i = 0; i < n; ++i) s += "<z:row C1='" + std::to_string(i) + "'/>\n";
+        return s;
+    };
+    std::string duplicate = rowsetWith("", 50'000, "");
+    duplicate.insert(duplicate.find("</s:ElementType>"),
+                     "<s:AttributeType name='X' rs:name='c17'/>");
+    const size_t cellRows = kMaxCells / 2'000 + 1;
+    struct Case {
+        const char* what;
+        std::string text;
+        std::string fragment;
+    };
+    const std::vector<Case> cases{
+        {"a real name twice, in another case, among many", duplicate,
+         "declares the column c17 twice"},
+        {"rows at the limit", rowsetWith("", 1, rows(kMaxRows)), "(no error)"},
+        {"one row more", rowsetWith("", 1, rows(kMaxRows + 1)), "more than 10000 rows"},
+        {"values beyond the limit", rowsetWith("", 2'000, rows(cellRows)),
+         "more than 1000000 values"},
+        {"two documents", std::string(kWindowsRowset) + kWindowsRowset, "more than one root"},
+    };
+    for (const auto& c : cases)
+        EXPECT_NE(message(c.text).find(c.fragment), std::string::npos)
+            << c.what << ": " << message(c.text);
 }
 
 }  // namespace

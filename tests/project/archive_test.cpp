@@ -8,6 +8,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
@@ -15,6 +16,7 @@
 
 #include "env/files.h"
 #include "support/test_env.h"
+#include "zip_writer.h"
 
 namespace tessed::archive {
 namespace {
@@ -331,6 +333,197 @@ TEST(Archive, ProjectWithABadInnerZipLeavesNothing) {
         EXPECT_EQ(Tree(t / "data"), std::vector<std::string>{});
     }
     EXPECT_FALSE(fs::exists(t / "escape"));
+}
+
+hostile::ZipEntry Entry(std::string name, std::string content) {
+    hostile::ZipEntry e;
+    e.name = std::move(name);
+    e.content = std::move(content);
+    return e;
+}
+
+// Archives that unpack to more than any project: each refused as TooLarge,
+// whatever its headers say, quickly, leaving neither the destination nor a
+// scratch folder. Limits are small here so that a case costs kilobytes, the
+// real ones are tried once each with gigabytes.
+TEST(ArchiveLimits, BombsAreRefusedWhileUnpackingAndLeaveNothing) {
+    using hostile::ZipEntry;
+    auto plain = [](std::string name, size_t bytes) {
+        ZipEntry e;
+        e.name = std::move(name);
+        e.content = std::string(bytes, 'z');
+        return e;
+    };
+    auto zeros = [](std::string name, uint64_t mib, uint64_t claimed = 0) {
+        ZipEntry e;
+        e.name = std::move(name);
+        e.precompressed = true;
+        e.deflated = hostile::DeflatedZeros(mib);
+        e.lieAboutSize = claimed != 0;
+        e.claimedSize = claimed;
+        return e;
+    };
+    ExtractLimits small;
+    small.entries = 4;
+    small.entryBytes = 1000;
+    small.totalBytes = 2500;
+    small.scenarioBytes = 300;
+    const ExtractLimits real;
+    struct Case {
+        const char* what;
+        std::vector<ZipEntry> entries;
+        const ExtractLimits& limits;
+        bool refused;
+    };
+    const std::vector<Case> cases{
+        {"entries at the limit",
+         {plain("a", 1), plain("b", 1), plain("c", 1), plain("d", 1)},
+         small,
+         false},
+        {"one entry too many",
+         {plain("a", 1), plain("b", 1), plain("c", 1), plain("d", 1), plain("e", 1)},
+         small,
+         true},
+        {"an entry at the limit", {plain("a", 1000)}, small, false},
+        {"an entry one byte over", {plain("a", 1001)}, small, true},
+        {"a total at the limit",
+         {plain("a", 1000), plain("b", 1000), plain("c", 500)},
+         small,
+         false},
+        {"a total one byte over",
+         {plain("a", 1000), plain("b", 1000), plain("c", 501)},
+         small,
+         true},
+        {"a scenario file at its limit", {plain("1.tdx", 300)}, small, false},
+        {"a scenario file over it, in capitals", {plain("sub/1.TDX", 301)}, small, true},
+        {"another file of that size", {plain("1.spt", 301)}, small, false},
+        {"4 GiB of zeros", {plain("1.tdx", 10), zeros("junk.bin", 4096)}, real, true},
+        {"an entry claiming 100 bytes", {zeros("small.bin", 200, 100)}, real, true},
+        {"a total of 8 entries of 20 MiB",
+         {zeros("a", 20), zeros("b", 20), zeros("c", 20), zeros("d", 20), zeros("e", 20),
+          zeros("f", 20), zeros("g", 20), zeros("h", 20)},
+         real,
+         true},
+        {"a scenario file of 9 MiB", {zeros("1.tdx", 9)}, real, true},
+    };
+    for (const auto& c : cases) {
+        TempDir t;
+        ASSERT_TRUE(hostile::WriteZip(t / "in.zip", c.entries)) << c.what;
+        const auto start = std::chrono::steady_clock::now();
+        auto r = ExtractArchive(t / "in.zip", t / "data/dest", {}, c.limits);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (!c.refused) {
+            EXPECT_TRUE(r.ok()) << c.what << ": " << r.detail;
+            continue;
+        }
+        EXPECT_EQ(r.status, ArchiveStatus::TooLarge) << c.what << ": " << r.detail;
+        EXPECT_EQ(Tree(t / "data"), std::vector<std::string>{}) << c.what;
+        EXPECT_LT(seconds, 2.0) << c.what;
+    }
+}
+
+TEST(ArchiveLimits, AProjectCountsItsInnerArchivesWithTheOuterOne) {
+    using hostile::ZipEntry;
+    auto entry = [](std::string name, std::string content, std::string password = {}) {
+        ZipEntry e;
+        e.name = std::move(name);
+        e.content = std::move(content);
+        e.password = std::move(password);
+        return e;
+    };
+    auto project = [&](int innerFiles, size_t innerBytes) {
+        std::vector<ZipEntry> inner;
+        for (int i = 0; i < innerFiles; ++i) {
+            inner.push_back(entry("f" + std::to_string(i), std::string(innerBytes, 'x')));
+            inner.back().deflate = false;
+        }
+        return std::vector<ZipEntry>{
+            entry("Home.prj", "[generale]", std::string(kProjectPassword)),
+            entry("1.spt.zip", hostile::ZipBytes(inner), std::string(kProjectPassword))};
+    };
+    ExtractLimits limits;
+    limits.entries = 5;
+    // Two outer entries and three inner ones are five; a fourth inner one is
+    // one too many though each archive alone holds fewer than five.
+    for (auto [files, refused] : {std::pair{3, false}, std::pair{4, true}}) {
+        TempDir t;
+        ASSERT_TRUE(hostile::WriteZip(t / "p.tdj", project(files, 1)));
+        auto r = UnpackProject(t / "p.tdj", t / "data/temp", kProjectPassword, limits);
+        EXPECT_EQ(r.status, refused ? ArchiveStatus::TooLarge : ArchiveStatus::Ok) << r.detail;
+        if (refused) {
+            EXPECT_EQ(Tree(t / "data"), std::vector<std::string>{});
+        }
+    }
+    // Bytes likewise: the inner zip's own bytes count (about 1100 and 2100,
+    // stored), then what it unpacks to.
+    limits = {};
+    limits.totalBytes = 3000;
+    for (auto [bytes, refused] : {std::pair{size_t(1000), false}, std::pair{size_t(2000), true}}) {
+        TempDir t;
+        ASSERT_TRUE(hostile::WriteZip(t / "p.tdj", project(1, bytes)));
+        auto r = UnpackProject(t / "p.tdj", t / "data/temp", kProjectPassword, limits);
+        EXPECT_EQ(r.status, refused ? ArchiveStatus::TooLarge : ArchiveStatus::Ok) << r.detail;
+        if (refused) {
+            EXPECT_EQ(Tree(t / "data"), std::vector<std::string>{});
+        }
+    }
+}
+
+TEST(ArchiveLimits, ReadEntryStopsAtItsBound) {
+    TempDir t;
+    ASSERT_TRUE(hostile::WriteZip(t / "a.zip", {Entry("s.prj", std::string(600, 's'))}));
+    std::string out;
+    EXPECT_TRUE(ReadEntry(t / "a.zip", "s.prj", out, {}, 600));
+    EXPECT_EQ(out.size(), 600u);
+    EXPECT_EQ(ReadEntry(t / "a.zip", "s.prj", out, {}, 599).status, ArchiveStatus::TooLarge);
+    EXPECT_EQ(out, "");
+}
+
+// DOS times are local wall-clock times: an archive written in a zone east of
+// the reader unpacks into the future. The times move back together, so the
+// order the compile state reads is the archive's, and a compile made now is
+// not older than its scenario file.
+TEST(ArchiveTimes, TimesInTheFutureMoveBackTogether) {
+    const int64_t now = int64_t(::time(nullptr));
+    const int64_t past = 1705312800;  // 2024-01-15 10:00:00 UTC
+    struct Case {
+        const char* what;
+        int64_t tdx, spt;   // as stored
+        int64_t dosOffset;  // added to the DOS fields only
+        bool unixTime;      // the extended timestamp stored too
+        int state;          // ScenarioCompileState after extraction
+    };
+    const std::vector<Case> cases{
+        {"compiled, 14 hours east", now - 60, now - 58, 14 * 3600, false, -1},
+        {"not compiled, 14 hours east", now - 58, now - 60, 14 * 3600, false, 0},
+        {"compiled, far in the future", now + 400'000'000, now + 400'000'004, 0, true, -1},
+        {"compiled in the past, exact times", past, past + 1, 0, true, -1},
+        {"not compiled in the past", past + 1, past, 0, true, 0},
+    };
+    for (const auto& c : cases) {
+        TempDir t;
+        hostile::ZipEntry tdx = Entry("1.tdx", "<root/>");
+        hostile::ZipEntry spt = Entry("1.spt", "compiled");
+        hostile::SetTime(tdx, c.tdx, c.dosOffset);
+        hostile::SetTime(spt, c.spt, c.dosOffset);
+        tdx.unixTime = spt.unixTime = c.unixTime;
+        ASSERT_TRUE(hostile::WriteZip(t / "s.zip", {tdx, spt}));
+        ASSERT_TRUE(ExtractArchive(t / "s.zip", t / "out")) << c.what;
+        const int64_t after = int64_t(::time(nullptr));
+        const int64_t mTdx = files::ModifiedSeconds(t / "out/1.tdx");
+        const int64_t mSpt = files::ModifiedSeconds(t / "out/1.spt");
+        EXPECT_LE(std::max(mTdx, mSpt), after) << c.what;
+        // DOS times keep even seconds only.
+        EXPECT_NEAR(double(mSpt - mTdx), double(c.spt - c.tdx), c.unixTime ? 0 : 1) << c.what;
+        if (c.tdx < now && c.unixTime) {
+            EXPECT_EQ(mTdx, c.tdx) << c.what;
+        }
+        EXPECT_EQ(files::ScenarioCompileState(t / "out/1.tdx"), c.state) << c.what;
+        // A compile now makes a compiled file not older than the scenario file.
+        Put(t / "out/1.spt", "recompiled");
+        EXPECT_EQ(files::ScenarioCompileState(t / "out/1.tdx"), -1) << c.what;
+    }
 }
 
 // Interoperability with the common zip tools, both ways.

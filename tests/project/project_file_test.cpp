@@ -20,6 +20,7 @@
 #include "project/validation.h"
 #include "project_support.h"
 #include "support/test_env.h"
+#include "zip_writer.h"
 
 using namespace tessed;
 using namespace tessed::project;
@@ -449,6 +450,116 @@ TEST_F(ProjectFiles, OlderMajorVersionIsConvertedToNumberedFolders) {
     EXPECT_FALSE(fs::exists(work() / "Scen"));
     for (const auto& e : fs::directory_iterator(fx.data()))
         EXPECT_NE(e.path().filename().string().rfind("PRJ", 0), 0u) << e.path();
+}
+
+// A project packed as the hostile corpus packs it: the settings file and
+// one inner zip per folder of `layout`, with the project password, every
+// entry with the given time (DOS fields `dosOffset` seconds ahead, as written
+// in a zone east of here) and, unless `dosOnly`, the exact time too.
+static void packRaw(const fs::path& layout, const fs::path& target, int64_t time, int64_t dosOffset,
+                    bool dosOnly, std::vector<hostile::ZipEntry> extraInner = {}) {
+    auto stamped = [&](std::string name, std::string content, std::string password) {
+        hostile::ZipEntry e;
+        e.name = std::move(name);
+        e.content = std::move(content);
+        e.password = std::move(password);
+        hostile::SetTime(e, time, dosOffset);
+        e.unixTime = !dosOnly;
+        return e;
+    };
+    std::vector<hostile::ZipEntry> outer;
+    for (const auto& d : fs::directory_iterator(layout)) {
+        const std::string name = d.path().filename().string();
+        if (!d.is_directory()) {
+            outer.push_back(stamped(name, test::ReadText(d.path()), "KORVASNU"));
+            continue;
+        }
+        std::vector<hostile::ZipEntry> inner;
+        for (const auto& f : fs::directory_iterator(d.path()))
+            inner.push_back(stamped(f.path().filename().string(), test::ReadText(f.path()), ""));
+        for (auto& e : extraInner) inner.push_back(e);
+        outer.push_back(stamped(name + ".zip", hostile::ZipBytes(inner), "KORVASNU"));
+    }
+    ASSERT_TRUE(hostile::WriteZip(target, outer));
+}
+
+TEST_F(ProjectFiles, AProjectBeyondAnyBoundIsRefusedSayingWhyAndLeavesNothing) {
+    test::WriteScenario(layout / "1.spt" / "1.tdx", "Hall");
+    const std::string generale =
+        "APP_MAJOR=4\r\nAPP_MINOR=0\r\nAPP_REVISION=11\r\nnome=" + hex("Villa") + "\r\n";
+    // A settings file larger than any: refused on open, not found empty.
+    std::string padding;
+    while (padding.size() <= profile::kMaxFileSize) padding += "; " + std::string(78, '-') + "\r\n";
+    writeSettings(layout / "villa.prj", generale, "file1=1.spt\\1.tdx\r\n" + padding);
+    packByHand(layout, files / "wide.tdj");
+    // An inner zip holding 64 MiB of zeros in 64 KB.
+    writeSettings(layout / "villa.prj", generale, "file1=1.spt\\1.tdx\r\n");
+    hostile::ZipEntry bomb;
+    bomb.name = "junk.bin";
+    bomb.precompressed = true;
+    bomb.deflated = hostile::DeflatedZeros(64);
+    packRaw(layout, files / "bomb.tdj", 1705312800, 0, false, {bomb});
+
+    const std::string opening = texts::GetText(1031) + "\r" + texts::GetText(1793);
+    const std::string importing = texts::GetText(1009) + "\r" + texts::GetText(1793);
+    struct Case {
+        const char* file;
+        std::string why;
+    };
+    for (const Case& c : {Case{"wide.tdj", "a settings file larger than 1 MiB"},
+                          Case{"bomb.tdj", "1.spt.zip: junk.bin: unpacks to more than 32 MiB"}}) {
+        std::string msg, what;
+        try {
+            session.LoadFilePrj((files / c.file).string(), msg);
+        } catch (const ProjectError& e) {
+            what = e.what();
+        }
+        EXPECT_EQ(what, texts::Format(opening, {c.why})) << c.file;
+        EXPECT_TRUE(fs::is_empty(work())) << c.file;
+        EXPECT_EQ(session.Project()->Scenari()->Count(), 0) << c.file;
+        what.clear();
+        try {
+            session.OpenProjectForImport((files / c.file).string());
+        } catch (const ProjectError& e) {
+            what = e.what();
+        }
+        EXPECT_EQ(what, texts::Format(importing, {c.why})) << c.file;
+    }
+    // Neither left a scratch or staging folder behind (the lock of the
+    // process's own area stays).
+    std::vector<std::string> left;
+    for (const auto& e : fs::recursive_directory_iterator(fx.data() / "temp"))
+        if (e.is_regular_file() && e.path().extension() != ".lock")
+            left.push_back(e.path().string());
+    EXPECT_EQ(left, std::vector<std::string>{});
+}
+
+// An archive with DOS times only, written 14 hours east of here: its files
+// unpack with times in the future unless moved back. A scenario compiled after
+// the open must count as compiled, in the saved info.xml and after a reopen.
+TEST_F(ProjectFiles, ACompileAfterOpeningTimesFromTheEastHoldsThroughSaveAndReopen) {
+    test::WriteScenario(layout / "1.spt" / "1.tdx", "Hall");
+    writeSettings(layout / "villa.prj",
+                  "APP_MAJOR=4\r\nAPP_MINOR=0\r\nAPP_REVISION=11\r\nnome=" + hex("Villa") + "\r\n",
+                  "file1=1.spt\\1.tdx\r\n");
+    packRaw(layout, files / "east.tdj", int64_t(::time(nullptr)) - 10, 14 * 3600, true);
+    open(files / "east.tdj");
+    auto s = session.Project()->Scenari()->Item("1");
+    EXPECT_LE(files::ModifiedSeconds(s->FullPath), int64_t(::time(nullptr)));
+    struct Quiet : compiler::CompileObserver {
+        void log(const std::string&, const std::string&) override {}
+    } quiet;
+    auto r = session.Compile(s->Key, quiet);
+    EXPECT_EQ(r.compiled, 1) << r.summary;
+    EXPECT_EQ(s->Stato, stscrEnabled);
+
+    const fs::path saved = files / "saved.tdj";
+    ASSERT_EQ(session.SaveProject(saved.string()), "");
+    std::string info;
+    ASSERT_TRUE(archive::ReadEntry(saved, "info.xml", info, archive::kProjectPassword));
+    test::ExpectContains(info, {"<scenario_1>\n    <name>1.spt</name>"});
+    open(saved);
+    EXPECT_EQ(session.Project()->Scenari()->Item("1")->Stato, stscrEnabled);
 }
 
 TEST(OpenPrj, ReadsTheKeyfileInsideTheArchiveOrAPlainSettingsFile) {
