@@ -9,6 +9,7 @@
 
 #include "env/errors.h"
 #include "model/scenario_file.h"
+#include "model/scenario_json.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tessed::scenario;
@@ -18,12 +19,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::string again = FormatScenarioFile(f);
         ScenarioFile g = ParseScenarioFile(again, "again.tdx");
         auto tables = [](const ScenarioFile& x) {
-            std::string d = DumpJson(x);
+            std::string d = ScenarioJson(x);
             return d.substr(d.find("\"tables\""));
         };
         if (tables(f) != tables(g)) {
-            std::fprintf(stderr, "first reading:\n%s\nsecond reading:\n%s\n", DumpJson(f).c_str(),
-                         DumpJson(g).c_str());
+            std::fprintf(stderr, "first reading:\n%s\nsecond reading:\n%s\n",
+                         ScenarioJson(f).c_str(), ScenarioJson(g).c_str());
             std::abort();
         }
     } catch (const tessed::ProjectError&) {

@@ -614,7 +614,8 @@ INSERT INTO ANA_LABELS (Id, TESTO) VALUES
 -- The external compiler program.
 INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
   (1915, 'The compiler program %1 cannot be started.'),
-  (1916, 'The compiler program ended with status %1.');
+  (1916, 'The compiler program ended with status %1.'),
+  (1918, 'The compiler program ended without writing the compiled file %1.');
 
 -- Shown by Show when the build has no user interface.
 INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1917, 'The user interface is not part of this build.');

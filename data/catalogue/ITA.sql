@@ -614,7 +614,8 @@ INSERT INTO ANA_LABELS (Id, TESTO) VALUES
 -- The external compiler program.
 INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
   (1915, 'Impossibile avviare il programma di compilazione %1.'),
-  (1916, 'Il programma di compilazione è terminato con lo stato %1.');
+  (1916, 'Il programma di compilazione è terminato con lo stato %1.'),
+  (1918, 'Il programma di compilazione è terminato senza scrivere il file compilato %1.');
 
 -- Shown by Show when the build has no user interface.
 INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1917, 'L''interfaccia utente non fa parte di questa versione.');

@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -21,6 +23,24 @@ namespace {
 
 constexpr long kTxtCannotStart = 1915;  // the compiler program %1 cannot be started
 constexpr long kTxtFailed = 1916;       // the compiler program ended with status %1
+constexpr long kTxtNoOutput = 1918;     // the compiler program wrote no compiled file %1
+
+// The clock the kernel stamps file times with. The fine clock may run up to a
+// tick ahead of it, so a file written just after a start read from the fine
+// clock could look older than the start.
+timespec fileClockNow() {
+    timespec t{};
+    clock_gettime(CLOCK_REALTIME_COARSE, &t);
+    return t;
+}
+
+// A regular file at `path` last written at or after `start`.
+bool writtenSince(const std::string& path, const timespec& start) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    const timespec& m = st.st_mtim;
+    return m.tv_sec > start.tv_sec || (m.tv_sec == start.tv_sec && m.tv_nsec >= start.tv_nsec);
+}
 
 // Runs the program, collecting its standard output and error line by line.
 // Returns the exit status, or -1 when it could not be started.
@@ -80,6 +100,7 @@ void ExternalKernix::Compile(db::Database&, const std::string& sptPath, const st
     std::filesystem::path scenario = sptPath;
     scenario.replace_extension(".tdx");
     std::string firstError, last;
+    const timespec start = fileClockNow();
     int rc = run({program_, scenario.string(), sptPath, text1, text2}, [&](const std::string& l) {
         bool isError = l.rfind("error:", 0) == 0;
         if (isError && firstError.empty()) {
@@ -89,11 +110,15 @@ void ExternalKernix::Compile(db::Database&, const std::string& sptPath, const st
         if (!l.empty()) last = l;
         Operation(l, isError ? kColourRed : kColourBlack);
     });
-    if (rc == 0) {
+    // A program that ends well but leaves no compiled file of this run (none,
+    // or the one of an earlier compile) has compiled nothing.
+    if (rc == 0 && writtenSince(sptPath, start)) {
         status = -1;
         return;
     }
-    if (rc < 0 || rc == 127) {
+    if (rc == 0) {
+        errorText = texts::Format(texts::GetText(kTxtNoOutput), {sptPath});
+    } else if (rc < 0 || rc == 127) {
         errorText = texts::Format(texts::GetText(kTxtCannotStart), {program_});
     } else {
         errorText = !firstError.empty() ? firstError

@@ -4,8 +4,9 @@
 //   PROGRAM SCENARIO.tdx OUTPUT.spt TEXT1 TEXT2
 // where SCENARIO.tdx is the scenario file beside OUTPUT.spt that holds the
 // loaded scenario. Each line it prints becomes an Operation event (red when it
-// starts with "error:", black otherwise); exit status 0 means compiled, any
-// other status failed, with the first "error:" line (or the last line) as the
+// starts with "error:", black otherwise); exit status 0 with OUTPUT.spt
+// written during the run means compiled; status 0 without it, or any other
+// status, failed, with the first "error:" line (or the last line) as the
 // error text.
 #include <string>
 

@@ -27,6 +27,13 @@ enum class Section { Trigger, StopTrigger, Condition, Action };
 
 std::string label(long id) { return texts::GetText(id); }
 
+// A column that holds what the user typed (a description, a time text) is one
+// field whatever it holds: its tabs become blanks. Its CRs stay, since a
+// description may be listed one line per field.
+std::string userText(const db::Row& r, const char* column) {
+    return files::CsvField(r.getText(column));
+}
+
 // The lines of a description. An empty description has none, so it adds no
 // field where a line per field is listed.
 std::vector<std::string> lines(const std::string& text) {
@@ -131,8 +138,8 @@ std::string description(db::Database& db, Section s, const db::Row& r) {
         return ElementText(db, id, obj, cosa, r.getInt("DOVE_KEY"), r.getInt("LEVEL_KEY"),
                            r.getInt("ADD_INT"), table);
     };
-    std::string descri = r.getText("DESCRI");
-    std::string keyOpt = r.getText("KEY_OPT");
+    std::string descri = userText(r, "DESCRI");
+    std::string keyOpt = userText(r, "KEY_OPT");
     switch (s) {
         case Section::Trigger:
         case Section::StopTrigger:
@@ -176,7 +183,7 @@ std::string elementLine(db::Database& db, Section s, const std::string& key, lon
     std::string raw = description(db, s, r);
     l.add(flattened(s, raw));
     int64_t obj = r.getInt("ID_OBJ"), cosa = r.getInt("COSA_KEY");
-    std::string keyOpt = r.getText("KEY_OPT");
+    std::string keyOpt = userText(r, "KEY_OPT");
     auto descLines = [&](size_t n) {
         auto ls = lines(raw);
         for (size_t i = 0; i < ls.size() && i < n; ++i) l.add(ls[i]);
@@ -281,17 +288,21 @@ std::string BuildListing(db::Database& db, const ListingScenario& sc, const std:
         str::ReplaceAll(flat, "\n", " ");
         out += files::CsvLineBytes(flat);
     };
-    const std::string key = label(1613) + "_" + sc.fileName;
+    // The scenario's names, description and error text are one field each.
+    const std::string fileName = files::CsvField(sc.fileName);
+    const std::string key = label(1613) + "_" + fileName;
 
     int state = files::ScenarioCompileState(sc.fullPath);
     Line header(key);
-    header.field(sc.fileName).field(sc.scriptName).field(sc.descrizione);
+    header.field(fileName)
+        .field(files::CsvField(sc.scriptName))
+        .field(files::CsvField(sc.descrizione));
     if (state == 0)
         header.field(label(1614));
     else if (state == -1)
         header.field(label(1615));
     else
-        header.field(label(1616)).field(errorText);
+        header.field(label(1616)).field(files::CsvField(errorText));
     write(header.str());
     write(Line(key).field(label(1617)).field("").field(frameOf(sc.abilita)).str());
     write(Line(key).field(label(1618)).field("").field(frameOf(sc.disabilita)).str());

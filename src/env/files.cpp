@@ -330,6 +330,13 @@ std::string CsvLineBytes(std::string_view line) {
     return profile::Utf8ToUtf16Le(text);
 }
 
+std::string CsvField(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c == '\t') c = ' ';
+    return out;
+}
+
 bool WriteCsvLine(std::ostream& out, std::string_view line) {
     std::string bytes = CsvLineBytes(line);
     out.write(bytes.data(), std::streamsize(bytes.size()));

@@ -123,6 +123,10 @@ int ScenarioCompileState(const fs::path& file);
 // breaks the file's line structure. An empty line gives a bare two-byte CR LF,
 // so the file stays valid UTF-16LE text.
 std::string CsvLineBytes(std::string_view line);
+// What a user typed (a name, a description) as one field of such a line: its
+// tabs become blanks, so it never adds a field. (Its CRs and LFs become blanks
+// when the line is written.) Texts of the catalogue are written as they are.
+std::string CsvField(std::string_view text);
 // Appends one line to an open binary stream; false when the write failed.
 bool WriteCsvLine(std::ostream& out, std::string_view line);
 // The UTF-16LE byte-order mark that starts a project's controller file.

@@ -67,6 +67,68 @@ std::string CutUtf8(std::string_view s, size_t maxChars) {
     return std::string(s);
 }
 
+namespace {
+
+// The length of the valid UTF-8 character at s[i] (1 to 4), or 0 when the bytes
+// there start none; `prefix` receives how many bytes belong to the broken
+// sequence (at least 1), so that it is replaced as one.
+size_t utf8Length(std::string_view s, size_t i, size_t& prefix) {
+    auto at = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    unsigned char b = at(i);
+    size_t n = 0;
+    unsigned char lo = 0x80, hi = 0xBF;  // the range of the second byte
+    if (b < 0x80) return 1;
+    if (b >= 0xC2 && b <= 0xDF)
+        n = 2;
+    else if (b >= 0xE0 && b <= 0xEF)
+        n = 3;
+    else if (b >= 0xF0 && b <= 0xF4)
+        n = 4;
+    if (b == 0xE0) lo = 0xA0;
+    if (b == 0xED) hi = 0x9F;  // no surrogates
+    if (b == 0xF0) lo = 0x90;
+    if (b == 0xF4) hi = 0x8F;  // nothing beyond U+10FFFF
+    prefix = 1;
+    if (n == 0) return 0;
+    for (size_t k = 1; k < n; ++k) {
+        if (i + k >= s.size()) return 0;
+        unsigned char c = at(i + k);
+        if (k == 1 ? (c < lo || c > hi) : (c < 0x80 || c > 0xBF)) return 0;
+        prefix = k + 1;
+    }
+    return n;
+}
+
+}  // namespace
+
+std::string XmlChars(std::string_view s) {
+    static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size();) {
+        size_t prefix = 1;
+        size_t n = utf8Length(s, i, prefix);
+        if (n == 0) {
+            out += kReplacement;
+            i += prefix;
+            continue;
+        }
+        std::string_view ch = s.substr(i, n);
+        i += n;
+        if (n == 1) {
+            char c = ch[0];
+            bool control =
+                static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
+            out += control ? ' ' : c;
+        } else if (ch == "\xEF\xBF\xBE" || ch == "\xEF\xBF\xBF") {  // U+FFFE, U+FFFF
+            out += kReplacement;
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
 int64_t LenientInt(std::string_view s) {
     bool negative = false;
     s = skipSign(s, negative);

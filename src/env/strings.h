@@ -35,6 +35,13 @@ std::string TwoDigits(int64_t v);
 // The first `maxChars` characters of a UTF-8 text, never half a character.
 std::string CutUtf8(std::string_view s, size_t maxChars);
 
+// The text with only the characters XML 1.0 allows in a document: control
+// characters other than tab, line feed and carriage return become blanks;
+// byte sequences that are not UTF-8 (each maximal broken sequence), encoded
+// surrogates and the non-characters U+FFFE and U+FFFF become U+FFFD. Every
+// other character, valid UTF-8 included, is kept as it is.
+std::string XmlChars(std::string_view s);
+
 // A whole number read as a user types it: leading blanks and tabs skipped, an
 // optional sign, then the digits up to the first other character; "", "abc"
 // and "-" give 0, "12abc" gives 12. Values beyond the 64-bit range stop at

@@ -14,6 +14,7 @@
 #endif
 #include "env/version.h"
 #include "model/scenario_file.h"
+#include "model/scenario_json.h"
 #include "project/batch.h"
 
 namespace tessed::cli {
@@ -190,7 +191,7 @@ int cmdShow(const Options& o, Edit& edit, std::ostream&, std::ostream& err) {
 // the data folder nor the catalogue.
 int cmdDump(const Options& o, std::ostream& out, std::ostream& err) {
     try {
-        out << scenario::DumpJson(scenario::ReadScenarioFile(o.args[1]));
+        out << scenario::ScenarioJson(scenario::ReadScenarioFile(o.args[1]));
         return 0;
     } catch (const scenario::ScenarioFileError& e) {
         err << "tessed: cannot read scenario file " << o.args[1] << ": " << e.detail() << "\n";

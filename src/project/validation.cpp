@@ -8,6 +8,7 @@
 #include "env/errors.h"
 #include "env/files.h"
 #include "env/state.h"
+#include "env/strings.h"
 #include "env/texts.h"
 #include "env/version.h"
 #include "model/rowset.h"
@@ -69,24 +70,30 @@ bool ValidateScenarioFile(const std::string& scenarioFile, Scenario& scenario,
 }
 
 std::string FormatInfoFile(const Collezione& project, const std::vector<InfoScenario>& scenarios) {
+    // The controller reads this file with a conforming XML parser: every text
+    // keeps to the characters XML 1.0 allows, since a control character, even
+    // as a character reference, or a byte that is not UTF-8 would make it
+    // refuse the whole file.
+    auto element = [](std::string& out, std::string_view name, std::string_view text,
+                      std::string_view indent) {
+        rowset::AppendTextElement(out, name, str::XmlChars(text), indent);
+    };
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<script>\n";
     out += "  <creator_sw>\n";
-    rowset::AppendTextElement(out, "name", "Tessed40", "    ");
-    rowset::AppendTextElement(out, "ver_sw",
-                              versionText(kVersionMajor, kVersionMinor, kVersionRevision), "    ");
+    element(out, "name", "Tessed40", "    ");
+    element(out, "ver_sw", versionText(kVersionMajor, kVersionMinor, kVersionRevision), "    ");
     out += "  </creator_sw>\n";
-    rowset::AppendTextElement(out, "panic", compiler::BuildCommandFrame(project.TastoPanico),
-                              "  ");
+    element(out, "panic", compiler::BuildCommandFrame(project.TastoPanico), "  ");
     int i = 0;
     for (const auto& s : scenarios) {
         ++i;
         if (s.name.empty()) continue;
         std::string tag = "scenario_" + std::to_string(i);
         out += "  <" + tag + ">\n";
-        rowset::AppendTextElement(out, "name", s.name, "    ");
-        rowset::AppendTextElement(out, "id", std::to_string(s.id), "    ");
-        rowset::AppendTextElement(out, "description", s.description, "    ");
-        rowset::AppendTextElement(out, "scen_name", s.scenName, "    ");
+        element(out, "name", s.name, "    ");
+        element(out, "id", std::to_string(s.id), "    ");
+        element(out, "description", s.description, "    ");
+        element(out, "scen_name", s.scenName, "    ");
         out += "  </" + tag + ">\n";
     }
     out += "</script>\n";
@@ -129,11 +136,14 @@ int MAKEALLCSV(const std::string& fileCSV, std::shared_ptr<Collezione> project) 
     // listing has been read: a job that stops half-way never leaves a partial
     // controller file, and never touches the one that was there.
     std::string out(files::kUtf16Bom);
-    out += files::CsvLineBytes(texts::GetText(1608) + "\t" + project->Nome);
-    out += files::CsvLineBytes(texts::GetText(1609) + "\t" + project->Descrizione);
-    out += files::CsvLineBytes(texts::GetText(1610) + "\t" + project->Autore);
-    out += files::CsvLineBytes(texts::GetText(1611) + "\t" +
-                               compiler::BuildCommandFrame(project->TastoPanico));
+    // The project's texts are one field each, whatever the user typed.
+    auto line = [](long label, std::string_view value) {
+        return files::CsvLineBytes(texts::GetText(label) + "\t" + files::CsvField(value));
+    };
+    out += line(1608, project->Nome);
+    out += line(1609, project->Descrizione);
+    out += line(1610, project->Autore);
+    out += line(1611, compiler::BuildCommandFrame(project->TastoPanico));
     out += files::CsvLineBytes(texts::GetText(1612));
     static const std::string kCrLf("\r\0\n\0", 4);
     for (const auto& s : *project->Scenari()) {
@@ -161,8 +171,8 @@ void PrintName2Script(const std::string& file, const std::string& name) {
 
 bool WriteDescriptionFile(const std::string& scenarioFile, const std::string& fileName,
                           const std::string& description) {
-    std::string line =
-        texts::GetText(1613) + "\t" + fileName + "\t" + description + "\t" + texts::GetText(1614);
+    std::string line = texts::GetText(1613) + "\t" + files::CsvField(fileName) + "\t" +
+                       files::CsvField(description) + "\t" + texts::GetText(1614);
     return files::WriteFileAtomic(compiler::ListingPath(scenarioFile), files::CsvLineBytes(line));
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <fstream>
 
 #include "compiler/kernix.h"
@@ -85,4 +86,43 @@ TEST(ExternalKernix, TheConfigurationChoosesTheCompiler) {
     auto* ext = dynamic_cast<ExternalKernix*>(k.get());
     ASSERT_NE(ext, nullptr);
     EXPECT_EQ(ext->program(), "/opt/kx/compile");
+}
+
+// Exit status 0 is not enough: a program that leaves no compiled file, or
+// leaves the one from an earlier run, has compiled nothing.
+TEST(ExternalKernix, SuccessNeedsACompiledFileWrittenByTheRun) {
+    struct Case {
+        const char* name;
+        const char* body;
+        bool earlierFile;  // a compiled file from an earlier run lies there
+        bool compiled;
+    };
+    const Case cases[] = {
+        {"writes", "echo new > \"$2\"\n", false, true},
+        {"rewrites", "echo new > \"$2\"\n", true, true},
+        {"replaces", "echo new > \"$2.tmp\" && mv \"$2.tmp\" \"$2\"\n", true, true},
+        {"writes nothing", "exit 0\n", false, false},
+        {"leaves the old file", "exit 0\n", true, false},
+        {"writes elsewhere", "echo new > \"$2.other\"\n", false, false},
+        {"makes a folder", "mkdir \"$2\"\n", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::FixtureEnv fx;
+        fs::path spt = fx.data() / "5.spt";
+        if (c.earlierFile) {
+            std::ofstream(spt) << "old";
+            fs::last_write_time(spt, fs::last_write_time(spt) - std::chrono::hours(1));
+        }
+        ExternalKernix k(script(fx.data(), "prog.sh", c.body).string());
+        Outcome r = compile(k, spt);
+        EXPECT_EQ(r.status == -1, c.compiled);
+        if (c.compiled) {
+            EXPECT_TRUE(r.error.empty()) << r.error;
+        } else {
+            EXPECT_EQ(r.error, texts::Format(texts::GetText(1918), {spt.string()}));
+            ASSERT_FALSE(r.events.empty());
+            EXPECT_EQ(r.events.back().second, kColourRed);
+        }
+    }
 }

@@ -100,8 +100,8 @@ TEST_P(ListingCase, MatchesExpectedBytes) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, ListingCase,
                          ::testing::Values("basic", "triggers", "conditions", "actions",
-                                           "no-actions", "error-header",
-                                           "empty-lines-and-signs"));
+                                           "no-actions", "error-header", "empty-lines-and-signs",
+                                           "tabs-in-texts"));
 
 TEST(MakeCSVSingleS, WritesTheListingOfTheProjectsScenarioOnTheGivenConnection) {
     test::FixtureEnv fx;

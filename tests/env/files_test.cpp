@@ -107,6 +107,27 @@ TEST(Files, CsvLineIsQuotedUtf16) {
     EXPECT_EQ(files::CsvLineBytes("\t"), profile::Utf8ToUtf16Le("\"\";\"\"\r\n"));
 }
 
+TEST(Files, ACsvFieldNeverAddsAFieldNorBreaksTheLine) {
+    struct Case {
+        std::string text, field, written;  // written: the field as the line shows it
+    };
+    const Case cases[] = {
+        {"plain text; more", "plain text; more", "plain text; more"},
+        {"a\tb", "a b", "a b"},
+        {"\t\tlead", "  lead", "  lead"},
+        {"x\r\ny\t", "x\r\ny ", "x  y "},
+        {"caf\xC3\xA9\t", "caf\xC3\xA9 ", "caf\xC3\xA9 "},
+        {"", "", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(files::CsvField(c.text), c.field) << c.text;
+        // Joined with another field, the line keeps two fields.
+        EXPECT_EQ(files::CsvLineBytes("k\t" + files::CsvField(c.text)),
+                  profile::Utf8ToUtf16Le("\"k\";\"" + c.written + "\"\r\n"))
+            << c.text;
+    }
+}
+
 TEST(Files, HexTextRoundTripsAndNeverFails) {
     EXPECT_EQ(files::TextToHex("A"), "4100");
     std::string text = "Cucina \xC3\xA8 \xE2\x82\xAC \xF0\x9F\x92\xA1";  // è € and an emoji

@@ -27,6 +27,34 @@ TEST(Strings, TrimCutAndTwoDigits) {
     EXPECT_EQ(str::CutUtf8("abc", 0), "");
 }
 
+TEST(Strings, XmlCharsKeepsOnlyWhatXml10Allows) {
+    const std::string fffd = "\xEF\xBF\xBD";
+    const std::pair<std::string, std::string> cases[] = {
+        // Kept: text, markup characters (escaping is the writer's), tab, LF, CR,
+        // DEL, two- to four-byte characters, the highest code point.
+        {"a<b & 'c'", "a<b & 'c'"},
+        {"x\ty\nz\r", "x\ty\nz\r"},
+        {"\x7F", "\x7F"},
+        {"caff\xC3\xA8 \xE2\x82\xAC \xF0\x9F\x98\x80",
+         "caff\xC3\xA8 \xE2\x82\xAC \xF0\x9F\x98\x80"},
+        {"\xEF\xBF\xBD\xF4\x8F\xBF\xBF", "\xEF\xBF\xBD\xF4\x8F\xBF\xBF"},
+        // Control characters become blanks.
+        {"Bell\x07 end", "Bell  end"},
+        {std::string("\x01\0\x1F", 3), "   "},
+        // Bytes that are not UTF-8: one replacement per broken sequence.
+        {"caf\xE8", "caf" + fffd},
+        {"\xE2\x82x", fffd + "x"},
+        {"\x80\xBF", fffd + fffd},
+        {"\xC0\xAF", fffd + fffd},                        // an overlong "/"
+        {"\xED\xA0\x80", fffd + fffd + fffd},             // a surrogate
+        {"\xF4\x90\x80\x80", fffd + fffd + fffd + fffd},  // beyond U+10FFFF
+        {"\xF0\x9F\x98", fffd},                           // cut at the end
+        // The two non-characters XML excludes.
+        {"\xEF\xBF\xBE\xEF\xBF\xBF", fffd + fffd},
+    };
+    for (const auto& [text, expected] : cases) EXPECT_EQ(str::XmlChars(text), expected) << text;
+}
+
 TEST(Strings, LenientNumbersReadWhatUsersType) {
     for (auto [text, value] : {std::pair<const char*, int64_t>{"", 0},
                                {"abc", 0},

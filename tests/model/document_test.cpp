@@ -12,6 +12,7 @@
 #include "env/version.h"
 #include "model/project.h"
 #include "model/scenario_file.h"
+#include "model/scenario_json.h"
 #include "model/schema.h"
 #include "support/test_env.h"
 
@@ -260,8 +261,8 @@ TEST_F(DocumentTest, RoundTripKeepsEveryTableAndTheDump) {
     EXPECT_FALSE(doc.Modified());
     doc.SaveAs(second.string());
 
-    std::string a = scenario::DumpJson(scenario::ReadScenarioFile(first));
-    std::string b = scenario::DumpJson(scenario::ReadScenarioFile(second));
+    std::string a = scenario::ScenarioJson(scenario::ReadScenarioFile(first));
+    std::string b = scenario::ScenarioJson(scenario::ReadScenarioFile(second));
     EXPECT_EQ(a, b);
     EXPECT_EQ(test::ReadText(first), test::ReadText(second));
 
@@ -559,7 +560,7 @@ TEST(DumpCommand, PrintsTheFileAsJsonWithoutADataFolder) {
     };
     ASSERT_EQ(run(file), 0) << test::ReadText(err);
     EXPECT_FALSE(fs::exists(dir / "nodata"));
-    EXPECT_EQ(test::ReadText(out), scenario::DumpJson(scenario::ReadScenarioFile(file)));
+    EXPECT_EQ(test::ReadText(out), scenario::ScenarioJson(scenario::ReadScenarioFile(file)));
     // Rows in ORDINE order, every column, Null as null, booleans as true/false.
     test::ExpectContains(
         test::ReadText(out),

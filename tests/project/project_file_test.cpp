@@ -153,6 +153,25 @@ TEST(InfoFile, ListsTheRememberedScenariosInOrder) {
     EXPECT_EQ(FormatInfoFile(c, {}).find("scenario_"), std::string::npos);
 }
 
+// A conforming parser refuses a whole document for one control character,
+// even as a character reference, or one byte that is not UTF-8.
+TEST(InfoFile, HoldsOnlyWhatXml10Allows) {
+    Collezione c;
+    std::string xml =
+        FormatInfoFile(c, {{"3.spt", 3, "Bell\x07 esc\x1B end\tcaf\xE8", "Ctl\x01name"}});
+    test::ExpectContains(xml, {"<description>Bell  esc  end&#x9;caf\xEF\xBF\xBD</description>",
+                               "<scen_name>Ctl name</scen_name>"});
+    EXPECT_TRUE(profile::IsValidUtf8(xml));
+    for (int ch = 0; ch < 0x20; ++ch) {
+        if (ch == '\t' || ch == '\n' || ch == '\r') continue;
+        std::string hex = "0123456789abcdef";
+        std::string ref =
+            "&#x" + (ch >= 0x10 ? std::string(1, hex[ch >> 4]) : "") + hex[ch & 15] + ";";
+        EXPECT_EQ(xml.find(ref), std::string::npos) << ref;
+        EXPECT_EQ(xml.find(char(ch)), std::string::npos) << ch;
+    }
+}
+
 struct ControllerFile : ::testing::Test {
     test::FixtureEnv fx;
     test::TempDir out;
@@ -184,6 +203,23 @@ TEST_F(ControllerFile, HeaderThenEveryListingByteForByte) {
     expected += files::CsvLineBytes(texts::GetText(1611) + "\t");
     expected += files::CsvLineBytes(texts::GetText(1612));
     expected += l1 + std::string("\r\0\n\0", 4) + l2 + std::string("\r\0\n\0", 4);
+    EXPECT_EQ(test::ReadText(csv), expected);
+}
+
+// The project's texts are what the user typed: a tab, CR or LF in them is a
+// blank, never a new field or a new line of the header.
+TEST_F(ControllerFile, TheProjectsTextsStayOneFieldEach) {
+    project->Nome = "Villa\tRossi";
+    project->Descrizione = "Two\r\nfloors\t";
+    project->Autore = "\tAnn";
+    fs::path csv = out / "villa.csv";
+    ASSERT_EQ(MAKEALLCSV(csv.string(), project), kCsvOk);
+    std::string expected(files::kUtf16Bom);
+    expected += files::CsvLineBytes(texts::GetText(1608) + "\tVilla Rossi");
+    expected += files::CsvLineBytes(texts::GetText(1609) + "\tTwo  floors ");
+    expected += files::CsvLineBytes(texts::GetText(1610) + "\t Ann");
+    expected += files::CsvLineBytes(texts::GetText(1611) + "\t");
+    expected += files::CsvLineBytes(texts::GetText(1612));
     EXPECT_EQ(test::ReadText(csv), expected);
 }
 
