@@ -102,14 +102,13 @@ struct Workshop {
         open = true;
         cv.notify_all();
     }
-    // Waits for the gate, or for `until`; gives up after a while so that a
-    // failed test still ends.
-    void wait(const std::function<bool()>& until = {}) {
+    // Waits for the gate; gives up after a while so that a failed test ends.
+    void wait() {
         std::unique_lock<std::mutex> lock(m);
-        cv.wait_for(lock, std::chrono::seconds(10), [&] { return open || (until && until()); });
+        cv.wait_for(lock, std::chrono::seconds(10), [&] { return open; });
     }
-    // Polls, for a condition set by another object (the run's cancel flag).
-    void waitFor(const std::function<bool()>& until) {
+    // Polls a condition of another object (the run's cancel flag).
+    static void waitFor(const std::function<bool()>& until) {
         for (int i = 0; i < 1000 && !until(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -387,6 +386,26 @@ class DialogsTest : public QObject {
         using Call = test::ScriptedMessages::Call;
         QVERIFY((boxes->calls ==
                  std::vector<Call>{{"warning", texts::GetText(1002), "S2\tUnknown device\r"}}));
+    }
+
+    void configuratorThatWillNotStartIsAWarning() {
+        test::ScopedMessages boxes;
+        compiler::CompileRun run("LEXORA", {});
+        run.setConfiguratorStarter([] { return std::string("no filter file"); });
+        QString action;
+        bool stopShown = true;
+        whenShown("frmLog", [&](QWidget* w) {
+            QTRY_VERIFY(child<QPushButton>(w, "cmdOK")->isEnabled());
+            action = child<QLabel>(w, "lblAction")->text();
+            stopShown = child<QPushButton>(w, "cmdAnnulla")->isVisible();
+            QTest::keyClick(w, Qt::Key_Return);
+        });
+        ui::RunCompileWindow(nullptr, run);
+        QCOMPARE(action, T(1633));
+        QVERIFY(!stopShown);
+        using Call = test::ScriptedMessages::Call;
+        QVERIFY((boxes->calls == std::vector<Call>{{"warning", texts::GetText(1002),
+                                                    texts::GetText(1114) + "\rno filter file"}}));
     }
 
     // ---- frmImportPrj ----------------------------------------------------
