@@ -118,6 +118,9 @@ public:
     // other mode one.
     CompileRun(std::string mode, std::vector<CompileEntry> entries);
 
+    // The job as the caller named it: "COMPILE", "COMPILEALL" or "LEXORA".
+    const std::string& mode() const { return mode_; }
+
     void setConnectionOpener(ConnectionOpener o) { opener_ = std::move(o); }
     void setLoader(Loader l) { loader_ = std::move(l); }
     void setListingWriter(ListingWriter w) { listing_ = std::move(w); }

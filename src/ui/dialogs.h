@@ -11,6 +11,10 @@
 
 class QWidget;
 
+namespace tessed::editor {
+class NewNameDialog;
+}
+
 namespace tessed::ui {
 
 // frmNewName. Shows the model's texts, keeps the name within its maximum
