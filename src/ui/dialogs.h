@@ -11,10 +11,6 @@
 
 class QWidget;
 
-namespace tessed::editor {
-class NewNameDialog;
-}
-
 namespace tessed::ui {
 
 // frmNewName. Shows the model's texts, keeps the name within its maximum
