@@ -270,6 +270,10 @@ class ElementDialogsTest : public QObject {
             QCOMPARE(std::tuple(b->value(), b->minimum(), b->maximum()),
                      std::tuple(s.s.value, s.s.min, s.s.max));
         }
+        const PropRow durationHost = m.RowVisible(PropRow::kTime) ? PropRow::kTime : PropRow::kTemp;
+        const PropRow valueHost = m.RowVisible(PropRow::kSonda) ? PropRow::kSonda : PropRow::kTemp;
+        QVERIFY(w.rowWidget(durationHost)->isAncestorOf(Child<QSpinBox>(&w, "UpDownHour")));
+        QVERIFY(w.rowWidget(valueHost)->isAncestorOf(Child<QLineEdit>(&w, "txtValue")));
         if (m.lblTempVVisible && m.UpDownTemp.visible)
             QCOMPARE(Child<QSpinBox>(&w, "UpDownTemp")->text(), ui::Q(m.lblTempV()));
         QCOMPARE(Child<QTimeEdit>(&w, "dtpTime")->isVisible(),
