@@ -837,11 +837,18 @@ void PropertyDialog::cmbLevel_Click() {
 
 void PropertyDialog::SetTemperature(int tenths) { UpDownTemp.set(tenths); }
 
-std::string PropertyDialog::lblTempV() const {
+std::string PropertyDialog::lblTempV() const { return TemperatureText(UpDownTemp.value); }
+
+std::string TemperatureText(int tenths) {
     // "." as the separator, as in the listing and the slot captions.
-    return model::TenthsOneDecimal(UpDownTemp.value) +
+    return model::TenthsOneDecimal(tenths) +
            "\xC2\xB0"
            "C";
+}
+
+void PropertyDialog::UpDownDovePI_Change(int value) {
+    UpDownDovePI.set(value);
+    txtDOVEPI.text = std::to_string(UpDownDovePI.value);
 }
 
 // ---------------------------------------------------------------- OK
@@ -957,18 +964,21 @@ void PropertyDialog::cmdAnnulla() {
 
 bool PropertyDialog::KeyPress(Field field, int key) {
     if (key == kKeyEnter) {
-        cmdOK();
+        if (buttonsEnabled) cmdOK();
         return false;
     }
     if (key == kKeyEscape) {
-        cmdAnnulla();
+        if (buttonsEnabled) cmdAnnulla();
         return false;
     }
-    bool digitsOnly = field == Field::kDOVEPI || field == Field::kValue ||
-                      (field == Field::kKeyOpt && txtKey_OPT.tag == kDelayTag) ||
-                      (field == Field::kKeyOpt2 && txtKey_OPT2.tag == kDelayTag);
-    if (digitsOnly) return (key >= '0' && key <= '9') || key == kKeyBackspace;
+    if (DigitsOnly(field)) return (key >= '0' && key <= '9') || key == kKeyBackspace;
     return true;
+}
+
+bool PropertyDialog::DigitsOnly(Field field) const {
+    return field == Field::kDOVEPI || field == Field::kValue ||
+           (field == Field::kKeyOpt && txtKey_OPT.tag == kDelayTag) ||
+           (field == Field::kKeyOpt2 && txtKey_OPT2.tag == kDelayTag);
 }
 
 // ---------------------------------------------------------------- values

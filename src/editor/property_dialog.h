@@ -107,6 +107,8 @@ class PropertyDialog {
     // "0.0" and "°C", with "." as the separator under every locale.
     void SetTemperature(int tenths);
     std::string lblTempV() const;
+    // The address spinner moved: the typed address follows it.
+    void UpDownDovePI_Change(int value);
 
     // OK: every check in order; a failing check shows its message and leaves
     // the dialog open. Cancel hides it unconfirmed.
@@ -114,9 +116,14 @@ class PropertyDialog {
     void cmdAnnulla();
     // Which box a key is typed into.
     enum class Field { kForm, kDescri, kDOVEPI, kValue, kKeyOpt, kKeyOpt2, kNome };
-    // A key typed into a field: Enter presses OK and Escape Cancel anywhere;
-    // returns whether the character reaches the box.
+    // A key typed into a field: Enter presses OK and Escape Cancel anywhere,
+    // but only while the buttons are enabled (the start-up guard holds the
+    // keys as it holds the buttons); returns whether the character reaches
+    // the box.
     bool KeyPress(Field field, int key);
+    // Whether a box takes digits only; the window holds that for typed,
+    // pasted and dropped text alike.
+    bool DigitsOnly(Field field) const;
 
     // Calling order of the editor: the description box, then the stored
     // keys, parameters, delays and time of `row` (an element row).
@@ -187,6 +194,17 @@ class PropertyDialog {
     int64_t extensionCount_ = 0;
     std::array<bool, kPropRowCount> rows_{};
 };
+
+// lblTempV's text for a temperature in tenths of a degree.
+std::string TemperatureText(int tenths);
+
+// How an input shows whether it can be used (0xRRGGBB): white when enabled,
+// grey when disabled.
+inline constexpr uint32_t kEnabledColour = 0xFFFFFF;
+inline constexpr uint32_t kDisabledColour = 0xC0C0C0;
+inline constexpr uint32_t InputColour(bool enabled) {
+    return enabled ? kEnabledColour : kDisabledColour;
+}
 
 // Object 31's volume scale: the code stored for a step of 10 to 100 percent.
 int VolumeCode(int percent);

@@ -118,6 +118,8 @@ public:
     void setWeekday(int i, bool ticked);
     bool weekday(int i) const { return days_.at(static_cast<size_t>(i)); }
     int weekMask() const;
+    // chkSett(i)'s colour (0xRRGGBB): red when ticked, green when cleared.
+    uint32_t weekdayColour(int i) const { return weekday(i) ? 0xFF0000 : 0x00FF00; }
 
     // cmbDFrom, cmbMFrom, cmbYFROM, cmbDTo, cmbMTo, cmbYTo.
     ChoiceList dayFrom, monthFrom, yearFrom, dayTo, monthTo, yearTo;

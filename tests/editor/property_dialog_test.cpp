@@ -178,14 +178,48 @@ TEST(PropertyDialog, Object9DelayChecksAndKeys) {
                                  d.KeyPress(F::kKeyOpt, kKeyBackspace), d.KeyPress(F::kDescri, 'a'),
                                  d.KeyPress(F::kValue, '-')}),
               (std::vector<bool>{true, false, true, true, false}));
+    EXPECT_EQ((std::vector<bool>{d.DigitsOnly(F::kKeyOpt), d.DigitsOnly(F::kKeyOpt2),
+                                 d.DigitsOnly(F::kDescri), d.DigitsOnly(F::kDOVEPI)}),
+              (std::vector<bool>{true, false, false, true}));
     d.txtKey_OPT.text = "24";
+    d.Timer1_Timer();
     EXPECT_FALSE(d.KeyPress(F::kDescri, kKeyEnter));  // swallowed, and OK pressed
     EXPECT_TRUE(d.Confirmed);
     PropertyDialog c = Loaded(9, 5);
     c.Visible = true;
+    c.Timer1_Timer();
     c.KeyPress(F::kForm, kKeyEscape);
     EXPECT_FALSE(c.Confirmed);
     EXPECT_FALSE(c.Visible);
+}
+
+TEST(PropertyDialog, KeysWaitForTheStartUpGuard) {
+    FixtureEnv env;
+    ScopedMessages msgs;
+    using F = PropertyDialog::Field;
+    PropertyDialog d;
+    d.Form_Load();
+    d.LoadData(9, 5);
+    d.txtKey_OPT.text = "5";
+    d.Visible = true;
+    // While the buttons are disabled neither key acts, not even through a message.
+    d.KeyPress(F::kForm, kKeyEnter);
+    d.KeyPress(F::kDescri, kKeyEscape);
+    EXPECT_EQ(std::tuple(d.Confirmed, d.Visible, msgs->calls.size()), std::tuple(false, true, 0u));
+    d.Timer1_Timer();
+    EXPECT_TRUE(d.buttonsEnabled);
+    d.KeyPress(F::kForm, kKeyEnter);
+    EXPECT_EQ(std::tuple(d.Confirmed, d.Visible), std::tuple(true, false));
+}
+
+TEST(PropertyDialog, AddressSpinnerWritesTheTypedAddress) {
+    FixtureEnv env;
+    PropertyDialog d = Loaded(49, 5);
+    // Within the first and last point; beyond them the spinner stops.
+    for (auto [moved, text] : {std::pair{73, "73"}, {200, "79"}, {-5, "71"}}) {
+        d.UpDownDovePI_Change(moved);
+        EXPECT_EQ(d.txtDOVEPI.text, text) << moved;
+    }
 }
 
 TEST(PropertyDialog, LayoutsOfBothTables) {

@@ -285,3 +285,14 @@ TEST(TimeDialogs, YearListsRollWithTheCurrentYear) {
     EXPECT_EQ(restored.yearFrom.item(1).text, "05");
     EXPECT_EQ(restored.Build().text, old);
 }
+
+TEST(TimeRangeDialog, WeekdayBoxesRedWhenTickedGreenWhenCleared) {
+    TimeRangeDialog d(kNow);
+    d.setWeekday(3, true);
+    d.setWeekday(5, true);
+    d.setWeekday(5, false);
+    std::vector<uint32_t> colours;
+    for (int i = 0; i < 7; ++i) colours.push_back(d.weekdayColour(i));
+    const uint32_t red = 0xFF0000, green = 0x00FF00;
+    EXPECT_EQ(colours, (std::vector<uint32_t>{green, green, green, red, green, green, green}));
+}
