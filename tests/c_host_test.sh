@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # c_host_test.sh C_HOST DEMO.tdj SHARE_DIR
 # The C host regenerates a project through DOINFOXML, and its modal Show
-# returns with exactly one AppEnd when the interface cannot start: without a
-# display, and with a display but without a catalogue.
+# returns with exactly one AppEnd when the interface cannot start for want of
+# a display. (A start that fails on a missing catalogue shows a message box
+# that waits for the user; the window tests cover it with scripted boxes.)
 set -euo pipefail
 host=$1 demo=$2 share=$3
 work=$(mktemp -d)
@@ -22,10 +23,4 @@ out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM TESSED_DATA_DIR=$work
 grep -qx 'AppEnd 1' <<<"$out" || fail "no AppEnd without a display: $out"
 grep -q 'no display' "$work/err" || fail "no message naming the missing display: $(cat "$work/err")"
 
-# A display, but no catalogue anywhere: the start-up fails and Show returns.
-mkdir -p "$work/empty-share"
-out=$(QT_QPA_PLATFORM=offscreen TESSED_DATA_DIR=$work/bare TESSED_SHARE_DIR=$work/empty-share \
-      "$host" "$work/house.tdj" 2>"$work/err") || fail "exit $?: $out"
-grep -qx 'AppEnd 1' <<<"$out" || fail "no AppEnd after a failed start: $out"
-grep -qx 'CanRun False' <<<"$out" || fail "CanRun without a catalogue: $out"
 echo "c_host_test: passed"

@@ -447,7 +447,8 @@ void ProjectWindow::updateProjectLabel() {
     QString t = Text(1002);
     if (open && !Host().ProjectFile.empty())
         t = Q(fs::path(Host().ProjectFile).filename().string()) + QStringLiteral(" - ") + t;
-    setWindowTitle(t);
+    // "[*]" is where the desktop shows that the project has unsaved changes.
+    setWindowTitle(t + QStringLiteral("[*]"));
     setWindowModified(session_.Changed());
 }
 

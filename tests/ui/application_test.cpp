@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QProgressBar>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
@@ -11,6 +12,10 @@
 #include <QTreeWidget>
 #include <QtTest>
 #include <deque>
+#include <functional>
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QListWidget>
 #include <fstream>
 
 #include "edit.h"
@@ -51,6 +56,24 @@ struct ScriptedFiles : ui::FileChooser {
 };
 
 fs::path demoProject() { return fs::path(TESSED_DEMO_PROJECT); }
+
+// Runs `act` on the visible top-level window `name` once it is shown (from
+// inside the modal loop that shows it), polling every 20 ms.
+void whenShown(const char* name, std::function<bool(QWidget*)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [=] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() != name || !w->isVisible()) continue;
+            if (act(w)) {
+                timer->stop();
+                timer->deleteLater();
+            }
+            return;
+        }
+    });
+    timer->start();
+}
 
 }  // namespace
 
@@ -397,6 +420,99 @@ private slots:
         QTRY_VERIFY(!ui::Running());
         QCOMPARE(profile::GetString(env::Env().configFile(), "GENERALE", "LINGUA", ""), code);
         QCOMPARE(appEnds_, 1);
+    }
+
+
+    void aNewScenarioThroughTheNameDialog() {
+        auto* w = start(copyDemo().string());
+        QVERIFY(w);
+        int step = 0;
+        whenShown("frmNewName", [&](QWidget* dlg) {
+            auto* ok = dlg->findChild<QAbstractButton*>("cmdOK");
+            if (step == 0) {
+                ok->click();  // empty: refused, the dialog stays
+                step = 1;
+                return false;
+            }
+            QTest::keyClicks(dlg->findChild<QLineEdit*>("txtNome"), QStringLiteral("Kitchen"));
+            ok->click();
+            return true;
+        });
+        w->RunTool("new");
+        QCOMPARE(step, 1);
+        QCOMPARE(messages_->calls.at(0).text, texts::GetText(1033));
+        QTreeWidgetItem* all = w->NodeItem(project::kNodeAllScenarios);
+        QCOMPARE(all->childCount(), 8);
+        QCOMPARE(all->child(7)->text(0), QStringLiteral("Kitchen"));
+        QCOMPARE(w->SelectedNode(), all->child(7)->data(0, Qt::UserRole + 1).toString().toStdString());
+        auto s = w->Session().Project()->Scenari()->Item(w->SelectedNode().substr(9));
+        QVERIFY(fs::is_regular_file(s->FullPath));
+
+        // At 300 scenarios the name is asked and the scenario refused with 1753.
+        for (int i = 8; i < 300; ++i) w->Session().NewScenario("S" + std::to_string(i));
+        whenShown("frmNewName", [](QWidget* dlg) {
+            QTest::keyClicks(dlg->findChild<QLineEdit*>("txtNome"), QStringLiteral("One more"));
+            dlg->findChild<QAbstractButton*>("cmdOK")->click();
+            return true;
+        });
+        w->RunTool("new");
+        QCOMPARE(messages_->calls.back().text, texts::GetText(1753));
+        QCOMPARE(all->childCount(), 300);
+    }
+
+    void compilingAllThroughTheLogWindow() {
+        auto* w = start(copyDemo().string());
+        QVERIFY(w);
+        int lines = 0, progress = 0;
+        whenShown("frmLog", [&](QWidget* log) {
+            auto* ok = log->findChild<QAbstractButton*>("cmdOK");
+            if (!ok->isEnabled()) return false;
+            lines = log->findChild<QListWidget*>("LW1")->count();
+            progress = log->findChild<QProgressBar*>("ProgressBar1")->value();
+            ok->click();
+            return true;
+        });
+        w->RunTool("compileall");
+        QCOMPARE(progress, 7);
+        QVERIFY(lines >= 7);
+        QCOMPARE(messages_->calls.back().text, texts::GetText(1635));
+        QTreeWidgetItem* all = w->NodeItem(project::kNodeAllScenarios);
+        for (int i = 0; i < all->childCount(); ++i)
+            QCOMPARE(all->child(i)->data(0, Qt::UserRole + 2).toString(), QStringLiteral("scriptok"));
+    }
+
+    void importingFromASecondProject() {
+        auto* w = start(copyDemo().string());
+        QVERIFY(w);
+        const fs::path other = copyDemo("other.tdj");
+        // Escape: nothing imported.
+        files_->answers = {other.string()};
+        whenShown("frmImportPrj", [](QWidget* dlg) {
+            QTest::keyClick(dlg, Qt::Key_Escape);
+            return true;
+        });
+        w->RunTool("mnuimportprj");
+        QCOMPARE(w->NodeItem(project::kNodeAllScenarios)->childCount(), 7);
+        // Select all, OK: the seven come in list order after the project's own.
+        files_->answers = {other.string()};
+        QStringList listed;
+        whenShown("frmImportPrj", [&](QWidget* dlg) {
+            auto* list = dlg->findChild<QListWidget*>("LW1");
+            for (int i = 0; i < list->count(); ++i) {
+                if (list->item(i)->checkState() != Qt::Unchecked) return true;  // must start clear
+                listed << list->item(i)->text();
+            }
+            dlg->findChild<QAbstractButton*>("imgSelectAll")->click();
+            dlg->findChild<QAbstractButton*>("cmdOK")->click();
+            return true;
+        });
+        w->RunTool("mnuimportprj");
+        QTreeWidgetItem* all = w->NodeItem(project::kNodeAllScenarios);
+        QCOMPARE(listed.size(), 7);
+        QCOMPARE(all->childCount(), 14);
+        for (int i = 0; i < 7; ++i) QCOMPARE(all->child(7 + i)->text(0), listed[i]);
+        QVERIFY(w->Session().ImportFolder().empty() || !fs::exists(w->Session().ImportFolder()));
+        QVERIFY(w->Session().Changed());
     }
 
     void deletingAndDuplicatingScenarios() {
