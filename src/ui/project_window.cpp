@@ -208,7 +208,7 @@ void ProjectWindow::buildBody() {
     SetAccessibleId(properties_, 1500);
     connect(properties_, &QTreeWidget::itemChanged, this, &ProjectWindow::propertyEdited);
     connect(properties_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
-        help_->setText(item ? item->toolTip(1) : QString());
+        showHelp(item ? item->toolTip(1) : QString());
     });
     help_ = new QLabel(right);
     help_->setObjectName(QStringLiteral("lblHelp"));
@@ -408,7 +408,15 @@ void ProjectWindow::fillProperties() {
     }
     properties_->expandAll();
     properties_->setRootIsDecorated(group != nullptr);
-    help_->clear();
+    showHelp({});
+    block.unblock();
+    // The first row is current, so its description shows below the list.
+    for (QTreeWidgetItemIterator it(properties_); *it; ++it)
+        if (!(*it)->data(0, kKeyRole).toString().isEmpty()) {
+            properties_->setCurrentItem(*it, 0, QItemSelectionModel::NoUpdate);
+            showHelp((*it)->toolTip(1));
+            break;
+        }
     fillingProperties_ = false;
 }
 
@@ -428,6 +436,12 @@ void ProjectWindow::propertyEdited(QTreeWidgetItem* item, int column) {
     if (!ok && !error.empty()) warn(error);
     updateProjectLabel();
     updateTools();
+}
+
+void ProjectWindow::showHelp(const QString& text) {
+    // Only rows that have a description use the space below the list.
+    help_->setText(text);
+    help_->setVisible(!text.isEmpty());
 }
 
 QTreeWidgetItem* ProjectWindow::propertyItem(const std::string& key) const {

@@ -63,6 +63,7 @@ private:
     void fillProperties();
     void propertyEdited(QTreeWidgetItem* item, int column);
     QTreeWidgetItem* propertyItem(const std::string& key) const;
+    void showHelp(const QString& text);
     void updateProjectLabel();
     void fillLanguages();
     void fillRecent();
