@@ -1,6 +1,7 @@
 // The application on screen: start-up and shut-down through Edit.Show, the
 // project window's tree, property list and tools, driven as a user would
 // (actions by tool name, keys, scripted message boxes and file choosers).
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -513,6 +514,67 @@ private slots:
         for (int i = 0; i < 7; ++i) QCOMPARE(all->child(7 + i)->text(0), listed[i]);
         QVERIFY(w->Session().ImportFolder().empty() || !fs::exists(w->Session().ImportFolder()));
         QVERIFY(w->Session().Changed());
+    }
+
+
+    // What a screen reader gets through the accessibility interface (the one
+    // the desktop's AT-SPI bridge serves): every control a name, the tree's
+    // rows readable, every tool an action that runs it.
+    void theWindowThroughTheAccessibilityInterface() {
+        auto* w = start(copyDemo().string());
+        QVERIFY(w);
+        QAccessibleInterface* root = QAccessible::queryAccessibleInterface(w);
+        QVERIFY(root);
+        int named = 0;
+        std::function<void(QAccessibleInterface*, int)> walk = [&](QAccessibleInterface* a, int depth) {
+            if (!a || depth > 12) return;
+            const QAccessible::Role role = a->role();
+            const bool interactive = role == QAccessible::PushButton || role == QAccessible::Tree ||
+                                     role == QAccessible::MenuBar || role == QAccessible::ToolBar ||
+                                     role == QAccessible::ButtonMenu || role == QAccessible::Table;
+            if (interactive && a->state().invisible == false) {
+                QVERIFY2(!a->text(QAccessible::Name).isEmpty(),
+                         qPrintable(QStringLiteral("no name: role %1 %2")
+                                        .arg(int(role))
+                                        .arg(a->object() ? a->object()->objectName() : QString())));
+                ++named;
+            }
+            for (int i = 0; i < a->childCount() && i < 400; ++i) walk(a->child(i), depth + 1);
+        };
+        walk(root, 0);
+        QVERIFY(named >= 4);
+
+        // The tree: its rows are items with the scenarios' names.
+        QAccessibleInterface* tree =
+            QAccessible::queryAccessibleInterface(w->findChild<QTreeWidget*>("TW"));
+        QCOMPARE(tree->text(QAccessible::Name), ui::Text(1563));
+        QStringList rows;
+        for (int i = 0; i < tree->childCount(); ++i)
+            if (QAccessibleInterface* c = tree->child(i)) rows << c->text(QAccessible::Name);
+        QVERIFY2(rows.contains(QStringLiteral("Good morning")), qPrintable(rows.join('|')));
+
+        // The menus: every visible tool is an item with a press action that runs it.
+        auto* scripts = w->findChild<QMenu*>("popupscripts");
+        QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(scripts);
+        QVERIFY(menu);
+        QStringList tools;
+        QAccessibleInterface* duplicate = nullptr;
+        for (int i = 0; i < menu->childCount(); ++i) {
+            QAccessibleInterface* item = menu->child(i);
+            if (!item || item->role() == QAccessible::Separator) continue;
+            tools << item->text(QAccessible::Name);
+            QVERIFY(item->actionInterface());
+            QVERIFY(item->actionInterface()->actionNames().contains(
+                QAccessibleActionInterface::pressAction()));
+            if (item->text(QAccessible::Name).remove('&') == ui::Text(1514)) duplicate = item;
+        }
+        QVERIFY(tools.size() >= 8);
+        QVERIFY(duplicate);
+        w->SelectNode(w->NodeItem(project::kNodeAllScenarios)->child(0)->data(0, Qt::UserRole + 1)
+                          .toString()
+                          .toStdString());
+        duplicate->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QTRY_COMPARE(w->NodeItem(project::kNodeAllScenarios)->childCount(), 8);
     }
 
     void deletingAndDuplicatingScenarios() {
