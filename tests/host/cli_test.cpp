@@ -74,3 +74,25 @@ TEST(Cli, DumpIsTheSameUnderEveryLocale) {
     EXPECT_EQ(it.code, 0);
     EXPECT_EQ(it.out, c.out);
 }
+
+TEST(Cli, ShowWithoutADisplayAndUnknownWordsSayWhy) {
+    TempDir d;
+    const std::string opts = "--data-dir '" + (d / "data").string() + "' --documents-dir '" +
+                             (d / "docs").string() + "' ";
+    const std::string noDisplay = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM";
+    struct Row {
+        std::string args;
+        int code;
+        const char* said;  // on standard error
+    };
+    for (const Row& r : {Row{"show", 1, "cannot show the user interface: no display"},
+                         Row{"", 1, "no display"},
+                         Row{"house.tdj", 1, "no display"},
+                         Row{"frobnicate", 2, "unknown command frobnicate"},
+                         Row{"--bogus show", 2, "unknown option --bogus"}}) {
+        auto res = tessed::test::RunCommand(noDisplay + " '" TESSED_EXE "' " + opts + r.args +
+                                            " 2>&1 >/dev/null");
+        EXPECT_EQ(res.code, r.code) << r.args;
+        EXPECT_NE(res.out.find(r.said), std::string::npos) << r.args << ": " << res.out;
+    }
+}
