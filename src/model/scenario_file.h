@@ -96,7 +96,5 @@ std::string FormatScenarioFile(const ScenarioFile& file);
 // Returns false when the file has no complete version (no `app_Revision`).
 bool CheckVersion(const ScenarioFile& file);
 
-// The stable JSON form of a scenario file (`tessed dump`).
-std::string DumpJson(const ScenarioFile& file);
 
 }  // namespace tessed::scenario
