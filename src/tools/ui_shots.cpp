@@ -5,6 +5,10 @@
 // project window with the demo project (at rest and with a scenario's
 // property list), the compile window after compiling all, the import dialog
 // and the about box. scripts/ui-screenshots runs it under Xvfb.
+// The editor models come before Qt, whose "slots" keyword would clash with
+// the strips' slot counts.
+#include "editor/canvas.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QPixmap>
@@ -17,8 +21,20 @@
 #include <functional>
 #include <iostream>
 
+#include <QPainter>
+#include <set>
+
 #include "edit.h"
+#include "editor/property_dialog.h"
+#include "editor/selection_dialogs.h"
+#include "editor/time_dialogs.h"
+#include "env/environment.h"
 #include "env/messages.h"
+#include "env/profile.h"
+#include "model/catalogue_ids.h"
+#include "ui/choice_dialogs.h"
+#include "ui/property_dialog.h"
+#include "ui/time_dialog.h"
 #include "ui/application.h"
 #include "ui/chrome.h"
 #include "ui/project_window.h"
@@ -91,6 +107,84 @@ struct QueuedFiles : ui::FileChooser {
         return next();
     }
 };
+
+// One picture per object of the catalogue in the first group that takes it,
+// laid out as a sheet, and the time, operator and ambiguity dialogs; in the
+// language of the open master database.
+void dialogPictures(const std::string& lang) {
+    db::Database& db = env::Env().master();
+    const std::pair<const char*, editor::StripId> flags[] = {
+        {"TRIGGER", editor::StripId::kTrigger}, {"TRIGGERSTOP", editor::StripId::kTriggerStop},
+        {"COND_OK", editor::StripId::kCondOk},  {"COND_KO", editor::StripId::kCondKo},
+        {"ACT", editor::StripId::kStepAct},     {"ACT_ELSE", editor::StripId::kStepActElse}};
+    std::vector<std::pair<int, int>> firsts;
+    std::set<int> seen;
+    for (const db::Row& o : db.query("SELECT * FROM ASS_OBJ_AREE ORDER BY ID_OBJ")) {
+        const int obj = int(o.getInt("ID_OBJ"));
+        if (obj == model::obj::kCalendar || seen.count(obj)) continue;
+        for (auto [flag, group] : flags)
+            if (o.getBool(flag)) {
+                firsts.push_back({obj, editor::Info(group).area});
+                seen.insert(obj);
+                break;
+            }
+    }
+    std::vector<QPixmap> tiles;
+    for (auto [obj, area] : firsts) {
+        editor::PropertyDialog d(&db);
+        d.Form_Load();
+        d.LoadData(obj, area);
+        d.Visible = true;
+        ui::PropertyDialogWindow w(d);
+        w.show();
+        QApplication::processEvents();
+        tiles.push_back(w.grab());
+    }
+    if (!tiles.empty()) {
+        int cellW = 0, cellH = 0;
+        for (const auto& t : tiles) {
+            cellW = std::max(cellW, t.width());
+            cellH = std::max(cellH, t.height());
+        }
+        const int cols = 6, rows = int((tiles.size() + cols - 1) / cols), gap = 8;
+        QPixmap sheet(cols * (cellW + gap) + gap, rows * (cellH + gap) + gap);
+        sheet.fill(Qt::darkGray);
+        QPainter p(&sheet);
+        for (size_t i = 0; i < tiles.size(); ++i)
+            p.drawPixmap(gap + int(i % cols) * (cellW + gap), gap + int(i / cols) * (cellH + gap),
+                         tiles[i]);
+        p.end();
+        const fs::path file = g_out / ("frmProp-sheet-" + lang + ".png");
+        // Half size: the sheet is for finding a clipped caption at a glance.
+        if (sheet.scaledToWidth(sheet.width() / 2, Qt::SmoothTransformation)
+                .save(QString::fromStdString(file.string())))
+            std::cout << file.string() << "\n";
+        else
+            ++g_failures;
+    }
+    const editor::Moment now{2026, 12, 7, 10, 45};
+    {
+        editor::TimeRangeDialog d(now);
+        d.LoadData(db, model::obj::kCalendar, model::area::kConditions, "");
+        ui::TimeRangeWindow w(d, db);
+        w.show();
+        save(&w, ("frmTime-" + lang).c_str());
+    }
+    {
+        editor::TimeSingleDialog d(now);
+        d.LoadData(db, model::obj::kCalendar, model::area::kTriggers, "");
+        ui::TimeSingleWindow w(d, db);
+        w.show();
+        save(&w, ("frmTimeSingle-" + lang).c_str());
+    }
+    {
+        editor::OperatorDialog d;
+        d.Preselect(1);
+        ui::OperatorWindow w(d);
+        w.show();
+        save(&w, ("frmOpe-" + lang).c_str());
+    }
+}
 
 }  // namespace
 
@@ -166,6 +260,17 @@ int main(int argc, char** argv) {
         edit.EndAPP();
     });
     ui::WaitForEnd();
+
+    // The element dialogs in both languages.
+    for (const char* lang : {"ITA", "ENG"}) {
+        profile::WriteString(env::Env().configFile(), "GENERALE", "LINGUA", lang);
+        if (!env::Env().OpenSystemDatabase()) {
+            ++g_failures;
+            continue;
+        }
+        dialogPictures(lang);
+        env::Env().CloseConnection();
+    }
     std::error_code ec;
     fs::remove_all(scratch, ec);
     return g_failures == 0 ? 0 : 1;
