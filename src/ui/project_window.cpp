@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QEventLoop>
+#include <QProgressDialog>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
@@ -13,7 +15,9 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
+#include <exception>
 #include <filesystem>
+#include <thread>
 
 #include "env/environment.h"
 #include "env/errors.h"
@@ -496,7 +500,49 @@ void ProjectWindow::fillRecent() {
 
 // --- tools ------------------------------------------------------------------
 
+void ProjectWindow::inBackground(long textId, const std::function<void()>& job) {
+    // While the job runs on its thread the session is its alone: the tree
+    // stops listening, the window takes no input, and only painting goes on.
+    // The tree is shown anew from the session afterwards.
+    busy_ = true;
+    session_.RemoveTreeListener(listener_);
+    centralWidget()->setEnabled(false);
+    menuBar()->setEnabled(false);
+    actions_->setEnabled(false);
+    BusyCursor cursor;
+    QProgressDialog progress(Text(textId), QString(), 0, 0, this);
+    progress.setObjectName(QStringLiteral("progress"));
+    progress.setWindowTitle(Text(1002));
+    progress.setCancelButton(nullptr);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(400);  // quick jobs show nothing
+    std::exception_ptr failure;
+    QEventLoop loop;
+    std::thread worker([&] {
+        try {
+            job();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    });
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
+    progress.reset();
+    centralWidget()->setEnabled(true);
+    menuBar()->setEnabled(true);
+    actions_->setEnabled(true);
+    listener_ = session_.AddTreeListener(
+        [this](const project::TreeChange& change) { refreshTree(change); });
+    busy_ = false;
+    rebuildTree();
+    updateProjectLabel();
+    updateTools();
+    if (failure) std::rethrow_exception(failure);
+}
+
 bool ProjectWindow::RunTool(const std::string& name) {
+    if (busy_) return false;
     QAction* a = Tool(name);
     if (!a || !a->isEnabled() || (!a->isVisible() && name != "mnuesci" && name != "mnusaveprj"))
         return false;
@@ -569,10 +615,7 @@ bool ProjectWindow::save(bool askName) {
         target = WithExtension(*f, ".tdj");
     }
     std::string err;
-    {
-        BusyCursor busy;
-        err = session_.SaveProject(target);
-    }
+    inBackground(1504, [&] { err = session_.SaveProject(target); });
     if (!err.empty()) {
         warn(texts::GetText(1020) + "\n" + err);
         return false;
@@ -595,8 +638,7 @@ void ProjectWindow::openProject(const std::string& file) {
     std::string message;
     bool complete = false;
     try {
-        BusyCursor busy;
-        complete = session_.LoadFilePrj(file, message);
+        inBackground(1503, [&] { complete = session_.LoadFilePrj(file, message); });
     } catch (const ProjectError& e) {
         warn(e.what());
         updateProjectLabel();
@@ -662,20 +704,14 @@ void ProjectWindow::importProject() {
                               env::Env().documentsFolder().string());
     if (!f) return;
     std::vector<project::ImportRow> rows;
-    {
-        BusyCursor busy;
-        rows = session_.OpenProjectForImport(*f);
-    }
+    inBackground(1506, [&] { rows = session_.OpenProjectForImport(*f); });
     struct Close {
         project::ProjectSession& s;
         ~Close() { s.CloseImport(); }
     } close{session_};
     if (!ChooseScenariosToImport(this, rows)) return;
     std::string message;
-    {
-        BusyCursor busy;
-        session_.ImportScenarios(rows, message);
-    }
+    inBackground(1506, [&] { session_.ImportScenarios(rows, message); });
     if (!message.empty()) warn(message);
 }
 

@@ -68,6 +68,10 @@ private:
     void fillLanguages();
     void fillRecent();
 
+    // Runs a long job of the session (open, save, import) on a worker thread;
+    // a progress window with text `textId` shows when it takes a while. What
+    // the job throws is thrown here.
+    void inBackground(long textId, const std::function<void()>& job);
     // Unsaved changes: asks whether to save first. False when the user
     // cancelled, or chose to save and the save failed.
     bool settleChanges();
@@ -102,6 +106,7 @@ private:
     int listener_ = -1;
     bool fillingProperties_ = false;
     bool unloading_ = false;
+    bool busy_ = false;
 };
 
 }  // namespace tessed::ui
