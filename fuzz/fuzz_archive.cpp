@@ -31,10 +31,11 @@ struct Tree {
 
 const Tree& Folders() {
     static const Tree tree = [] {
-        // A zip bomb that the archive module let through would fill the disk
-        // before the fuzzer noticed; a file size limit makes such a write fail
-        // (with EFBIG, not a signal), which the module must report as a failure.
-        rlimit limit{64 << 20, 64 << 20};
+        // A zip bomb that the archive module lets through would fill the disk
+        // before the fuzzer noticed; a file size limit far above any real
+        // project file makes such a write fail (with EFBIG, not a signal),
+        // which the module must report as a failure like any other.
+        rlimit limit{16 << 20, 16 << 20};
         setrlimit(RLIMIT_FSIZE, &limit);
         std::signal(SIGXFSZ, SIG_IGN);
         Tree t;
