@@ -61,7 +61,8 @@ void compileAll(benchmark::State& state, int workers) {
         benchmark::DoNotOptimize(quiet.lines);
     }
     state.counters["compiled"] = double(compiled);
-    state.counters["workers"] = double(workers > 0 ? workers : compiler::CompileRun::DefaultWorkers());
+    state.counters["workers"] =
+        double(workers > 0 ? workers : compiler::CompileRun::DefaultWorkers());
 }
 
 void BM_CompileAll300(benchmark::State& state) { compileAll(state, 0); }

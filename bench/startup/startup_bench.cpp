@@ -7,6 +7,10 @@
 // process start, library loading, the catalogue's first open and the
 // project's unpacking. Runs under any Qt platform (offscreen by default).
 // Prints one line per run and the medians.
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QTimer>
 #include <QTreeWidget>
@@ -17,9 +21,6 @@
 #include <fstream>
 #include <iostream>
 #include <string>
-#include <sys/wait.h>
-#include <time.h>
-#include <unistd.h>
 #include <vector>
 
 #include "edit.h"

@@ -622,4 +622,4 @@ INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1917, 'The user interface i
 -- Shown by the project window's "edit" while the editor window is not built.
 INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1919, 'The scenario editor is not part of this version yet.');
 -- The accessible name of the project window's menu bar.
-INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1920, 'Menu bar');
+INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1922, 'Menu bar');

@@ -622,4 +622,4 @@ INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1917, 'L''interfaccia utent
 -- Shown by the project window's "edit" while the editor window is not built.
 INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1919, 'L''editor degli scenari non fa ancora parte di questa versione.');
 -- The accessible name of the project window's menu bar.
-INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1920, 'Barra dei menu');
+INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1922, 'Barra dei menu');

@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <map>
 
+#include "compiler/external_kernix.h"
+#include "compiler/frames.h"
 #include "env/database.h"
 #include "env/files.h"
 #include "env/texts.h"
 #include "env/version.h"
-#include "compiler/external_kernix.h"
-#include "compiler/frames.h"
 #include "model/time_text.h"
 
 namespace tessed::compiler {
@@ -51,17 +51,20 @@ constexpr std::array<Group, 6> kGroups = {{
 // Every element of a group with the catalogue values the controller needs.
 // Table names come from the fixed list above; values are never in the text.
 std::vector<db::Row> elements(db::Database& c, const std::string& t) {
-    return c.query("SELECT E.*, ANA_CHI.ID_CHI AS CAT_CHI, ANA_OGGETTI.ID_OBJ AS CAT_OBJ, "
-                   "ANA_COSA.ID_COSA AS CAT_COSA, ANA_COSA.OPEN_COSA AS OPEN_COSA, "
-                   "ANA_DOVE.ID_DOVE AS CAT_DOVE, ANA_DOVE.OPEN_DOVE AS OPEN_DOVE, "
-                   "ANA_RULE_OPEN_EXT.ID_OPEN_EXT AS CAT_LEVEL, "
-                   "ANA_RULE_OPEN_EXT.LEVEL_OPEN AS LEVEL_OPEN FROM " + t + " AS E "
-                   "LEFT JOIN ANA_CHI ON ANA_CHI.ID_CHI = E.CHI_KEY "
-                   "LEFT JOIN ANA_OGGETTI ON ANA_OGGETTI.ID_OBJ = E.ID_OBJ "
-                   "LEFT JOIN ANA_COSA ON ANA_COSA.ID_COSA = E.COSA_KEY "
-                   "LEFT JOIN ANA_DOVE ON ANA_DOVE.ID_DOVE = E.DOVE_KEY "
-                   "LEFT JOIN ANA_RULE_OPEN_EXT ON ANA_RULE_OPEN_EXT.ID_OPEN_EXT = E.LEVEL_KEY "
-                   "ORDER BY E.ORDINE, E.ID");
+    return c.query(
+        "SELECT E.*, ANA_CHI.ID_CHI AS CAT_CHI, ANA_OGGETTI.ID_OBJ AS CAT_OBJ, "
+        "ANA_COSA.ID_COSA AS CAT_COSA, ANA_COSA.OPEN_COSA AS OPEN_COSA, "
+        "ANA_DOVE.ID_DOVE AS CAT_DOVE, ANA_DOVE.OPEN_DOVE AS OPEN_DOVE, "
+        "ANA_RULE_OPEN_EXT.ID_OPEN_EXT AS CAT_LEVEL, "
+        "ANA_RULE_OPEN_EXT.LEVEL_OPEN AS LEVEL_OPEN FROM " +
+        t +
+        " AS E "
+        "LEFT JOIN ANA_CHI ON ANA_CHI.ID_CHI = E.CHI_KEY "
+        "LEFT JOIN ANA_OGGETTI ON ANA_OGGETTI.ID_OBJ = E.ID_OBJ "
+        "LEFT JOIN ANA_COSA ON ANA_COSA.ID_COSA = E.COSA_KEY "
+        "LEFT JOIN ANA_DOVE ON ANA_DOVE.ID_DOVE = E.DOVE_KEY "
+        "LEFT JOIN ANA_RULE_OPEN_EXT ON ANA_RULE_OPEN_EXT.ID_OPEN_EXT = E.LEVEL_KEY "
+        "ORDER BY E.ORDINE, E.ID");
 }
 
 std::vector<db::Row> operators(db::Database& c, const std::string& t) {
@@ -209,9 +212,8 @@ void BuiltinKernix::check(db::Database& c) {
     }
 }
 
-std::string BuiltinKernix::Render(db::Database& c, const Abilita& enable,
-                                  const Disabilita& disable, const std::string& text1,
-                                  const std::string& text2) {
+std::string BuiltinKernix::Render(db::Database& c, const Abilita& enable, const Disabilita& disable,
+                                  const std::string& text1, const std::string& text2) {
     std::string out;
     out += "TESSARO-SPT\n";
     out += "format=" + std::to_string(kSptFormatVersion) + "\n";
@@ -240,7 +242,8 @@ std::string BuiltinKernix::Render(db::Database& c, const Abilita& enable,
         auto list = operators(c, t);
         out += "[" + std::string(t) + "] " + std::to_string(list.size()) + "\n";
         for (const auto& r : list)
-            out += "operator=" + num(r["ID_OPE"]) + "|" + num(r["ID1"]) + "|" + num(r["ID2"]) + "\n";
+            out +=
+                "operator=" + num(r["ID_OPE"]) + "|" + num(r["ID1"]) + "|" + num(r["ID2"]) + "\n";
     }
     out += "end\n";
     return out;

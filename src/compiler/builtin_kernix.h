@@ -16,7 +16,7 @@ inline constexpr int kGroupLimit = 20;
 inline constexpr int kSptFormatVersion = 1;
 
 class BuiltinKernix : public Kernix {
-public:
+  public:
     void Compile(db::Database& connection, const std::string& sptPath, const std::string& text1,
                  const std::string& text2, std::string& errorText, int32_t& status) override;
 
@@ -29,7 +29,7 @@ public:
                               const Disabilita& disable, const std::string& text1,
                               const std::string& text2);
 
-private:
+  private:
     void check(db::Database& connection);
     void report(const std::string& text);
 

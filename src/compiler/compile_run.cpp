@@ -88,9 +88,8 @@ CompileRun::Outcome CompileRun::compileOne(Workspace* ws, const std::string& ope
             k->setCommands(e.record->abilita, e.record->disabilita);
         else
             k->setCommands(ws->document.FileAbilita(), ws->document.FileDisabilita());
-        k->setOperationHandler([&](const std::string& text, uint32_t colour) {
-            log(text, IconKeyForColour(colour));
-        });
+        k->setOperationHandler(
+            [&](const std::string& text, uint32_t colour) { log(text, IconKeyForColour(colour)); });
         k->Compile(ws->connection, spt, e.text1, e.text2, error, status);
     } catch (const std::exception& ex) {
         // A scenario that cannot even be loaded fails like a rejected one.

@@ -68,7 +68,7 @@ struct CompileEntry {
 };
 
 class CompileObserver {
-public:
+  public:
     virtual ~CompileObserver() = default;
     // The progress bar: `value` of `maximum`.
     virtual void progress(int value, int maximum) { (void)value, (void)maximum; }
@@ -99,7 +99,7 @@ struct Workspace {
 };
 
 class CompileRun {
-public:
+  public:
     // Opens a worker's connection; throws db::Error when it cannot.
     using ConnectionOpener = std::function<db::Database()>;
     // Opens a scenario file into the workspace's working tables; throws on failure.
@@ -143,7 +143,7 @@ public:
     static constexpr int kMaxWorkers = 8;
     static int DefaultWorkers();
 
-private:
+  private:
     struct Outcome;
     using LogSink = std::function<void(const std::string& text, const std::string& iconKey)>;
 

@@ -122,9 +122,9 @@ void ExternalKernix::Compile(db::Database&, const std::string& sptPath, const st
         errorText = texts::Format(texts::GetText(kTxtCannotStart), {program_});
     } else {
         errorText = !firstError.empty() ? firstError
-                    : !last.empty()     ? last
-                                        : texts::Format(texts::GetText(kTxtFailed),
-                                                        {std::to_string(rc)});
+                    : !last.empty()
+                        ? last
+                        : texts::Format(texts::GetText(kTxtFailed), {std::to_string(rc)});
     }
     Operation(errorText, kColourRed);
 }

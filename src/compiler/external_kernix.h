@@ -15,7 +15,7 @@
 namespace tessed::compiler {
 
 class ExternalKernix : public Kernix {
-public:
+  public:
     explicit ExternalKernix(std::string program) : program_(std::move(program)) {}
 
     void Compile(db::Database& connection, const std::string& sptPath, const std::string& text1,
@@ -23,7 +23,7 @@ public:
 
     const std::string& program() const { return program_; }
 
-private:
+  private:
     std::string program_;
 };
 

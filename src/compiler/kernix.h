@@ -24,7 +24,7 @@ inline constexpr uint32_t kColourBlack = 0;
 std::string IconKeyForColour(uint32_t colour);
 
 class Kernix {
-public:
+  public:
     using OperationHandler = std::function<void(const std::string& text, uint32_t colour)>;
 
     virtual ~Kernix() = default;
@@ -32,8 +32,8 @@ public:
     // Compiles the scenario held in the working tables of `connection` into
     // `sptPath`. `status` is -1 on success; otherwise `errorText` says why.
     virtual void Compile(db::Database& connection, const std::string& sptPath,
-                         const std::string& text1, const std::string& text2,
-                         std::string& errorText, int32_t& status) = 0;
+                         const std::string& text1, const std::string& text2, std::string& errorText,
+                         int32_t& status) = 0;
 
     void setOperationHandler(OperationHandler handler) { operation_ = std::move(handler); }
 
@@ -45,7 +45,7 @@ public:
         disable_ = disable;
     }
 
-protected:
+  protected:
     // Raises the Operation event.
     void Operation(const std::string& text, uint32_t colour) {
         if (operation_) operation_(text, colour);
@@ -53,7 +53,7 @@ protected:
     const Abilita& enableCommand() const { return enable_; }
     const Disabilita& disableCommand() const { return disable_; }
 
-private:
+  private:
     OperationHandler operation_;
     Abilita enable_;
     Disabilita disable_;

@@ -4,20 +4,20 @@
 #include <filesystem>
 #include <vector>
 
-#include "model/element_text.h"
 #include "compiler/frames.h"
-#include "model/time_text.h"
 #include "env/database.h"
 #include "env/files.h"
-#include "env/texts.h"
-#include "model/project.h"
 #include "env/strings.h"
+#include "env/texts.h"
+#include "model/element_text.h"
+#include "model/project.h"
+#include "model/time_text.h"
 
 namespace tessed::compiler {
 
 using model::ElementText;
-using model::WhatDescription;
 using model::Tenths;
+using model::WhatDescription;
 
 namespace fs = std::filesystem;
 
@@ -51,7 +51,7 @@ std::vector<std::string> lines(const std::string& text) {
 
 // Header, command and flag lines: fields joined by tabs, no trailing field.
 class Line {
-public:
+  public:
     explicit Line(std::string first) : text_(std::move(first)) {}
     Line& field(const std::string& f) {
         text_ += "\t" + f;
@@ -63,7 +63,7 @@ public:
     }
     const std::string& str() const { return text_; }
 
-private:
+  private:
     std::string text_;
 };
 
@@ -280,7 +280,8 @@ std::string ListingPath(const std::string& scenarioFile) {
     return p.string();
 }
 
-std::string BuildListing(db::Database& db, const ListingScenario& sc, const std::string& errorText) {
+std::string BuildListing(db::Database& db, const ListingScenario& sc,
+                         const std::string& errorText) {
     std::string out;
     auto write = [&](const std::string& line) {
         std::string flat = line;
@@ -344,7 +345,12 @@ std::string BuildListing(db::Database& db, const ListingScenario& sc, const std:
                 auto op = db.queryOne("SELECT * FROM TMP_OPE_OK WHERE ID1 = ?1", {r.getInt("ID")});
                 if (!op) continue;
                 int64_t ope = op->getInt("ID_OPE");
-                write(Line(key).field(label(1621)).field(label(ope == 1 ? 1627 : ope == 2 ? 1628 : 1629)).str());
+                write(Line(key)
+                          .field(label(1621))
+                          .field(label(ope == 1   ? 1627
+                                       : ope == 2 ? 1628
+                                                  : 1629))
+                          .str());
             } catch (const db::Error&) {
             }
         }
@@ -367,8 +373,8 @@ ListingScenario ListingScenarioOf(const Scenario& s) {
     return sc;
 }
 
-void MakeCSVSingleS(db::Database& connection, Collezione& project,
-                    const std::string& scenarioPath, const std::string& errorText) {
+void MakeCSVSingleS(db::Database& connection, Collezione& project, const std::string& scenarioPath,
+                    const std::string& errorText) {
     if (auto s = project.FindByFullPath(scenarioPath))
         WriteListing(connection, ListingScenarioOf(*s), errorText);
 }

@@ -46,7 +46,7 @@ bool WriteListing(db::Database& db, const ListingScenario& scenario, const std::
 // The listing of `project`'s scenario whose full path equals `scenarioPath`
 // (without regard to case), for the scenario loaded in the working tables of
 // `connection`. A path that is not in the project writes nothing.
-void MakeCSVSingleS(db::Database& connection, Collezione& project,
-                    const std::string& scenarioPath, const std::string& errorText);
+void MakeCSVSingleS(db::Database& connection, Collezione& project, const std::string& scenarioPath,
+                    const std::string& errorText);
 
 }  // namespace tessed::compiler

@@ -5,13 +5,13 @@
 #include <optional>
 #include <utility>
 
-#include "model/element_text.h"
-#include "model/time_text.h"
 #include "env/database.h"
 #include "env/environment.h"
 #include "env/files.h"
 #include "env/strings.h"
 #include "model/document.h"
+#include "model/element_text.h"
+#include "model/time_text.h"
 
 namespace tessed::editor {
 
@@ -59,8 +59,8 @@ Captioned CaptionOf(db::Database& db, StripId group, const db::Row& r) {
     const std::string info(Info(group).table);
     auto elementText = [&](std::string_view table) {
         return model::ElementText(db, r.getInt("ID"), idObj, r.getInt("COSA_KEY"),
-                                     r.getInt("DOVE_KEY"), r.getInt("LEVEL_KEY"),
-                                     r.getInt("ADD_INT"), table);
+                                  r.getInt("DOVE_KEY"), r.getInt("LEVEL_KEY"), r.getInt("ADD_INT"),
+                                  table);
     };
     Captioned c;
     if (group == StripId::kCondKo || group == StripId::kStepActElse) {

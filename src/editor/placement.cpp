@@ -413,8 +413,7 @@ void Placement::prepareDialog(EditPlan& p, const db::Row* row,
     const int area = Info(group).area;
     db::Database& db = canvas_.database();
     const std::string keyOpt = row ? row->getText("KEY_OPT") : std::string();
-    if (p.idObj_ == kTimeObject &&
-        (group == StripId::kTrigger || group == StripId::kTriggerStop)) {
+    if (p.idObj_ == kTimeObject && (group == StripId::kTrigger || group == StripId::kTriggerStop)) {
         p.single_ = std::make_unique<TimeSingleDialog>(now());
         p.single_->LoadData(db, p.idObj_, area, keyOpt);
         return;

@@ -113,10 +113,10 @@ class EditPlan {
     StripId group_ = StripId::kTrigger;
     int32_t idObj_ = 0;
     bool custom_ = false;
-    int64_t id_ = 0;      // the element created, edited, moved or deleted
-    int64_t target_ = 0;  // the element of the slot dropped on (create, move)
-    int firstShown_ = 0;  // the position slot 1 showed when planned (create)
-    int idOpe_ = 0;       // link: the operator; link delete: the link's operator
+    int64_t id_ = 0;             // the element created, edited, moved or deleted
+    int64_t target_ = 0;         // the element of the slot dropped on (create, move)
+    int firstShown_ = 0;         // the position slot 1 showed when planned (create)
+    int idOpe_ = 0;              // link: the operator; link delete: the link's operator
     int64_t id1_ = 0, id2_ = 0;  // the conditions around a link
     bool newLink_ = false;       // operator edit on a mark without a link
     std::unique_ptr<PropertyDialog> property_;

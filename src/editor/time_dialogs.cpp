@@ -264,8 +264,8 @@ void TimeRangeDialog::Restore(std::string_view timeText) {
             for (int i = 0; i < 7; ++i) setWeekday(i, (*mask >> i) & 1);
     }
 
-    auto restoreDate = [this](const std::optional<std::string>& value, ChoiceList& d,
-                              ChoiceList& m, ChoiceList& y) {
+    auto restoreDate = [this](const std::optional<std::string>& value, ChoiceList& d, ChoiceList& m,
+                              ChoiceList& y) {
         if (!value) return;
         if (*value == "-1") {
             setDayMode(kAlways);
@@ -380,8 +380,8 @@ RangeBuild TimeRangeDialog::Build() const {
     if (b.error) return b;
     b.description += kLineBreak + texts::GetText(1076) + " " + dayFrom.text() + "." +
                      monthFrom.text() + "." + yearFrom.text();
-    b.description += kLineBreak + texts::GetText(1077) + " " + dayTo.text() + "." +
-                     monthTo.text() + "." + yearTo.text();
+    b.description += kLineBreak + texts::GetText(1077) + " " + dayTo.text() + "." + monthTo.text() +
+                     "." + yearTo.text();
     return b;
 }
 

@@ -22,7 +22,7 @@ using model::Moment;
 
 // A drop-down list of texts with numeric item data and one selection.
 class ChoiceList {
-public:
+  public:
     struct Item {
         std::string text;
         int data = 0;
@@ -44,7 +44,7 @@ public:
     std::string text() const;
     bool enabled = true;
 
-private:
+  private:
     std::vector<Item> items_;
     int index_ = -1;
 };
@@ -92,7 +92,7 @@ struct RangeBuild {
 
 // The time-range dialog (time conditions).
 class TimeRangeDialog {
-public:
+  public:
     enum HourMode { kOneHour = 0, kBand = 1, kAnyHour = 2 };
     enum DayMode { kAlways = 0, kDateRange = 1 };
 
@@ -138,7 +138,7 @@ public:
     std::string timeText, description;
     std::optional<int64_t> idRes;
 
-private:
+  private:
     Moment now_;
     HourMode hourMode_ = kOneHour;
     DayMode dayMode_ = kAlways;
@@ -153,7 +153,7 @@ struct MomentBuild {
 
 // The single-moment dialog (time-triggered events).
 class TimeSingleDialog {
-public:
+  public:
     // Lists filled: "**" (item data -1) and the numbers (years: ListedYears);
     // every list starts at "**".
     explicit TimeSingleDialog(const Moment& now);
@@ -175,7 +175,7 @@ public:
     std::string timeText, description;
     std::optional<int64_t> idResCosa, idCosa;
 
-private:
+  private:
     Moment now_;
     int64_t idObj_ = 0, idArea_ = 0;
 };

@@ -1,10 +1,11 @@
 #include "env/database.h"
-#include "env/strings.h"
 
 #include <sqlite3.h>
 
 #include <charconv>
 #include <cmath>
+
+#include "env/strings.h"
 
 namespace tessed::db {
 

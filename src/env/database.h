@@ -19,13 +19,13 @@ struct sqlite3_stmt;
 namespace tessed::db {
 
 class Error : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // One column value. Booleans are stored as integers; any non-zero is True.
 class Value {
-public:
+  public:
     Value() = default;
     Value(std::nullptr_t) {}
     Value(int v) : v_(int64_t{v}) {}
@@ -52,7 +52,7 @@ public:
 
     bool operator==(const Value& o) const { return v_ == o.v_; }
 
-private:
+  private:
     friend class Statement;
     std::variant<std::monostate, int64_t, double, std::string> v_;
 };
@@ -60,7 +60,7 @@ private:
 // A row read from a statement: values by column name, names shared by all rows
 // of one result.
 class Row {
-public:
+  public:
     Row() = default;
     Row(std::shared_ptr<const std::vector<std::string>> names, std::vector<Value> values)
         : names_(std::move(names)), values_(std::move(values)) {}
@@ -79,13 +79,13 @@ public:
         return (*this)[c].toText(def);
     }
 
-private:
+  private:
     std::shared_ptr<const std::vector<std::string>> names_;
     std::vector<Value> values_;
 };
 
 class Statement {
-public:
+  public:
     Statement() = default;
     Statement(sqlite3* db, std::string_view sql);
     ~Statement();
@@ -114,14 +114,14 @@ public:
     // Every remaining row.
     std::vector<Row> rows();
 
-private:
+  private:
     sqlite3* db_ = nullptr;
     sqlite3_stmt* stmt_ = nullptr;
     std::shared_ptr<const std::vector<std::string>> names_;
 };
 
 class Database {
-public:
+  public:
     enum class Mode { ReadWrite, ReadOnly, Create };
 
     Database() = default;
@@ -154,7 +154,7 @@ public:
 
     bool tableExists(std::string_view table) const;
 
-private:
+  private:
     sqlite3* db_ = nullptr;
     std::string path_;
     std::map<std::string, Statement> cache_;
@@ -162,14 +162,14 @@ private:
 
 // Commits on `commit()`, rolls back when destroyed without it.
 class Transaction {
-public:
+  public:
     explicit Transaction(Database& db);
     ~Transaction();
     void commit();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
 
-private:
+  private:
     Database& db_;
     bool done_ = false;
 };

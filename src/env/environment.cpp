@@ -60,7 +60,8 @@ bool ensureDir(const fs::path& p) {
 
 // True when `fd` is open on the file that `path` names now.
 bool sameFile(int fd, const fs::path& path) {
-    struct stat a {}, b {};
+    struct stat a {
+    }, b{};
     return ::fstat(fd, &a) == 0 && ::stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
            a.st_ino == b.st_ino;
 }
@@ -240,8 +241,8 @@ bool Environment::OpenSystemDatabase() {
             code.erase(0, code.rfind("TESSED", 0) == 0 ? 6 : 0);
             if (code.size() >= 4 && code.compare(code.size() - 4, 4, ".MDB") == 0)
                 code.erase(code.size() - 4);
-            LanguageTool tool{1000 + n, "mnulang", row->getText("LINGUA"), code,
-                              db::iequals(code, language_), f};
+            LanguageTool tool{
+                1000 + n, "mnulang", row->getText("LINGUA"), code, db::iequals(code, language_), f};
             if (tool.checked) masterFile_ = f;
             languages_.push_back(std::move(tool));
         } catch (const db::Error&) {
@@ -250,14 +251,12 @@ bool Environment::OpenSystemDatabase() {
     }
 
     if (!OpenConnection()) {
-        Messages().critical("Warning",
-                            "Unable to load system database.\rThe application will end");
+        Messages().critical("Warning", "Unable to load system database.\rThe application will end");
         return false;
     }
     CompactDatabase();
     if (!OpenConnection()) {
-        Messages().critical("Warning",
-                            "Unable to load system database.\rThe application will end");
+        Messages().critical("Warning", "Unable to load system database.\rThe application will end");
         return false;
     }
     resources_ = data_ / "dat" / "res";
@@ -331,8 +330,8 @@ void Environment::CompactDatabase() {
         return;
     }
     // Not "*.mdb": a copy left by a crash must not be listed as a language.
-    fs::path tmp = masterFile_.parent_path() /
-                   ("." + masterFile_.filename().string() + ".compact-" + std::to_string(::getpid()));
+    fs::path tmp = masterFile_.parent_path() / ("." + masterFile_.filename().string() +
+                                                ".compact-" + std::to_string(::getpid()));
     std::error_code ec;
     fs::remove(tmp, ec);
     try {

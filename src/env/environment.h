@@ -35,13 +35,13 @@
 // (When the upgrade is refused because another instance holds the database,
 // the kernel may drop the shared lock first; it is taken again at once, and
 // the other instance holds the database meanwhile.)
+#include <sys/types.h>
+
 #include <filesystem>
 #include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
-
-#include <sys/types.h>
 
 #include "env/database.h"
 
@@ -51,11 +51,11 @@ namespace fs = std::filesystem;
 
 // One entry of the language sub-menu.
 struct LanguageTool {
-    int id = 0;              // 1000 + n, n counting the readable databases from 1
-    std::string name;        // "mnulang"
-    std::string caption;     // DB_CONFIG.LINGUA of the database
-    std::string tag;         // the language code, "ITA"
-    bool checked = false;    // the current language
+    int id = 0;            // 1000 + n, n counting the readable databases from 1
+    std::string name;      // "mnulang"
+    std::string caption;   // DB_CONFIG.LINGUA of the database
+    std::string tag;       // the language code, "ITA"
+    bool checked = false;  // the current language
     fs::path file;
 };
 
@@ -72,7 +72,7 @@ using ConnectionSetup = std::function<void(db::Database&)>;
 void SetConnectionSetup(ConnectionSetup setup);
 
 class Environment {
-public:
+  public:
     // Prepares the data and documents folders (class initialisation of Edit).
     // The data folder comes from TESSED_DATA_DIR when set, else
     // ${XDG_DATA_HOME:-~/.local/share}/Velmora/<appFolderName>; the documents
@@ -148,7 +148,7 @@ public:
     Environment(const Environment&) = delete;
     Environment& operator=(const Environment&) = delete;
 
-private:
+  private:
     friend class ScopedWorkingFolder;
 
     // A working folder and the lock that makes it the process's own.
@@ -189,7 +189,7 @@ private:
 // open. The folder is the process's current one while the object lives, for
 // every thread: batch jobs run on the host's thread, like everything else.
 class ScopedWorkingFolder {
-public:
+  public:
     ScopedWorkingFolder();
     ~ScopedWorkingFolder();
     ScopedWorkingFolder(const ScopedWorkingFolder&) = delete;

@@ -9,7 +9,7 @@ namespace tessed {
 inline constexpr int kProjectErrorNumber = 10001;
 
 class ProjectError : public std::runtime_error {
-public:
+  public:
     explicit ProjectError(const std::string& text) : std::runtime_error(text) {}
     int number() const { return kProjectErrorNumber; }
 };

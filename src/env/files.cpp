@@ -27,8 +27,8 @@ namespace {
 std::mt19937& rng() {
     // Seeded from the clock and the process, as the names must differ between
     // two instances started in the same second.
-    static std::mt19937 gen(
-        unsigned(std::chrono::steady_clock::now().time_since_epoch().count()) ^ unsigned(getpid()));
+    static std::mt19937 gen(unsigned(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                            unsigned(getpid()));
     return gen;
 }
 
@@ -291,7 +291,8 @@ int ScenarioCompileState(const fs::path& file) {
     spt.replace_extension(".spt");
     fs::path err = file;
     err.replace_extension(".err");
-    struct stat sptStat {}, errStat {};
+    struct stat sptStat {
+    }, errStat{};
     const bool hasSpt = ::stat(spt.c_str(), &sptStat) == 0 && S_ISREG(sptStat.st_mode);
     const bool hasErr = ::stat(err.c_str(), &errStat) == 0 && S_ISREG(errStat.st_mode);
     if (!hasSpt) return hasErr ? 1 : 0;

@@ -15,9 +15,15 @@ std::shared_ptr<MessageBoxes>& current() {
 }
 }  // namespace
 
-void BatchMessageBoxes::warning(const std::string& t, const std::string& s) { print("warning", t, s); }
-void BatchMessageBoxes::critical(const std::string& t, const std::string& s) { print("error", t, s); }
-void BatchMessageBoxes::information(const std::string& t, const std::string& s) { print("note", t, s); }
+void BatchMessageBoxes::warning(const std::string& t, const std::string& s) {
+    print("warning", t, s);
+}
+void BatchMessageBoxes::critical(const std::string& t, const std::string& s) {
+    print("error", t, s);
+}
+void BatchMessageBoxes::information(const std::string& t, const std::string& s) {
+    print("note", t, s);
+}
 Answer BatchMessageBoxes::yesNo(const std::string& t, const std::string& s) {
     print("question answered No", t, s);
     return Answer::No;

@@ -9,7 +9,7 @@ namespace tessed {
 enum class Answer { Ok, Yes, No, Cancel };
 
 class MessageBoxes {
-public:
+  public:
     virtual ~MessageBoxes() = default;
     virtual void warning(const std::string& title, const std::string& text) = 0;
     virtual void critical(const std::string& title, const std::string& text) = 0;
@@ -22,7 +22,7 @@ public:
 // are answered No (and Cancel where that is offered), so a batch job never
 // changes anything on a guess.
 class BatchMessageBoxes : public MessageBoxes {
-public:
+  public:
     void warning(const std::string& title, const std::string& text) override;
     void critical(const std::string& title, const std::string& text) override;
     void information(const std::string& title, const std::string& text) override;

@@ -267,7 +267,11 @@ std::string Cp1252ToUtf8(std::string_view b) {
 bool IsValidUtf8(std::string_view s) {
     for (size_t i = 0; i < s.size();) {
         uint8_t c = uint8_t(s[i]);
-        size_t len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+        size_t len = c < 0x80             ? 1
+                     : (c & 0xE0) == 0xC0 ? 2
+                     : (c & 0xF0) == 0xE0 ? 3
+                     : (c & 0xF8) == 0xF0 ? 4
+                                          : 0;
         if (len == 0 || i + len > s.size()) return false;
         if (len == 2 && c < 0xC2) return false;
         for (size_t k = 1; k < len; ++k)

@@ -44,8 +44,8 @@ class File {
         std::string key, value;
     };
     struct Section {
-        std::vector<Entry> entries;                            // first of each key, in order
-        std::unordered_map<std::string, size_t> byKey;         // upper-cased key -> entry
+        std::vector<Entry> entries;                     // first of each key, in order
+        std::unordered_map<std::string, size_t> byKey;  // upper-cased key -> entry
     };
     State state_ = State::kMissing;
     std::vector<Section> sections_;

@@ -12,8 +12,8 @@ class Database;
 namespace tessed::texts {
 
 inline constexpr const char* kAppName = "Tessaro Editor";
-inline constexpr const char* kMissing = "?????";     // identifier not in the table
-inline constexpr const char* kUnreadable = "----";   // identifier present, text Null
+inline constexpr const char* kMissing = "?????";    // identifier not in the table
+inline constexpr const char* kUnreadable = "----";  // identifier present, text Null
 
 // The text of an identifier, "%APP_NAME%" replaced by the application name and,
 // when the host's TEXTID is set, "-" and the identifier appended.

@@ -25,8 +25,10 @@ constexpr const char* kUsage =
     "usage: tessed [options] [show] [--modal] [FILE]   start the user interface\n"
     "       tessed [options] canrun [LANG]             can the editor run? prints True or False\n"
     "       tessed [options] doinfoxml PROJECT.tdj     regenerate the project's derived files\n"
-    "       tessed [options] makecsv PROJECT.tdj OUT.csv  join a project's listings into a controller file\n"
-    "       tessed [options] compile PROJECT.tdj       compile every scenario of a project and save it\n"
+    "       tessed [options] makecsv PROJECT.tdj OUT.csv  join a project's listings into a "
+    "controller file\n"
+    "       tessed [options] compile PROJECT.tdj       compile every scenario of a project and "
+    "save it\n"
     "       tessed dump FILE.tdx                       print a scenario file as JSON\n"
     "       tessed --help | --version\n"
     "options:\n"
@@ -142,8 +144,8 @@ int cmdCompile(const Options& o, Edit&, std::ostream& out, std::ostream& err) {
         default:
             break;
     }
-    out << "compiled " << r.run.compiled << " of " << r.scenarios << " scenarios, "
-        << r.run.failed << " failed\n";
+    out << "compiled " << r.run.compiled << " of " << r.scenarios << " scenarios, " << r.run.failed
+        << " failed\n";
     if (!r.run.summary.empty()) {
         std::string summary = r.run.summary;
         for (auto& c : summary)
@@ -214,10 +216,8 @@ const std::map<std::string, StandaloneCommand>& standaloneCommands() {
 
 const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table = {
-        {"canrun", {0, 1, cmdCanRun}},
-        {"compile", {1, 1, cmdCompile}},
-        {"doinfoxml", {1, 1, cmdDoInfoXml}},
-        {"makecsv", {2, 2, cmdMakeCsv}},
+        {"canrun", {0, 1, cmdCanRun}},       {"compile", {1, 1, cmdCompile}},
+        {"doinfoxml", {1, 1, cmdDoInfoXml}}, {"makecsv", {2, 2, cmdMakeCsv}},
         {"show", {0, 1, cmdShow}},
     };
     return table;
@@ -268,7 +268,8 @@ int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
         return 0;
     }
     if (!o.args.empty() && o.args[0] == "--version") {
-        out << "tessed " << kVersionMajor << "." << kVersionMinor << "." << kVersionRevision << "\n";
+        out << "tessed " << kVersionMajor << "." << kVersionMinor << "." << kVersionRevision
+            << "\n";
         return 0;
     }
     if (!o.args.empty()) {

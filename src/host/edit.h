@@ -27,7 +27,7 @@ struct ProjectBatch {
 void SetProjectBatch(ProjectBatch batch);
 
 class Edit {
-public:
+  public:
     Edit();
     ~Edit();
     Edit(const Edit&) = delete;
@@ -95,7 +95,7 @@ public:
     // The instance created (or shown) last; null when none.
     static Edit* Current();
 
-private:
+  private:
     std::function<void()> appEnd_, activateHost_, minimiseHost_;
 };
 

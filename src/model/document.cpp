@@ -423,8 +423,8 @@ bool ScenarioDocument::InsertIntoOPE(std::string_view opeTable, int32_t ID_OPE, 
             ID1 = static_cast<int32_t>(r->getInt("ID"));
         }
         aboutToChange();
-        if (db.execute("INSERT INTO " + t + " (ID_OPE,ID1,ID2) VALUES(?,?,?)",
-                       {ID_OPE, ID1, ID2}) < 1)
+        if (db.execute("INSERT INTO " + t + " (ID_OPE,ID1,ID2) VALUES(?,?,?)", {ID_OPE, ID1, ID2}) <
+            1)
             return false;
         changed(ChangeKind::kInsert, t, {ID1, ID2});
         return true;

@@ -213,7 +213,7 @@ class ScenarioDocument {
     Abilita fileAbilita_;
     Disabilita fileDisabilita_;
     uint64_t revision_ = 0;
-    uint64_t lastRevision_ = 0;  // the highest revision handed out; never reused
+    uint64_t lastRevision_ = 0;                  // the highest revision handed out; never reused
     std::optional<uint64_t> savedRevision_ = 0;  // none: marked modified
     int stepDepth_ = 0;
     std::vector<DocumentListener*> listeners_;

@@ -173,8 +173,7 @@ std::string ElementText(db::Database& db, int64_t ID, int64_t ID_OBJ, int64_t CO
             break;
         case obj::kScenarioModule:
         case obj::kTimedLight:
-            if (action)
-                text = LookupWhere(db, DOVE_KEY).text + LevelSuffix(db, LEVEL_KEY, ADD_INT);
+            if (action) text = LookupWhere(db, DOVE_KEY).text + LevelSuffix(db, LEVEL_KEY, ADD_INT);
             break;
         case obj::kLightByAddress:
             if (action)

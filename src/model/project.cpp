@@ -20,8 +20,7 @@ std::shared_ptr<Scenari> Collezione::Scenari() {
     return scenari_;
 }
 
-namespace {
-}  // namespace
+namespace {}  // namespace
 
 std::shared_ptr<Scenario> Collezione::FindByFullPath(std::string_view path) {
     if (!scenari_) return nullptr;

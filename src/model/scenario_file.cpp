@@ -6,10 +6,10 @@
 #include <tuple>
 
 #include "env/files.h"
+#include "env/strings.h"
 #include "env/texts.h"
 #include "env/version.h"
 #include "model/schema.h"
-#include "env/strings.h"
 
 namespace tessed::scenario {
 

@@ -96,5 +96,4 @@ std::string FormatScenarioFile(const ScenarioFile& file);
 // Returns false when the file has no complete version (no `app_Revision`).
 bool CheckVersion(const ScenarioFile& file);
 
-
 }  // namespace tessed::scenario

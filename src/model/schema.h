@@ -13,8 +13,8 @@ namespace tessed::schema {
 
 // The six element tables, in the order the scenario file stores them.
 inline constexpr std::array<std::string_view, 6> kElementTables = {
-    "TMP_COND_OK", "TMP_COND_KO", "TMP_TRIGGER", "TMP_TRIGGERSTOP", "TMP_STEP_ACT",
-    "TMP_STEP_ACT_ELSE"};
+    "TMP_COND_OK",     "TMP_COND_KO",  "TMP_TRIGGER",
+    "TMP_TRIGGERSTOP", "TMP_STEP_ACT", "TMP_STEP_ACT_ELSE"};
 inline constexpr std::array<std::string_view, 2> kOperatorTables = {"TMP_OPE_OK", "TMP_OPE_KO"};
 // All eight working tables: the element tables, then the operator tables. The
 // scenario file stores them in another order (scenario::kFileTableOrder).
@@ -44,8 +44,8 @@ inline constexpr std::array<Column, 21> kElementColumns = {{
     {"RESTART", ColumnType::Boolean},
 }};
 
-inline constexpr std::array<Column, 3> kOperatorColumns = {{
-    {"ID_OPE", ColumnType::Long}, {"ID1", ColumnType::Long}, {"ID2", ColumnType::Long}}};
+inline constexpr std::array<Column, 3> kOperatorColumns = {
+    {{"ID_OPE", ColumnType::Long}, {"ID1", ColumnType::Long}, {"ID2", ColumnType::Long}}};
 
 bool IsElementTable(std::string_view table);
 bool IsOperatorTable(std::string_view table);

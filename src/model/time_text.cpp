@@ -172,10 +172,10 @@ std::string FormatRangeText(std::string_view timeText) {
 int DaysInMonth(int year, int month) {
     using namespace std::chrono;
     if (month < 1 || month > 12) return 0;
-    return static_cast<int>(
-        unsigned(year_month_day_last(std::chrono::year(year), month_day_last(std::chrono::month(
-                                                                    static_cast<unsigned>(month))))
-                     .day()));
+    return static_cast<int>(unsigned(
+        year_month_day_last(std::chrono::year(year),
+                            month_day_last(std::chrono::month(static_cast<unsigned>(month))))
+            .day()));
 }
 
 bool IsRealDate(int year, int month, int day) {

@@ -27,7 +27,8 @@ namespace {
 class BatchScope {
   public:
     BatchScope()
-        : project_(CurrentProject()), projectFile_(Host().ProjectFile),
+        : project_(CurrentProject()),
+          projectFile_(Host().ProjectFile),
           changed_(Flags().projectChanged) {
         schema::InstallWorkingTables();
         env::Env().ClearWorkingFolder();

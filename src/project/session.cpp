@@ -13,6 +13,7 @@
 #include "env/files.h"
 #include "env/profile.h"
 #include "env/state.h"
+#include "env/strings.h"
 #include "env/texts.h"
 #include "env/version.h"
 #include "model/rowset.h"
@@ -20,7 +21,6 @@
 #include "project/archive.h"
 #include "project/settings.h"
 #include "project/validation.h"
-#include "env/strings.h"
 
 namespace tessed::project {
 
@@ -399,7 +399,8 @@ void ProjectSession::publish() {
                 change.added.push_back(n.key);
             } else {
                 const TreeNode& o = *it->second;
-                if (o.text != n.text || o.image != n.image || o.parent != n.parent || o.tag != n.tag)
+                if (o.text != n.text || o.image != n.image || o.parent != n.parent ||
+                    o.tag != n.tag)
                     change.changed.push_back(n.key);
             }
         }
@@ -683,8 +684,10 @@ bool ProjectSession::ExportScenario(const std::string& key, const std::string& t
     // No name chosen: without this check ".TDX" would be written into the
     // process's current folder.
     fs::path to = target;
-    if (!to.has_filename()) to.clear();
-    else if (!to.has_extension()) to += ".TDX";
+    if (!to.has_filename())
+        to.clear();
+    else if (!to.has_extension())
+        to += ".TDX";
     std::string bytes;
     if (!s || to.empty() || !files::ReadFile(s->FullPath, bytes) ||
         !files::WriteFileAtomic(to, bytes)) {

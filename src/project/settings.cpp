@@ -8,9 +8,9 @@
 #include "env/environment.h"
 #include "env/files.h"
 #include "env/profile.h"
+#include "env/strings.h"
 #include "env/version.h"
 #include "project/archive.h"
-#include "env/strings.h"
 
 namespace tessed::project {
 

@@ -24,13 +24,15 @@ NodeKind KindOfNode(const std::string& key) {
 
 std::string ScenarioKeyOfNode(const std::string& key) {
     switch (KindOfNode(key)) {
-        case NodeKind::Scenario: return key.substr(std::string(kScenarioPrefix).size());
+        case NodeKind::Scenario:
+            return key.substr(std::string(kScenarioPrefix).size());
         case NodeKind::Enable:
         case NodeKind::Disable: {
             std::string rest = key.substr(std::string(kScenarioPrefix).size());
             return rest.substr(0, rest.find('$'));
         }
-        default: return {};
+        default:
+            return {};
     }
 }
 

@@ -21,11 +21,10 @@ std::string ScenarioKeyOfNode(const std::string& nodeKey);
 // Every tool of the menu bar and the action toolbar, by name.
 inline const std::vector<std::string>& MenuToolNames() {
     static const std::vector<std::string> names = {
-        "mnunewprj",   "mnuapriprj",   "mnusaveprj",   "mnusaveas",   "mnuimportprj",
-        "mnufilecfg1", "mnufilecfg2",  "mnufilecfg3",  "mnufilecfg4", "Tool11",
-        "mnuesci",     "mnunew",       "mnuapri",      "mnucompila",  "mnucompall",
-        "delscript",   "duplicate",    "exportscript", "importscript", "mnulanguage",
-        "mnuinfo"};
+        "mnunewprj",    "mnuapriprj",  "mnusaveprj",  "mnusaveas", "mnuimportprj", "mnufilecfg1",
+        "mnufilecfg2",  "mnufilecfg3", "mnufilecfg4", "Tool11",    "mnuesci",      "mnunew",
+        "mnuapri",      "mnucompila",  "mnucompall",  "delscript", "duplicate",    "exportscript",
+        "importscript", "mnulanguage", "mnuinfo"};
     return names;
 }
 inline const std::vector<std::string>& ActionToolNames() {

@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTimer>
@@ -20,8 +21,6 @@
 #include <filesystem>
 #include <functional>
 #include <iostream>
-
-#include <QPainter>
 #include <set>
 
 #include "edit.h"
@@ -32,13 +31,13 @@
 #include "env/messages.h"
 #include "env/profile.h"
 #include "model/catalogue_ids.h"
-#include "ui/choice_dialogs.h"
-#include "ui/property_dialog.h"
-#include "ui/time_dialog.h"
 #include "ui/application.h"
+#include "ui/choice_dialogs.h"
 #include "ui/chrome.h"
 #include "ui/project_window.h"
+#include "ui/property_dialog.h"
 #include "ui/splash.h"
+#include "ui/time_dialog.h"
 
 using namespace tessed;
 namespace fs = std::filesystem;
@@ -215,50 +214,55 @@ int main(int argc, char** argv) {
 
     edit.setFileToOpen(project.string());
     edit.Show();
-    whenShown("frmPrj", [](QWidget*) { return true; }, [&](QWidget* w) {
-        auto* prj = static_cast<ui::ProjectWindow*>(w);
-        prj->resize(900, 560);
-        {
-            ui::SplashWindow splash(ui::SplashWindow::Role::StartUp);
-            splash.show();
-            save(&splash, "splash");
-            ui::SplashWindow about(ui::SplashWindow::Role::About);
-            about.show();
-            save(&about, "about");
-        }
-        prj->SelectNode("COLLEZIONE$ALLSCENARI");
-        save(prj, "frmPrj");
-        auto* all = prj->NodeItem("COLLEZIONE$ALLSCENARI");
-        if (all && all->childCount() > 0)
-            prj->SelectNode(all->child(0)->data(0, Qt::UserRole + 1).toString().toStdString());
-        save(prj, "frmPrj-properties");
+    whenShown(
+        "frmPrj", [](QWidget*) { return true; },
+        [&](QWidget* w) {
+            auto* prj = static_cast<ui::ProjectWindow*>(w);
+            prj->resize(900, 560);
+            {
+                ui::SplashWindow splash(ui::SplashWindow::Role::StartUp);
+                splash.show();
+                save(&splash, "splash");
+                ui::SplashWindow about(ui::SplashWindow::Role::About);
+                about.show();
+                save(&about, "about");
+            }
+            prj->SelectNode("COLLEZIONE$ALLSCENARI");
+            save(prj, "frmPrj");
+            auto* all = prj->NodeItem("COLLEZIONE$ALLSCENARI");
+            if (all && all->childCount() > 0)
+                prj->SelectNode(all->child(0)->data(0, Qt::UserRole + 1).toString().toStdString());
+            save(prj, "frmPrj-properties");
 
-        // Compile all: the window is pictured once its run has ended.
-        whenShown(
-            "frmLog",
-            [](QWidget* log) {
-                auto* ok = log->findChild<QAbstractButton*>("cmdOK");
-                return ok && ok->isEnabled();
-            },
-            [](QWidget* log) {
-                save(log, "frmLog");
-                log->findChild<QAbstractButton*>("cmdOK")->click();
-            });
-        prj->RunTool("compileall");
-        save(prj, "frmPrj-compiled");
+            // Compile all: the window is pictured once its run has ended.
+            whenShown(
+                "frmLog",
+                [](QWidget* log) {
+                    auto* ok = log->findChild<QAbstractButton*>("cmdOK");
+                    return ok && ok->isEnabled();
+                },
+                [](QWidget* log) {
+                    save(log, "frmLog");
+                    log->findChild<QAbstractButton*>("cmdOK")->click();
+                });
+            prj->RunTool("compileall");
+            save(prj, "frmPrj-compiled");
 
-        // The import list of a second project.
-        files->answers.push_back(other.string());
-        whenShown("frmImportPrj", [](QWidget*) { return true; }, [](QWidget* dlg) {
-            if (auto* all = dlg->findChild<QAbstractButton*>("imgSelectAll")) all->click();
-            save(dlg, "frmImportPrj");
-            if (auto* cancel = dlg->findChild<QAbstractButton*>("cmdAnnulla")) cancel->click();
+            // The import list of a second project.
+            files->answers.push_back(other.string());
+            whenShown(
+                "frmImportPrj", [](QWidget*) { return true; },
+                [](QWidget* dlg) {
+                    if (auto* all = dlg->findChild<QAbstractButton*>("imgSelectAll")) all->click();
+                    save(dlg, "frmImportPrj");
+                    if (auto* cancel = dlg->findChild<QAbstractButton*>("cmdAnnulla"))
+                        cancel->click();
+                });
+            prj->RunTool("mnuimportprj");
+
+            prj->Session().SetChanged(false);
+            edit.EndAPP();
         });
-        prj->RunTool("mnuimportprj");
-
-        prj->Session().SetChanged(false);
-        edit.EndAPP();
-    });
     ui::WaitForEnd();
 
     // The element dialogs in both languages.

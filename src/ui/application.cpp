@@ -90,7 +90,8 @@ void startUp() {
     }
     auto* w = new ProjectWindow(s.callbacks.minimiseHost);
     s.window = w;
-    QObject::connect(w, &ProjectWindow::unloaded, w, [] { onUnloaded(); }, Qt::QueuedConnection);
+    QObject::connect(
+        w, &ProjectWindow::unloaded, w, [] { onUnloaded(); }, Qt::QueuedConnection);
     ApplyCaptions(w);
     Flags().started = true;
     w->show();
@@ -120,8 +121,9 @@ bool CanShowWindows(std::string& why) {
     }
     if (platform == "xcb") {
         if (!display || !*display) {
-            why = "no display: DISPLAY is not set (start it under an X server, or set "
-                  "QT_QPA_PLATFORM=offscreen)";
+            why =
+                "no display: DISPLAY is not set (start it under an X server, or set "
+                "QT_QPA_PLATFORM=offscreen)";
             return false;
         }
         if (!xSocketExists(display)) {

@@ -21,8 +21,8 @@ constexpr int kAmbiguityTitle = 1061, kAmbiguityHead = 1674, kAmbiguityPrompt = 
 constexpr int kGap = 4;
 }  // namespace
 
-ChoiceWindow::ChoiceWindow(editor::ChoiceDialog& model, editor::ChoiceList& list,
-                           const char* name, const char* listName, QWidget* parent)
+ChoiceWindow::ChoiceWindow(editor::ChoiceDialog& model, editor::ChoiceList& list, const char* name,
+                           const char* listName, QWidget* parent)
     : QDialog(parent), model_(model), choices_(list) {
     setObjectName(QLatin1String(name));
     setModal(true);
@@ -120,8 +120,10 @@ void OperatorWindow::placeBeside(const QRect& mark) {
     if (QScreen* s = QGuiApplication::screenAt(mark.center())) {
         const QRect screen = s->availableGeometry();
         if (at.x() + size.width() > screen.right() + 1) at.setX(mark.left() - kGap - size.width());
-        at.setX(std::clamp(at.x(), screen.left(), std::max(screen.left(), screen.right() + 1 - size.width())));
-        at.setY(std::clamp(at.y(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height())));
+        at.setX(std::clamp(at.x(), screen.left(),
+                           std::max(screen.left(), screen.right() + 1 - size.width())));
+        at.setY(std::clamp(at.y(), screen.top(),
+                           std::max(screen.top(), screen.bottom() + 1 - size.height())));
     }
     move(at);
 }

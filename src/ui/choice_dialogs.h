@@ -18,20 +18,20 @@ class ImageButtonWidget;
 
 class ChoiceWindow : public QDialog {
     Q_OBJECT
-public:
+  public:
     ChoiceWindow(editor::ChoiceDialog& model, editor::ChoiceList& list, const char* name,
                  const char* listName, QWidget* parent);
     QComboBox* list() const { return list_; }
     void refresh();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void reject() override;
     QLabel* lblTesta_ = nullptr;
     QLabel* lblText_ = nullptr;
 
-private:
+  private:
     template <class F>
     void forward(F&& handler);
 
@@ -44,7 +44,7 @@ private:
 
 class OperatorWindow : public ChoiceWindow {
     Q_OBJECT
-public:
+  public:
     explicit OperatorWindow(editor::OperatorDialog& model, QWidget* parent = nullptr);
     // Places the window next to the operator mark (global coordinates):
     // beside its right edge, or its left one when the screen ends there, and
@@ -54,7 +54,7 @@ public:
 
 class AmbiguityWindow : public ChoiceWindow {
     Q_OBJECT
-public:
+  public:
     explicit AmbiguityWindow(editor::AmbiguityDialog& model, QWidget* parent = nullptr);
 };
 

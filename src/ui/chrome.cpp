@@ -128,18 +128,24 @@ QMessageBox::StandardButton show(QMessageBox::Icon icon, const std::string& titl
     if (auto* b = box.button(QMessageBox::No)) b->setText(Text(1645));
     if (auto* b = box.button(QMessageBox::Ok)) b->setText(Text(1004));
     if (auto* b = box.button(QMessageBox::Cancel)) b->setText(Text(1005));
-    if (buttons & QMessageBox::Cancel) box.setEscapeButton(QMessageBox::Cancel);
-    else if (buttons & QMessageBox::No) box.setEscapeButton(QMessageBox::No);
+    if (buttons & QMessageBox::Cancel)
+        box.setEscapeButton(QMessageBox::Cancel);
+    else if (buttons & QMessageBox::No)
+        box.setEscapeButton(QMessageBox::No);
     int r = box.exec();
     return r == 0 ? fallback : QMessageBox::StandardButton(r);
 }
 
 Answer toAnswer(QMessageBox::StandardButton b) {
     switch (b) {
-        case QMessageBox::Yes: return Answer::Yes;
-        case QMessageBox::No: return Answer::No;
-        case QMessageBox::Ok: return Answer::Ok;
-        default: return Answer::Cancel;
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        case QMessageBox::Ok:
+            return Answer::Ok;
+        default:
+            return Answer::Cancel;
     }
 }
 
@@ -149,7 +155,9 @@ QString filterOf(const QString& name, const QString& pattern) {
 
 }  // namespace
 
-QString Q(const std::string& utf8) { return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())); }
+QString Q(const std::string& utf8) {
+    return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+}
 
 std::string U(const QString& text) {
     QByteArray b = text.toUtf8();
@@ -212,8 +220,8 @@ std::optional<std::string> QtFileChooser::openFile(QWidget* parent, const QStrin
                                                    const QString& filterName,
                                                    const QString& pattern,
                                                    const std::string& startFolder) {
-    QString f = QFileDialog::getOpenFileName(parent, title, Q(startFolder),
-                                             filterOf(filterName, pattern));
+    QString f =
+        QFileDialog::getOpenFileName(parent, title, Q(startFolder), filterOf(filterName, pattern));
     if (f.isEmpty()) return std::nullopt;
     return U(f);
 }
@@ -222,8 +230,8 @@ std::optional<std::string> QtFileChooser::saveFile(QWidget* parent, const QStrin
                                                    const QString& filterName,
                                                    const QString& pattern,
                                                    const std::string& proposed) {
-    QString f = QFileDialog::getSaveFileName(parent, title, Q(proposed),
-                                             filterOf(filterName, pattern));
+    QString f =
+        QFileDialog::getSaveFileName(parent, title, Q(proposed), filterOf(filterName, pattern));
     if (f.isEmpty()) return std::nullopt;
     return U(f);
 }

@@ -55,7 +55,7 @@ QIcon ResourceIcon(const std::string& name);
 // The message boxes of the windows: title, icon and buttons as the core asks;
 // the parent is the active window.
 class QtMessageBoxes : public MessageBoxes {
-public:
+  public:
     void warning(const std::string& title, const std::string& text) override;
     void critical(const std::string& title, const std::string& text) override;
     void information(const std::string& title, const std::string& text) override;
@@ -67,7 +67,7 @@ public:
 // visible name of the filter ("Project file"), `pattern` its pattern
 // ("*.tdj"). An empty answer is a cancelled dialog.
 class FileChooser {
-public:
+  public:
     virtual ~FileChooser() = default;
     virtual std::optional<std::string> openFile(QWidget* parent, const QString& title,
                                                 const QString& filterName, const QString& pattern,
@@ -78,7 +78,7 @@ public:
 };
 
 class QtFileChooser : public FileChooser {
-public:
+  public:
     std::optional<std::string> openFile(QWidget* parent, const QString& title,
                                         const QString& filterName, const QString& pattern,
                                         const std::string& startFolder) override;
@@ -93,7 +93,7 @@ void SetFiles(std::shared_ptr<FileChooser> chooser);
 
 // The busy pointer for the life of the object.
 class BusyCursor {
-public:
+  public:
     BusyCursor();
     ~BusyCursor();
     BusyCursor(const BusyCursor&) = delete;

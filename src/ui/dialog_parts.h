@@ -38,13 +38,13 @@ int ModelKey(const QKeyEvent* e);
 // core's business. The space bar presses and releases it in place.
 class ImageButtonWidget : public QPushButton {
     Q_OBJECT
-public:
+  public:
     explicit ImageButtonWidget(QWidget* parent = nullptr);
     std::function<void()> onPress;
     // In the button's own coordinates, with its width and height.
     std::function<void(int x, int y, int width, int height)> onRelease;
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;

@@ -84,7 +84,7 @@ QAction* ProjectWindow::addTool(QMenu* menu, const std::string& name, long textI
 void ProjectWindow::buildMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("ActiveBar21"));
-    SetAccessibleId(bar, 1920);
+    SetAccessibleId(bar, 1922);
 
     QMenu* file = bar->addMenu(QString());
     file->setObjectName(QStringLiteral("popmnufile"));

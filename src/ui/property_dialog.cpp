@@ -39,16 +39,16 @@ constexpr std::array<int, editor::kPropRowCount> kOwnCaption = {
 
 // Object names of the row captions, as the design names them.
 constexpr std::array<const char*, editor::kPropRowCount> kCaptionName = {
-    "lblCosa", "lblDove", "lblLevel", "lblADDINT", "lblTemp",
-    "lblSonda", "lblTime", "lblPos", "lblPos", "lblPos"};
+    "lblCosa",  "lblDove", "lblLevel", "lblADDINT", "lblTemp",
+    "lblSonda", "lblTime", "lblPos",   "lblPos",    "lblPos"};
 
 // A spinner that shows its value in a form of the core's (the temperature).
 class FormattedSpin : public QSpinBox {
-public:
+  public:
     using QSpinBox::QSpinBox;
     std::function<QString(int)> format;
 
-protected:
+  protected:
     QString textFromValue(int v) const override {
         return format ? format(v) : QSpinBox::textFromValue(v);
     }
@@ -138,8 +138,8 @@ void PropertyDialogWindow::build() {
     descri->layout()->addWidget(lblDescri);
     descri->layout()->addWidget(txtDescri_);
 
-    const char* rowNames[] = {"rowCosa", "rowDove", "rowLevel", "rowADDInt", "rowTemp",
-                              "rowSonda", "rowTime", "rowPos8", "rowPos9", "rowPos10"};
+    const char* rowNames[] = {"rowCosa",  "rowDove", "rowLevel", "rowADDInt", "rowTemp",
+                              "rowSonda", "rowTime", "rowPos8",  "rowPos9",   "rowPos10"};
     for (int i = 0; i < editor::kPropRowCount; ++i) {
         QWidget* r = newRow(rowNames[i]);
         rows_[size_t(i)] = r;
@@ -219,8 +219,8 @@ void PropertyDialogWindow::build() {
         upDownMin_ = Spin(new QSpinBox(duration_), "UpDownMin");
         lblSec_ = Caption(duration_, "lblSec", kSeconds);
         upDownSec_ = Spin(new QSpinBox(duration_), "UpDownSec");
-        for (auto [l, s] : {std::pair{lblHour_, upDownHour_}, {lblMin_, upDownMin_},
-                            {lblSec_, upDownSec_}}) {
+        for (auto [l, s] :
+             {std::pair{lblHour_, upDownHour_}, {lblMin_, upDownMin_}, {lblSec_, upDownSec_}}) {
             l->setBuddy(s);
             h->addWidget(l);
             h->addWidget(s);
@@ -302,8 +302,7 @@ void PropertyDialogWindow::build() {
     });
 
     connect(ok, &QPushButton::clicked, this, [this] { forward([&] { model_.cmdOK(); }); });
-    connect(cancel, &QPushButton::clicked, this,
-            [this] { forward([&] { model_.cmdAnnulla(); }); });
+    connect(cancel, &QPushButton::clicked, this, [this] { forward([&] { model_.cmdAnnulla(); }); });
 
     for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
 }
@@ -333,8 +332,8 @@ void PropertyDialogWindow::refresh() {
 
     // Rows and their captions.
     std::array<editor::CaptionId, editor::kPropRowCount> caps = {
-        m.lblCosa, m.lblDove, m.lblLevel, m.lblADDINT, m.lblTemp, m.lblSonda,
-        editor::CaptionId{}, m.lblPos[0], m.lblPos[1], m.lblPos[2]};
+        m.lblCosa,  m.lblDove,           m.lblLevel,  m.lblADDINT, m.lblTemp,
+        m.lblSonda, editor::CaptionId{}, m.lblPos[0], m.lblPos[1], m.lblPos[2]};
     // The hour spinner's caption stands in the time row when there is no
     // position row to hold it (object 56).
     if (!m.RowVisible(PropRow::kPos8)) caps[size_t(PropRow::kTime)] = m.lblPos[0];
@@ -429,19 +428,19 @@ void PropertyDialogWindow::refresh() {
     name(cmbSonda_, PropRow::kSonda, kProbe);
     txtValue_->setAccessibleName(Text(kValue));
     for (int i = 0; i < 3; ++i) name(cmbPos_[size_t(i)], PropRow(int(PropRow::kPos8) + i), 1103);
-    for (auto [s, id] : {std::pair{upDownHour_, kHours}, {upDownMin_, kMinutes},
-                         {upDownSec_, kSeconds}})
+    for (auto [s, id] :
+         {std::pair{upDownHour_, kHours}, {upDownMin_, kMinutes}, {upDownSec_, kSeconds}})
         s->setAccessibleName(Text(id));
 
     cmdOK_->setEnabled(m.buttonsEnabled);
     cmdAnnulla_->setEnabled(m.buttonsEnabled);
 
     // Tab order: top to bottom as shown.
-    QWidget* order[] = {txtDescri_,   txtKey_OPT_, cmbCosa_,    dtpTime_,         txtKey_OPT2_,
-                        cmbCosa2_,    cmbDove_,    txtDOVEPI_,  cmbLevel_,        cmbADDInt_,
-                        cmbOperatorTemp_, upDownTemp_, upDownHour_, upDownMin_,   upDownSec_,
-                        cmbSonda_,    txtValue_,   cmbPos_[0],  cmbPos_[1],       cmbPos_[2],
-                        cmdOK_,       cmdAnnulla_};
+    QWidget* order[] = {txtDescri_,       txtKey_OPT_, cmbCosa_,    dtpTime_,   txtKey_OPT2_,
+                        cmbCosa2_,        cmbDove_,    txtDOVEPI_,  cmbLevel_,  cmbADDInt_,
+                        cmbOperatorTemp_, upDownTemp_, upDownHour_, upDownMin_, upDownSec_,
+                        cmbSonda_,        txtValue_,   cmbPos_[0],  cmbPos_[1], cmbPos_[2],
+                        cmdOK_,           cmdAnnulla_};
     for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 }
 

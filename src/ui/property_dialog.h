@@ -30,7 +30,7 @@ namespace tessed::ui {
 
 class PropertyDialogWindow : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit PropertyDialogWindow(editor::PropertyDialog& model, QWidget* parent = nullptr);
 
     editor::PropertyDialog& model() { return model_; }
@@ -42,13 +42,13 @@ public:
     // Shows the model's state; called after every forwarded action.
     void refresh();
 
-protected:
+  protected:
     void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void reject() override;
 
-private:
+  private:
     void build();
     // Runs a model handler, shows the model again and closes when it hid.
     template <class F>

@@ -11,14 +11,14 @@ namespace tessed::ui {
 
 class SplashWindow : public QDialog {
     Q_OBJECT
-public:
+  public:
     enum class Role { StartUp, About };
     explicit SplashWindow(Role role, QWidget* parent = nullptr);
 
     // "version 4.0" CR " build     11"
     static QString VersionText();
 
-private:
+  private:
     QLabel* picture_ = nullptr;
     QPushButton* close_ = nullptr;
 };

@@ -90,8 +90,7 @@ QTime ToQTime(const editor::TimeOfDay& t) { return QTime(t.hour, t.minute); }
 
 // ---------------------------------------------------------------- range
 
-TimeRangeWindow::TimeRangeWindow(editor::TimeRangeDialog& model, db::Database& db,
-                                 QWidget* parent)
+TimeRangeWindow::TimeRangeWindow(editor::TimeRangeDialog& model, db::Database& db, QWidget* parent)
     : QDialog(parent), model_(model), db_(db) {
     setObjectName(QStringLiteral("frmTime"));
     SetTextId(this, kRangeTitle);
@@ -162,7 +161,8 @@ TimeRangeWindow::TimeRangeWindow(editor::TimeRangeDialog& model, db::Database& d
     const char* names[] = {"cmbDFrom", "cmbMFrom", "cmbYFROM", "cmbDTo", "cmbMTo", "cmbYTo"};
     const int parts[] = {kDay, kMonth, kYear};
     for (int i = 0; i < 6; ++i) {
-        const QString name = Text(i < 3 ? kFromDate : kToDate) + QLatin1Char(' ') + Text(parts[i % 3]);
+        const QString name =
+            Text(i < 3 ? kFromDate : kToDate) + QLatin1Char(' ') + Text(parts[i % 3]);
         dates_[size_t(i)] = List(dates, names[i], name);
     }
     dg->addWidget(Label(dates, "lblDFrom", kFromDate), 1, 0);

@@ -22,16 +22,16 @@ namespace tessed::ui {
 
 class TimeRangeWindow : public QDialog {
     Q_OBJECT
-public:
+  public:
     TimeRangeWindow(editor::TimeRangeDialog& model, db::Database& db, QWidget* parent = nullptr);
     editor::TimeRangeDialog& model() { return model_; }
     void refresh();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 
-private:
+  private:
     void ok();
     void key(int code);
 
@@ -47,16 +47,16 @@ private:
 
 class TimeSingleWindow : public QDialog {
     Q_OBJECT
-public:
+  public:
     TimeSingleWindow(editor::TimeSingleDialog& model, db::Database& db, QWidget* parent = nullptr);
     editor::TimeSingleDialog& model() { return model_; }
     void refresh();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 
-private:
+  private:
     void ok();
     void key(int code);
 

@@ -41,10 +41,12 @@ void fakeLoad(Workspace& ws, const std::string& path) {
     std::string content;
     if (!files::ReadFile(path, content)) throw std::runtime_error("cannot read " + path);
     if (content == "good") {
-        db.execute("INSERT INTO TMP_TRIGGER (ID, ORDINE, ID_OBJ, CHI_KEY, COSA_KEY, DOVE_KEY) "
-                   "VALUES (1, 1, 1, 1, 1, 2)");
-        db.execute("INSERT INTO TMP_STEP_ACT (ID, ORDINE, ID_OBJ, CHI_KEY, COSA_KEY, DOVE_KEY) "
-                   "VALUES (1, 1, 1, 1, 2, 2)");
+        db.execute(
+            "INSERT INTO TMP_TRIGGER (ID, ORDINE, ID_OBJ, CHI_KEY, COSA_KEY, DOVE_KEY) "
+            "VALUES (1, 1, 1, 1, 1, 2)");
+        db.execute(
+            "INSERT INTO TMP_STEP_ACT (ID, ORDINE, ID_OBJ, CHI_KEY, COSA_KEY, DOVE_KEY) "
+            "VALUES (1, 1, 1, 1, 2, 2)");
     }
 }
 
@@ -73,9 +75,9 @@ struct Fixture {
 
 // A compiler driven by a script, with its Operation event open to the script.
 struct Scripted : Kernix {
-    using Script = std::function<void(Scripted& self, db::Database& c, const std::string& spt,
-                                      const std::string& name, std::string& error,
-                                      int32_t& status)>;
+    using Script =
+        std::function<void(Scripted& self, db::Database& c, const std::string& spt,
+                           const std::string& name, std::string& error, int32_t& status)>;
     Script script;
     explicit Scripted(Script s) : script(std::move(s)) {}
     void Compile(db::Database& c, const std::string& spt, const std::string&,
@@ -130,8 +132,8 @@ TEST(CompileRun, EmptyPathsAreSkippedAndProgressCountsEntries) {
     EXPECT_EQ(r.compiled, 1);
     EXPECT_EQ(f.listings.size(), 1u);
     EXPECT_EQ(obs.steps, (std::vector<std::pair<int, int>>{{0, 2}, {2, 2}}));
-    for (const auto& [text, icon] : obs.lines) EXPECT_TRUE(icon == "vbblue" || icon == "vbblack" ||
-                                                          icon == "vbred");
+    for (const auto& [text, icon] : obs.lines)
+        EXPECT_TRUE(icon == "vbblue" || icon == "vbblack" || icon == "vbred");
 }
 
 TEST(CompileRun, CancelFinishesTheCurrentScenarioAndTouchesNoOther) {
@@ -171,8 +173,8 @@ TEST(CompileRun, UnreadableScenarioOrConnectionFailsWithoutStoppingTheRun) {
     CompileResult n = run->run(none);
     EXPECT_EQ(n.failed, 1);
     EXPECT_EQ(n.summary, "G\tdatabase locked\r");
-    EXPECT_EQ(none.lines, (std::vector<std::pair<std::string, std::string>>{
-                              {"database locked", "vbred"}}));
+    EXPECT_EQ(none.lines,
+              (std::vector<std::pair<std::string, std::string>>{{"database locked", "vbred"}}));
     EXPECT_EQ(test::ReadText(CompileRun::ErrPath(good)), "database locked");
 }
 
@@ -226,8 +228,7 @@ TEST(CompileRun, ScenariosLoadIntoTheRunsOwnConnectionWithTheirRecord) {
     EXPECT_TRUE(fs::exists(folder / "1.spt"));
     EXPECT_NE(test::ReadText(folder / "1.spt").find("enable=*15*05"), std::string::npos);
     ASSERT_TRUE(fs::exists(folder / "1.csv"));
-    EXPECT_NE(test::ReadText(folder / "1.csv").find(files::CsvLineBytes("Hall")
-                                                        .substr(0, 8)),
+    EXPECT_NE(test::ReadText(folder / "1.csv").find(files::CsvLineBytes("Hall").substr(0, 8)),
               std::string::npos);
     EXPECT_FALSE(fs::exists(folder / "1.err"));
     EXPECT_EQ(env::Env().master().query("SELECT * FROM TMP_STEP_ACT").size(), 0u);
@@ -242,8 +243,8 @@ TEST(CompileRun, ScenariosLoadIntoTheRunsOwnConnectionWithTheirRecord) {
     bare.setKernixFactory([&] {
         return std::make_unique<Scripted>([&](Scripted& self, db::Database& c, const std::string&,
                                               const std::string&, std::string&, int32_t& status) {
-            sawOwnTables = &c != &env::Env().master() &&
-                           c.query("SELECT * FROM TMP_STEP_ACT").size() == 1;
+            sawOwnTables =
+                &c != &env::Env().master() && c.query("SELECT * FROM TMP_STEP_ACT").size() == 1;
             fileCommand = self.enable().TypeCMD;
             status = -1;
         });
@@ -292,11 +293,9 @@ TEST(CompileRun, ParallelRunReportsAsASerialRunWhateverOrderTheyFinish) {
     auto serial = serialBatch.f.make(serialBatch.entries);
     serial->setWorkers(1);
     serial->setKernixFactory([] {
-        return std::make_unique<Scripted>([](Scripted& self, db::Database&, const std::string& spt,
-                                             const std::string& name, std::string& error,
-                                             int32_t& status) {
-            twoLines(self, spt, name, error, status);
-        });
+        return std::make_unique<Scripted>(
+            [](Scripted& self, db::Database&, const std::string& spt, const std::string& name,
+               std::string& error, int32_t& status) { twoLines(self, spt, name, error, status); });
     });
     CompileResult expected = serial->run(serialLog);
 
@@ -327,8 +326,8 @@ TEST(CompileRun, ParallelRunReportsAsASerialRunWhateverOrderTheyFinish) {
     EXPECT_EQ(finished.back(), "S1");
     EXPECT_EQ(std::tuple(actual.compiled, actual.failed, actual.cancelled, actual.summary,
                          actual.message),
-              std::tuple(expected.compiled, expected.failed, expected.cancelled,
-                         expected.summary, expected.message));
+              std::tuple(expected.compiled, expected.failed, expected.cancelled, expected.summary,
+                         expected.message));
     EXPECT_EQ(expected.summary, "S1\tbad S1\rS3\tbad S3\rS5\tbad S5\rS7\tbad S7\r");
     EXPECT_EQ(parallelLog.lines, serialLog.lines);
     EXPECT_EQ(parallelLog.steps, serialLog.steps);
@@ -360,9 +359,8 @@ TEST(CompileRun, ParallelCancelFinishesTheScenariosInProgressOnly) {
     // once the second has started, the second finishes only after the request.
     run->setKernixFactory([&, self] {
         return std::make_unique<Scripted>([&, self](Scripted& k, db::Database&,
-                                                    const std::string& spt,
-                                                    const std::string& name, std::string&,
-                                                    int32_t& status) {
+                                                    const std::string& spt, const std::string& name,
+                                                    std::string&, int32_t& status) {
             if (name == "S1") {
                 waitFor([&] { return secondStarted.load(); });
                 self->requestCancel();
@@ -381,7 +379,7 @@ TEST(CompileRun, ParallelCancelFinishesTheScenariosInProgressOnly) {
     EXPECT_EQ(r.compiled, 2);
     EXPECT_EQ(r.message, texts::GetText(1630));
     EXPECT_EQ(obs.lines, (std::vector<std::pair<std::string, std::string>>{{"S1", "vbblack"},
-                                                                            {"S2", "vbblack"}}));
+                                                                           {"S2", "vbblack"}}));
     EXPECT_EQ(obs.steps, (std::vector<std::pair<int, int>>{{0, 7}, {1, 7}, {2, 7}}));
     for (size_t i = 3; i < b.entries.size(); ++i)
         EXPECT_FALSE(fs::exists(CompileRun::SptPath(b.entries[i].path))) << b.entries[i].text2;

@@ -81,7 +81,8 @@ TEST(ExternalKernix, FailuresGiveTheProgramsErrorOrAClearText) {
 TEST(ExternalKernix, TheConfigurationChoosesTheCompiler) {
     test::FixtureEnv fx;
     EXPECT_EQ(dynamic_cast<ExternalKernix*>(CreateKernix().get()), nullptr);
-    ASSERT_TRUE(profile::WriteString(env::Env().configFile(), "KERNIX", "Program", "/opt/kx/compile"));
+    ASSERT_TRUE(
+        profile::WriteString(env::Env().configFile(), "KERNIX", "Program", "/opt/kx/compile"));
     auto k = CreateKernix();
     auto* ext = dynamic_cast<ExternalKernix*>(k.get());
     ASSERT_NE(ext, nullptr);

@@ -105,27 +105,31 @@ TEST(CommandFrame, RoundTripOverTheBusRanges) {
 }
 
 TEST(CommandFrame, MalformedTextsGiveTheEmptyRecord) {
-    const std::vector<std::string> bad = {
-        "*15*03*15",           // no closing "##"
-        "15*03*15##",          // no leading "*"
-        "*15*03*15##*",        // five parts
-        "*15**15##",           // no button
-        "*15*x3*15##",         // button not a number
-        "*15*-3*15##",         // negative button
-        "*15*03*125##",        // three address digits
-        "*15*03*12345##",      // five address digits
-        "*15*03*1115##",       // A above 10 in four digits
-        "*15*03*##",           // no address
-        "*15*03*15#3#02##",    // a level other than 4
-        "*15*03*15#4###",      // level 4 without interface
-        "*15*03*15#4##",       // level part cut short
-        "*15*99999999999*15##",  // button beyond 32 bits
-        "*25*7*2123##",        // extended without "22#"
-        "*25*22#7*123##",      // extended address without its "2"
-        "*25*22#*2123##",      // extended without button
-        "*25*22#7*2##",        // extended without address
-        "*99*03*15##",         // unknown family
-        "*", "**", "***", "#", "##", "garbage"};
+    const std::vector<std::string> bad = {"*15*03*15",             // no closing "##"
+                                          "15*03*15##",            // no leading "*"
+                                          "*15*03*15##*",          // five parts
+                                          "*15**15##",             // no button
+                                          "*15*x3*15##",           // button not a number
+                                          "*15*-3*15##",           // negative button
+                                          "*15*03*125##",          // three address digits
+                                          "*15*03*12345##",        // five address digits
+                                          "*15*03*1115##",         // A above 10 in four digits
+                                          "*15*03*##",             // no address
+                                          "*15*03*15#3#02##",      // a level other than 4
+                                          "*15*03*15#4###",        // level 4 without interface
+                                          "*15*03*15#4##",         // level part cut short
+                                          "*15*99999999999*15##",  // button beyond 32 bits
+                                          "*25*7*2123##",          // extended without "22#"
+                                          "*25*22#7*123##",  // extended address without its "2"
+                                          "*25*22#*2123##",  // extended without button
+                                          "*25*22#7*2##",    // extended without address
+                                          "*99*03*15##",     // unknown family
+                                          "*",
+                                          "**",
+                                          "***",
+                                          "#",
+                                          "##",
+                                          "garbage"};
     for (const auto& text : bad) {
         CommandRecord r = Simple(1, 2, 3, 4, 5);
         EXPECT_FALSE(ParseCommandFrame(text, r)) << text;

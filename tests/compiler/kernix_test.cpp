@@ -16,12 +16,12 @@ namespace {
 
 void element(const char* table, int id, int obj, int chi, int cosa, int dove,
              const char* keyOpt = nullptr, bool custom = false) {
-    env::Env().master().execute(std::string("INSERT INTO ") + table +
-                                    " (ID, ORDINE, ID_OBJ, CHI_KEY, COSA_KEY, DOVE_KEY, KEY_OPT, "
-                                    "CUSTOM, LEVEL_KEY, ADD_INT) VALUES (?1, ?1, ?2, ?3, ?4, ?5, "
-                                    "?6, ?7, 0, 0)",
-                                {id, obj, chi, cosa, dove, keyOpt ? db::Value(keyOpt) : db::Value(),
-                                 custom});
+    env::Env().master().execute(
+        std::string("INSERT INTO ") + table +
+            " (ID, ORDINE, ID_OBJ, CHI_KEY, COSA_KEY, DOVE_KEY, KEY_OPT, "
+            "CUSTOM, LEVEL_KEY, ADD_INT) VALUES (?1, ?1, ?2, ?3, ?4, ?5, "
+            "?6, ?7, 0, 0)",
+        {id, obj, chi, cosa, dove, keyOpt ? db::Value(keyOpt) : db::Value(), custom});
 }
 
 void minimalScenario() {
@@ -39,7 +39,9 @@ struct Compiled {
 Compiled compile(const fs::path& spt) {
     BuiltinKernix k;
     Compiled c;
-    k.setOperationHandler([&](const std::string& t, uint32_t col) { c.events.push_back({t, col}); });
+    k.setOperationHandler([&](const std::string& t, uint32_t col) {
+        c.events.push_back({t, col});
+    });
     k.Compile(env::Env().master(), spt.string(), "Description", "Name", c.error, c.status);
     c.findings = k.findings();
     return c;
@@ -90,13 +92,13 @@ TEST(BuiltinKernix, RejectsWhatAControllerCannotRun) {
 
     minimalScenario();
     element("TMP_COND_OK", 1, 1, 1, 1, 2);
-    element("TMP_COND_OK", 2, 1, 1, 1, 2);                  // no operator links 1 and 2
-    element("TMP_STEP_ACT", 2, 1, 99, 1, 2);                 // unknown WHO
-    element("TMP_STEP_ACT", 3, 1, 1, 999, 2);                // unknown WHAT
-    element("TMP_STEP_ACT", 4, 1, 1, 1, 999);                // unknown WHERE
-    element("TMP_STEP_ACT", 5, 777, 1, 1, 2);                // unknown object
+    element("TMP_COND_OK", 2, 1, 1, 1, 2);                    // no operator links 1 and 2
+    element("TMP_STEP_ACT", 2, 1, 99, 1, 2);                  // unknown WHO
+    element("TMP_STEP_ACT", 3, 1, 1, 999, 2);                 // unknown WHAT
+    element("TMP_STEP_ACT", 4, 1, 1, 1, 999);                 // unknown WHERE
+    element("TMP_STEP_ACT", 5, 777, 1, 1, 2);                 // unknown object
     element("TMP_TRIGGER", 2, 8, 1, 0, 0, "25-61-00", true);  // not a time of day
-    element("TMP_STEP_ACT", 6, 9, 1, 0, 0, "", true);        // a delay without its value
+    element("TMP_STEP_ACT", 6, 9, 1, 0, 0, "", true);         // a delay without its value
     Compiled bad = compile(spt);
     EXPECT_NE(bad.status, -1);
     EXPECT_EQ(bad.findings.size(), 7u);

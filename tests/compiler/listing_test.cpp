@@ -113,8 +113,9 @@ TEST(MakeCSVSingleS, WritesTheListingOfTheProjectsScenarioOnTheGivenConnection) 
     s->FileName = "4.tdx";
     s->ScriptName = "Porch";
     db::Database work = env::Env().OpenWorkConnection();
-    work.execute("INSERT INTO TMP_STEP_ACT (ID, ORDINE, ID_OBJ, CHI_KEY, COSA_KEY, DOVE_KEY, REPEAT) "
-                 "VALUES (1, 1, 1, 1, 2, 2, 1)");
+    work.execute(
+        "INSERT INTO TMP_STEP_ACT (ID, ORDINE, ID_OBJ, CHI_KEY, COSA_KEY, DOVE_KEY, REPEAT) "
+        "VALUES (1, 1, 1, 1, 2, 2, 1)");
 
     // A path of another case finds the scenario; the flags come from `work`,
     // whose actions repeat, not from the master's empty tables.

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "model/element_text.h"
 #include "editor_support.h"
 #include "env/files.h"
 #include "env/state.h"
 #include "model/document.h"
+#include "model/element_text.h"
 #include "support/test_env.h"
 
 using namespace tessed;

@@ -49,9 +49,9 @@ TEST(ControlNames, EveryDesignNameStandsForItsControlAndBack) {
             EXPECT_EQ(ControlFromName(name, 3), expected) << name;
         }
     // The upper-cased names of drag sources, as the design writes them.
-    for (const char* upper : {"IMGOBJ", "IMGOPE", "IMGTRIGGER", "IMGTRIGGERSTOP", "IMGCONDOK",
-                              "IMGCONDKO", "IMGICOSTEPACT", "IMGICOSTEPACTELSE", "IMGOPEOK",
-                              "IMGOPEKO"}) {
+    for (const char* upper :
+         {"IMGOBJ", "IMGOPE", "IMGTRIGGER", "IMGTRIGGERSTOP", "IMGCONDOK", "IMGCONDKO",
+          "IMGICOSTEPACT", "IMGICOSTEPACTELSE", "IMGOPEOK", "IMGOPEKO"}) {
         const auto c = ControlFromName(upper, 1);
         ASSERT_TRUE(c) << upper;
         EXPECT_TRUE(db::iequals(ControlName(*c), upper)) << upper;

@@ -68,8 +68,8 @@ TEST(SelectionDialogs, NewNameRefusesOnlyTheEmptyName) {
     d.lblOpe = "NEWSCRIPT";
     EXPECT_FALSE(d.Ok());
     ASSERT_EQ(msgs->calls.size(), 1u);
-    EXPECT_EQ(msgs->calls[0], (ScriptedMessages::Call{"warning", texts::GetText(1002),
-                                                      texts::GetText(1033)}));
+    EXPECT_EQ(msgs->calls[0],
+              (ScriptedMessages::Call{"warning", texts::GetText(1002), texts::GetText(1033)}));
     EXPECT_FALSE(d.Confirmed);
     d.SetName("   ");
     d.KeyPress(kKeyEnter);

@@ -130,9 +130,9 @@ struct Session {
             case 4: {
                 what = "delete";
                 const int from = filled(g);
-                const CanvasControl target = pick(0, 1) ? CanvasControl::Trash()
-                                                        : CanvasControl{StripId::kObjects,
-                                                                        Part::kFrame, 0};
+                const CanvasControl target =
+                    pick(0, 1) ? CanvasControl::Trash()
+                               : CanvasControl{StripId::kObjects, Part::kFrame, 0};
                 return from && place.Drop(picture(g, from), target);
             }
             case 5: {

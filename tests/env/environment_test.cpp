@@ -1,7 +1,7 @@
 #include "env/environment.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -116,7 +116,8 @@ TEST(Environment, UnreadableOrEmptyLanguageDatabasesGetNoEntry) {
     FixtureEnv fx(false);
     std::ofstream(fx.data() / "dat" / "TESSEDBAD.mdb") << "not a database";
     {
-        db::Database empty((fx.data() / "dat" / "TESSEDNIL.mdb").string(), db::Database::Mode::Create);
+        db::Database empty((fx.data() / "dat" / "TESSEDNIL.mdb").string(),
+                           db::Database::Mode::Create);
         empty.execute("CREATE TABLE DB_CONFIG (LINGUA TEXT)");
     }
     ASSERT_TRUE(env::Env().OpenSystemDatabase());
@@ -237,7 +238,8 @@ TEST(Compaction, TheDatabaseIsNeverFreeWhileItsUserCompactsIt) {
         for (;;) {
             int fd = ::open(file.c_str(), O_RDONLY);
             if (fd < 0 || ::flock(fd, LOCK_EX) != 0) _exit(1);
-            struct stat a {}, b {};
+            struct stat a {
+            }, b{};
             if (::fstat(fd, &a) == 0 && ::stat(file.c_str(), &b) == 0 && a.st_ino == b.st_ino) {
                 got.send('1');
                 _exit(0);

@@ -133,7 +133,7 @@ TEST(Files, HexTextRoundTripsAndNeverFails) {
     std::string text = "Cucina \xC3\xA8 \xE2\x82\xAC \xF0\x9F\x92\xA1";  // è € and an emoji
     EXPECT_EQ(files::HexToText(files::TextToHex(text)), text);
     EXPECT_EQ(files::HexToText(""), "");
-    EXPECT_EQ(files::HexToText("41000"), "A");   // odd length: the last digit is ignored
+    EXPECT_EQ(files::HexToText("41000"), "A");  // odd length: the last digit is ignored
     EXPECT_EQ(files::HexToText("4Z00"), std::string("\x04", 1));
     EXPECT_NO_THROW(files::HexToText("zz\xff\x80 garbage"));
     EXPECT_NO_THROW(files::HexToText("00D8"));  // a lone surrogate

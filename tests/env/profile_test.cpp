@@ -134,7 +134,8 @@ TEST(Profile, OneReadAnswersEveryKeyWithTheFirstOccurrenceRules) {
     TempDir d;
     auto f = d / "p.ini";
     std::string text = "[file]\r\n";
-    for (int i = 1; i <= 300; ++i) text += "file" + std::to_string(i) + "=" + std::to_string(i) + ".spt\\x.tdx\r\n";
+    for (int i = 1; i <= 300; ++i)
+        text += "file" + std::to_string(i) + "=" + std::to_string(i) + ".spt\\x.tdx\r\n";
     text += "FILE1=duplicate\r\n[FILE]\r\nfile301=in a duplicate section\r\n";
     test::WriteText(f, text);
     profile::File file = profile::File::Read(f);

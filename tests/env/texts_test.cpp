@@ -27,7 +27,9 @@ TEST(Texts, LookupsAndFallbacks) {
         texts::Load(env::Env().master());
     }
     Host().TEXTID = true;
-    EXPECT_EQ(texts::GetText(424242), "?????" "-424242");
+    EXPECT_EQ(texts::GetText(424242),
+              "?????"
+              "-424242");
     EXPECT_EQ(texts::GetText(1002), "Attenzione-1002");
 }
 

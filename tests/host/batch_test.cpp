@@ -202,7 +202,8 @@ TEST(BatchJobs, CompileReportsFailedScenariosWithExitFour) {
     // Scenario 1 keeps its old compiled file, but its last compile failed: the
     // saved project no longer remembers it as compiled.
     std::string info;
-    ASSERT_TRUE(tessed::archive::ReadEntry(tdj, "info.xml", info, tessed::archive::kProjectPassword));
+    ASSERT_TRUE(
+        tessed::archive::ReadEntry(tdj, "info.xml", info, tessed::archive::kProjectPassword));
     EXPECT_EQ(info.find("<scenario_"), std::string::npos) << info;
     EXPECT_EQ(b.tessed("compile " + q(b.dir / "none.tdj")).code, 1);
 }

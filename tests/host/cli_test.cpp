@@ -85,11 +85,10 @@ TEST(Cli, ShowWithoutADisplayAndUnknownWordsSayWhy) {
         int code;
         const char* said;  // on standard error
     };
-    for (const Row& r : {Row{"show", 1, "cannot show the user interface: no display"},
-                         Row{"", 1, "no display"},
-                         Row{"house.tdj", 1, "no display"},
-                         Row{"frobnicate", 2, "unknown command frobnicate"},
-                         Row{"--bogus show", 2, "unknown option --bogus"}}) {
+    for (const Row& r :
+         {Row{"show", 1, "cannot show the user interface: no display"}, Row{"", 1, "no display"},
+          Row{"house.tdj", 1, "no display"}, Row{"frobnicate", 2, "unknown command frobnicate"},
+          Row{"--bogus show", 2, "unknown option --bogus"}}) {
         auto res = tessed::test::RunCommand(noDisplay + " '" TESSED_EXE "' " + opts + r.args +
                                             " 2>&1 >/dev/null");
         EXPECT_EQ(res.code, r.code) << r.args;

@@ -91,7 +91,8 @@ TEST(CInterface, TextGettersReportTheFullLength) {
     EXPECT_EQ(tessed_edit_get_ParentHandle(e), 0x1234567890LL);
     static int ended;
     ended = 0;
-    tessed_edit_set_AppEnd(e, [](void* u) { ++*static_cast<int*>(u); }, &ended);
+    tessed_edit_set_AppEnd(
+        e, [](void* u) { ++*static_cast<int*>(u); }, &ended);
     {
         test::ScopedMessages msgs;
         tessed_edit_Show(e);

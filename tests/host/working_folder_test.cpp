@@ -166,7 +166,8 @@ TEST(SharedDataFolder, AnEditorWithUnsavedChangesOutlivesBatchJobs) {
     for (int fd : {up[0], up[1], down[0], down[1]}) close(fd);
 
     Saved s = Contents(mine);
-    EXPECT_EQ(std::tuple(s.archives, s.entries), std::tuple(kDemoScenarios + 1, kDemoScenarios + 1));
+    EXPECT_EQ(std::tuple(s.archives, s.entries),
+              std::tuple(kDemoScenarios + 1, kDemoScenarios + 1));
     EXPECT_NE(s.settings.find("descrizione=" + files::TextToHex("Changed while jobs ran")),
               std::string::npos)
         << s.settings;

@@ -124,7 +124,8 @@ ChildResult RunChild(const std::vector<std::string>& argv, const std::vector<std
         if (WIFEXITED(status)) r.exitCode = WEXITSTATUS(status);
         if (WIFSIGNALED(status)) r.signal = WTERMSIG(status);
     }
-    if (!limits.watched.empty()) r.peakDiskBytes = std::max(r.peakDiskBytes, DiskUse(limits.watched));
+    if (!limits.watched.empty())
+        r.peakDiskBytes = std::max(r.peakDiskBytes, DiskUse(limits.watched));
     return r;
 }
 
@@ -143,7 +144,8 @@ Snapshot Take(const fs::path& folder) {
             f.type = 'f';
             f.size = uint64_t(st.st_size);
             std::ifstream in(p, std::ios::binary);
-            std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            std::string bytes((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
             f.hash = std::hash<std::string>{}(bytes);
         } else if (S_ISDIR(st.st_mode)) {
             f.type = 'd';

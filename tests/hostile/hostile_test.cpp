@@ -10,12 +10,12 @@
 // A row whose last column names a fault is expected to fail until that fault
 // is mended; once it passes, the test fails until the mark is removed.
 #include <gtest/gtest.h>
-#include <pugixml.hpp>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <pugixml.hpp>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -183,7 +183,8 @@ SavedProject ReadSaved(const fs::path& tdj) {
         std::string lower = e.name;
         std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
         if (lower.ends_with(".zip") && lower.find('/') == std::string::npos) ++s.innerArchives;
-        if (lower.ends_with(".prj") && (settingsName.empty() || e.name == own)) settingsName = e.name;
+        if (lower.ends_with(".prj") && (settingsName.empty() || e.name == own))
+            settingsName = e.name;
     }
     s.readable = archive::ReadEntry(tdj, settingsName, s.settings, archive::kProjectPassword).ok();
     archive::ReadEntry(tdj, "info.xml", s.info, archive::kProjectPassword);
@@ -231,7 +232,8 @@ class Json {
 
   private:
     void ws() {
-        while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\n' || s_[i_] == '\r' || s_[i_] == '\t'))
+        while (i_ < s_.size() &&
+               (s_[i_] == ' ' || s_[i_] == '\n' || s_[i_] == '\r' || s_[i_] == '\t'))
             ++i_;
     }
     bool lit(const char* w) {
@@ -256,7 +258,8 @@ class Json {
                 char e = ++i_ < s_.size() ? s_[i_] : 0;
                 if (e == 'u') {
                     for (int k = 0; k < 4; ++k)
-                        if (++i_ >= s_.size() || !isxdigit(static_cast<unsigned char>(s_[i_]))) return false;
+                        if (++i_ >= s_.size() || !isxdigit(static_cast<unsigned char>(s_[i_])))
+                            return false;
                 } else if (!std::strchr("\"\\/bfnrt", e) || e == 0) {
                     return false;
                 }
@@ -364,9 +367,12 @@ std::string WithoutRecentFiles(const std::string& ini) {
 
 std::string describe(const ChildResult& r) {
     std::ostringstream o;
-    if (r.timedOut) o << "timed out";
-    else if (r.signal) o << "killed by signal " << r.signal << (r.signal == SIGXFSZ ? " (file size limit)" : "");
-    else o << "exit " << r.exitCode;
+    if (r.timedOut)
+        o << "timed out";
+    else if (r.signal)
+        o << "killed by signal " << r.signal << (r.signal == SIGXFSZ ? " (file size limit)" : "");
+    else
+        o << "exit " << r.exitCode;
     o << " after " << r.seconds << " s, " << r.maxRssKb / 1024 << " MiB peak memory, "
       << (r.peakDiskBytes >> 20) << " MiB peak disk";
     std::string out = r.out.substr(0, 600), err = r.err.substr(0, 600);
@@ -378,7 +384,8 @@ class Answer : public ::testing::TestWithParam<Row> {};
 
 TEST_P(Answer, Holds) {
     const Row& row = GetParam();
-    ASSERT_EQ(row.fault.rfind('!', 0), std::string::npos) << "answers.tsv line " << row.line << ": " << row.fault;
+    ASSERT_EQ(row.fault.rfind('!', 0), std::string::npos)
+        << "answers.tsv line " << row.line << ": " << row.fault;
     test::TempDir dir;
     const fs::path root = dir.path();
     const fs::path data = root / "data", docs = root / "docs", home = root / "home",
@@ -396,15 +403,22 @@ TEST_P(Answer, Holds) {
     bool readOnly = false, viaLink = false, compiled = false;
     std::string error;
     for (const std::string& s : words(row.setup)) {
-        if (s.rfind("as=", 0) == 0) name = unescape(s.substr(3));
-        else if (s == "readonly") readOnly = true;
-        else if (s == "link") viaLink = true;
-        else if (s == "compiled") compiled = true;
-        else if (s == "existing-out") test::WriteText(out, "an older controller file\n");
-        else if (s == "ini-folder") fs::create_directories(data / "Tessed40.INI" / "sub");
+        if (s.rfind("as=", 0) == 0)
+            name = unescape(s.substr(3));
+        else if (s == "readonly")
+            readOnly = true;
+        else if (s == "link")
+            viaLink = true;
+        else if (s == "compiled")
+            compiled = true;
+        else if (s == "existing-out")
+            test::WriteText(out, "an older controller file\n");
+        else if (s == "ini-folder")
+            fs::create_directories(data / "Tessed40.INI" / "sub");
         else if (s.rfind("ini=", 0) == 0)
             ASSERT_TRUE(place(s.substr(4), data / "Tessed40.INI", error)) << error;
-        else FAIL() << "unknown setup " << s;
+        else
+            FAIL() << "unknown setup " << s;
     }
     inputPath = in / name;
     fs::path realInput = inputPath;
@@ -414,14 +428,21 @@ TEST_P(Answer, Holds) {
         fs::create_symlink(realInput, inputPath);
     }
     ASSERT_TRUE(place(row.input, realInput, error)) << error;
-    if (readOnly) fs::permissions(realInput, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    if (readOnly)
+        fs::permissions(realInput,
+                        fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
 
-    std::vector<std::string> env = {
-        "TESSED_DATA_DIR=" + data.string(), "TESSED_DOCUMENTS_DIR=" + docs.string(),
-        "TESSED_SHARE_DIR=" TESSED_BINARY_DIR, "HOME=" + home.string(), "TMPDIR=" + tmp.string(),
-        "XDG_CONFIG_HOME=" + (home / ".config").string(), "XDG_DATA_HOME=" + (home / ".local").string(),
-        "XDG_CACHE_HOME=" + (home / ".cache").string(), "LC_ALL=C", "TZ=UTC",
-        "PATH=/usr/bin:/bin"};
+    std::vector<std::string> env = {"TESSED_DATA_DIR=" + data.string(),
+                                    "TESSED_DOCUMENTS_DIR=" + docs.string(),
+                                    "TESSED_SHARE_DIR=" TESSED_BINARY_DIR,
+                                    "HOME=" + home.string(),
+                                    "TMPDIR=" + tmp.string(),
+                                    "XDG_CONFIG_HOME=" + (home / ".config").string(),
+                                    "XDG_DATA_HOME=" + (home / ".local").string(),
+                                    "XDG_CACHE_HOME=" + (home / ".cache").string(),
+                                    "LC_ALL=C",
+                                    "TZ=UTC",
+                                    "PATH=/usr/bin:/bin"};
     for (const char* keep : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"})
         if (const char* v = std::getenv(keep)) env.push_back(std::string(keep) + "=" + v);
     hostile::Limits limits;
@@ -437,7 +458,8 @@ TEST_P(Answer, Holds) {
     for (const std::string& w : words(row.command)) {
         std::string a = w;
         auto sub = [&](const std::string& key, const fs::path& p) {
-            for (size_t at; (at = a.find(key)) != std::string::npos;) a.replace(at, key.size(), p.string());
+            for (size_t at; (at = a.find(key)) != std::string::npos;)
+                a.replace(at, key.size(), p.string());
         };
         sub("{in}", inputPath);
         sub("{out}", out);
@@ -449,7 +471,8 @@ TEST_P(Answer, Holds) {
     const std::string verb = argv.size() > 1 ? argv[1] : "";
 
     const Snapshot before = hostile::Take(root);
-    const std::string iniBefore = fs::is_regular_file(data / "Tessed40.INI") ? readAll(data / "Tessed40.INI") : "";
+    const std::string iniBefore =
+        fs::is_regular_file(data / "Tessed40.INI") ? readAll(data / "Tessed40.INI") : "";
     const uint64_t inputBytes = hostile::DiskUse(root);
     const ChildResult r = hostile::RunChild(argv, env, limits);
     const Snapshot after = hostile::Take(root);
@@ -460,15 +483,20 @@ TEST_P(Answer, Holds) {
     // Crashes, hangs, sanitizer reports, resources.
     if (!r.started) problem("could not start the command");
     if (r.timedOut) problem("did not end within " + std::to_string(limits.timeoutMs / 1000) + " s");
-    if (r.signal == SIGXFSZ) problem("wrote a file larger than 64 MiB");
-    else if (r.signal) problem("was killed by signal " + std::to_string(r.signal));
+    if (r.signal == SIGXFSZ)
+        problem("wrote a file larger than 64 MiB");
+    else if (r.signal)
+        problem("was killed by signal " + std::to_string(r.signal));
     for (const char* s : {"Sanitizer", "runtime error:"})
-        if (r.err.find(s) != std::string::npos) problem(std::string("sanitizer report (") + s + ")");
+        if (r.err.find(s) != std::string::npos)
+            problem(std::string("sanitizer report (") + s + ")");
     const long memoryLimitKb = 512L * 1024 * kSlowdown;
-    if (r.maxRssKb > memoryLimitKb) problem("used " + std::to_string(r.maxRssKb / 1024) + " MiB of memory");
+    if (r.maxRssKb > memoryLimitKb)
+        problem("used " + std::to_string(r.maxRssKb / 1024) + " MiB of memory");
     const uint64_t diskLimit = 256ull << 20;
     if (r.peakDiskBytes > inputBytes + diskLimit)
-        problem("used " + std::to_string((r.peakDiskBytes - inputBytes) >> 20) + " MiB of disk beyond its inputs");
+        problem("used " + std::to_string((r.peakDiskBytes - inputBytes) >> 20) +
+                " MiB of disk beyond its inputs");
 
     // The answer.
     std::set<int> codes;
@@ -481,7 +509,8 @@ TEST_P(Answer, Holds) {
         problem("failed without a message");
     if (!row.message.empty()) {
         bool found = false;
-        for (const auto& alt : split(row.message, '|')) found = found || said.find(alt) != std::string::npos;
+        for (const auto& alt : split(row.message, '|'))
+            found = found || said.find(alt) != std::string::npos;
         if (!found) problem("no message containing \"" + row.message + "\"");
     }
 
@@ -511,7 +540,8 @@ TEST_P(Answer, Holds) {
     for (const auto& [path, f] : before)
         if (!after.count(path)) problem("removed " + path);
     if (viaLink && exited && r.exitCode == 0) {
-        if (!fs::is_symlink(inputPath)) problem("the link to the project became a file");
+        if (!fs::is_symlink(inputPath))
+            problem("the link to the project became a file");
         else if (saves && before.at(realRel) == after.at(realRel))
             problem("the project the link leads to was not saved");
     }
@@ -531,30 +561,38 @@ TEST_P(Answer, Holds) {
                 problem("the saved project keeps " + std::to_string(saved.innerArchives) + " of " +
                         std::to_string(number("keep=")) + " scenario folders");
         } else if (c.rfind("entries=", 0) == 0) {
-            if (!saves) problem("the project was not saved");
+            if (!saves)
+                problem("the project was not saved");
             else if (saved.entries != number("entries="))
-                problem("the saved settings list " + std::to_string(saved.entries) + " scenarios, not " +
-                        std::to_string(number("entries=")));
+                problem("the saved settings list " + std::to_string(saved.entries) +
+                        " scenarios, not " + std::to_string(number("entries=")));
         } else if (c.rfind("info=", 0) == 0) {
-            if (!saves) problem("the project was not saved");
+            if (!saves)
+                problem("the project was not saved");
             else if (saved.infoScenarios != number("info="))
-                problem("info.xml lists " + std::to_string(saved.infoScenarios) + " compiled scenarios, not " +
-                        std::to_string(number("info=")));
+                problem("info.xml lists " + std::to_string(saved.infoScenarios) +
+                        " compiled scenarios, not " + std::to_string(number("info=")));
         } else if (c == "csvhead") {
-            if (!wroteOut) problem("no controller file was written");
-            else if (std::string p = CsvHeadProblem(readAll(out)); !p.empty()) problem("the controller file " + p);
+            if (!wroteOut)
+                problem("no controller file was written");
+            else if (std::string p = CsvHeadProblem(readAll(out)); !p.empty())
+                problem("the controller file " + p);
         } else if (c == "json") {
             if (exited && r.exitCode == 0)
-                if (std::string p = Json(r.out).problem(); !p.empty()) problem("the printed JSON " + p);
+                if (std::string p = Json(r.out).problem(); !p.empty())
+                    problem("the printed JSON " + p);
         } else if (c == "small-output") {
-            if (r.out.size() > (1u << 20)) problem("printed " + std::to_string(r.out.size() >> 20) + " MiB");
+            if (r.out.size() > (1u << 20))
+                problem("printed " + std::to_string(r.out.size() >> 20) + " MiB");
         } else if (c == "no-passwd") {
-            if (said.find("root:x:") != std::string::npos) problem("printed a file it was pointed at by an entity");
+            if (said.find("root:x:") != std::string::npos)
+                problem("printed a file it was pointed at by an entity");
         } else if (c == "ini-clean") {
             std::string ini = readAll(data / "Tessed40.INI");
             std::string upper = ini;
             std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
-            if (upper.find("[KERNIX]") != std::string::npos) problem("the configuration file gained a [KERNIX] section");
+            if (upper.find("[KERNIX]") != std::string::npos)
+                problem("the configuration file gained a [KERNIX] section");
         } else if (c.rfind("absent=", 0) == 0) {
             if (fs::exists(fs::symlink_status(c.substr(7)))) {
                 problem("wrote " + c.substr(7));
@@ -576,12 +614,15 @@ TEST_P(Answer, Holds) {
     if (left > 6) report << "\n  - and " << left - 6 << " more files left";
     const std::string context = row.command + " on " + row.input + ": " + describe(r);
     if (row.fault.empty()) {
-        EXPECT_TRUE(problems.empty()) << "answers.tsv line " << row.line << ", " << context << report.str();
+        EXPECT_TRUE(problems.empty())
+            << "answers.tsv line " << row.line << ", " << context << report.str();
     } else if (problems.empty()) {
-        ADD_FAILURE() << "answers.tsv line " << row.line << ": unexpectedly passing, remove the mark ("
-                      << row.fault << ")\n  " << context;
+        ADD_FAILURE() << "answers.tsv line " << row.line
+                      << ": unexpectedly passing, remove the mark (" << row.fault << ")\n  "
+                      << context;
     } else {
-        std::cout << "[ expected to fail until " << row.fault << " is mended ]" << report.str() << "\n";
+        std::cout << "[ expected to fail until " << row.fault << " is mended ]" << report.str()
+                  << "\n";
     }
 }
 
@@ -617,7 +658,8 @@ TEST(HostileTable, CoversTheCorpus) {
     for (const std::string& g : generated) {
         bool used = inputs.count("gen:" + g) > 0;
         // A committed settings or scenario file counts as used through its wrapper.
-        EXPECT_TRUE(used || g.rfind("prj-", 0) == 0 || g.rfind("tdx-", 0) == 0) << "gen:" << g << " is never run";
+        EXPECT_TRUE(used || g.rfind("prj-", 0) == 0 || g.rfind("tdx-", 0) == 0)
+            << "gen:" << g << " is never run";
     }
     for (const char* sub : {"settings", "scenario", "config"})
         for (const auto& e : fs::directory_iterator(kHostile / "corpus" / sub)) {

@@ -76,8 +76,8 @@ std::string oneLine(std::string s) {
     std::string names;
     for (long i = 1; i <= long(scenari->Count()); ++i) names += scenari->Item(i)->ScriptName + "|";
     const std::string description = session.Project()->Descrizione;
-    say(fd, "open\t" + std::string(ok && message.empty() ? "ok" : "bad") + "\t" +
-                oneLine(message) + "\t" + description + "\t" + names);
+    say(fd, "open\t" + std::string(ok && message.empty() ? "ok" : "bad") + "\t" + oneLine(message) +
+                "\t" + description + "\t" + names);
     if (openOnly)
         while (true) ::pause();
     int k = 0;
@@ -116,7 +116,8 @@ class Lines {
                 return l;
             }
             auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            end - std::chrono::steady_clock::now()).count();
+                            end - std::chrono::steady_clock::now())
+                            .count();
             if (left <= 0) return std::nullopt;
             pollfd p{fd_, POLLIN, 0};
             if (::poll(&p, 1, int(left)) <= 0) continue;
@@ -158,7 +159,8 @@ Child Start(const fs::path& dir, const fs::path& project, bool openOnly = false)
 }
 
 fs::path DemoProject() {
-    return fs::path(TESSED_TEST_SOURCE_FIXTURES).parent_path().parent_path() / "examples" / "demo.tdj";
+    return fs::path(TESSED_TEST_SOURCE_FIXTURES).parent_path().parent_path() / "examples" /
+           "demo.tdj";
 }
 
 }  // namespace
@@ -187,7 +189,9 @@ TEST(KillDuringSave, LeavesTheOldOrTheNewProjectWhole) {
             ASSERT_TRUE(l && l->rfind("saved", 0) == 0) << l.value_or("no answer");
             lastSaved = std::stoi(fields(*l)[1]);
         }
-        saveMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count() / 3;
+        saveMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
+                     .count() /
+                 3;
         ::kill(c.pid, SIGKILL);
         ::waitpid(c.pid, nullptr, 0);
         while (auto l = lines.next(5000))
@@ -251,10 +255,9 @@ TEST(KillDuringSave, LeavesTheOldOrTheNewProjectWhole) {
         if (e.is_directory()) ++areas;
     std::cout << "[ " << kKills << " kills, seed " << seed << ", a save takes about " << int(saveMs)
               << " ms: " << oldKept << " times the old project, " << newKept
-              << " times the new one (" << unchanged << " kills before a save completed, " << advanced
-              << " after); left behind: " << leftovers
-              << " temporary files beside it, " << staging << " staging folders, " << areas
-              << " working areas ]\n";
+              << " times the new one (" << unchanged << " kills before a save completed, "
+              << advanced << " after); left behind: " << leftovers << " temporary files beside it, "
+              << staging << " staging folders, " << areas << " working areas ]\n";
     EXPECT_EQ(leftovers, 0) << "temporaries of killed saves beside the project";
     EXPECT_EQ(staging, 0);
     EXPECT_LE(areas, 1) << "working areas of killed children were not swept";

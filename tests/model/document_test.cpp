@@ -329,10 +329,11 @@ TEST_F(DocumentTest, KeyAndVersionChecks) {
     test::TempDir dir;
     auto version = [&](int major, int minor, int revision) {
         const fs::path p = dir / "v.tdx";
-        test::WriteText(p, WindowsShapeText("<app_MAJOR>4</app_MAJOR><app_Minor>0</app_Minor><app_Revision>3",
-                       "<app_MAJOR>" + std::to_string(major) + "</app_MAJOR><app_Minor>" +
-                           std::to_string(minor) + "</app_Minor><app_Revision>" +
-                           std::to_string(revision)));
+        test::WriteText(
+            p, WindowsShapeText("<app_MAJOR>4</app_MAJOR><app_Minor>0</app_Minor><app_Revision>3",
+                                "<app_MAJOR>" + std::to_string(major) + "</app_MAJOR><app_Minor>" +
+                                    std::to_string(minor) + "</app_Minor><app_Revision>" +
+                                    std::to_string(revision)));
         return p.string();
     };
     doc.LoadPrj(version(kVersionMajor, kVersionMinor, kVersionRevision));
@@ -377,10 +378,9 @@ TEST_F(DocumentTest, AFileLoadedWithoutItsRowsIsNeverSavedOver) {
         for (const auto& [name, rows] : allTables()) EXPECT_TRUE(rows.empty()) << name;
         EXPECT_FALSE(doc.Modified());
         ASSERT_EQ(msgs->calls.size(), 1u);
-        EXPECT_EQ(msgs->calls[0],
-                  (test::ScriptedMessages::Call{"warning", texts::GetText(1002),
-                                                texts::Format(texts::GetText(1119),
-                                                              {original.string()})}));
+        EXPECT_EQ(msgs->calls[0], (test::ScriptedMessages::Call{
+                                      "warning", texts::GetText(1002),
+                                      texts::Format(texts::GetText(1119), {original.string()})}));
         // Not the current file: a save must ask for a name, never overwrite it.
         EXPECT_TRUE(doc.CurrentFile().empty());
         add("TMP_TRIGGER", 1);

@@ -79,24 +79,36 @@ TEST_F(HistoryTest, EveryChangeCountsARevisionAndIsTold) {
     v.ID_OBJ = 2;
     int32_t id = a;
     const std::vector<Case> cases = {
-        {"update", [&] { return doc.InsertIntoPRJ("TMP_COND_OK", v, id); },
+        {"update",
+         [&] { return doc.InsertIntoPRJ("TMP_COND_OK", v, id); },
          {{K::kUpdate, "TMP_COND_OK", {a}}}},
-        {"link", [&] { return doc.InsertIntoOPE("TMP_OPE_OK", 1, a, b); },
+        {"link",
+         [&] { return doc.InsertIntoOPE("TMP_OPE_OK", 1, a, b); },
          {{K::kInsert, "TMP_OPE_OK", {a, b}}}},
-        {"operator", [&] { return doc.UpdateOPE("TMP_OPE_OK", 2, a, b); },
+        {"operator",
+         [&] { return doc.UpdateOPE("TMP_OPE_OK", 2, a, b); },
          {{K::kUpdate, "TMP_OPE_OK", {a, b}}}},
         // The link a-b ends on b already: only the order changes.
-        {"reorder", [&] { return doc.RebuildOrder("TMP_COND_OK", b, a); },
+        {"reorder",
+         [&] { return doc.RebuildOrder("TMP_COND_OK", b, a); },
          {{K::kReorder, "TMP_COND_OK", {b, a}}}},
-        {"reorder back", [&] { return doc.RebuildOrder("TMP_COND_OK", a, b); },
+        {"reorder back",
+         [&] { return doc.RebuildOrder("TMP_COND_OK", a, b); },
          {{K::kReorder, "TMP_COND_OK", {a, b}}, {K::kUpdate, "TMP_OPE_OK", {a, b}}}},
-        {"flags", [&] { return doc.SetActionFlags(true, false); },
+        {"flags",
+         [&] { return doc.SetActionFlags(true, false); },
          {{K::kUpdate, "TMP_STEP_ACT", {}}}},
-        {"time text", [&] { return doc.SetTimeText("TMP_COND_OK", b, "ORAFROM=0700|"); },
+        {"time text",
+         [&] { return doc.SetTimeText("TMP_COND_OK", b, "ORAFROM=0700|"); },
          {{K::kUpdate, "TMP_COND_OK", {b}}}},
-        {"delete with links", [&] { return doc.DeletePRJ("TMP_COND_OK", a, "TMP_OPE_OK"); },
+        {"delete with links",
+         [&] { return doc.DeletePRJ("TMP_COND_OK", a, "TMP_OPE_OK"); },
          {{K::kDelete, "TMP_COND_OK", {a}}, {K::kDelete, "TMP_OPE_OK", {a}}}},
-        {"description", [&] { doc.SetDescription("new"); return true; },
+        {"description",
+         [&] {
+             doc.SetDescription("new");
+             return true;
+         },
          {{K::kDescription, "", {}}}},
         // What changes nothing is no change.
         {"nothing to delete", [&] { return doc.DeletePRJ("TMP_COND_OK", 99); }, {}},
@@ -104,7 +116,12 @@ TEST_F(HistoryTest, EveryChangeCountsARevisionAndIsTold) {
         {"no such element", [&] { return doc.RebuildOrder("TMP_COND_OK", b, 99); }, {}},
         {"same position", [&] { return !doc.RebuildOrder("TMP_COND_OK", b, b); }, {}},
         {"not a table", [&] { return doc.InsertIntoPRJ("ANA_LABELS", v, id); }, {}},
-        {"same description", [&] { doc.SetDescription("new"); return false; }, {}},
+        {"same description",
+         [&] {
+             doc.SetDescription("new");
+             return false;
+         },
+         {}},
     };
     // Each case returns true when the operation reported success, except that
     // a move onto its own position is a success that changes nothing (its

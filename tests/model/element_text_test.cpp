@@ -40,7 +40,7 @@ TEST(ElementText, ActionOnlyObjectsWithWhereNumberAndLevel) {
     EXPECT_EQ(ElementText(1, 26, 0, 3, 2, 0, kAct), "Point 11-4");
     EXPECT_EQ(ElementText(1, 27, 0, 3, 0, 0, kCond), "");
     EXPECT_EQ(ElementText(1, 49, 0, 2, 0, 0, kAct), "Punto 1");  // where number as stored
-    EXPECT_EQ(ElementText(1, 31, 0, 2, 2, 3, kAct), "Zona 01");   // no level suffix
+    EXPECT_EQ(ElementText(1, 31, 0, 2, 2, 3, kAct), "Zona 01");  // no level suffix
     EXPECT_EQ(ElementText(1, 31, 0, 2, 2, 3, kTrigger), "");
 }
 
@@ -67,10 +67,10 @@ TEST(ElementText, TemperaturesFromTheElementRow) {
     InsertParams(kAct, 9, nullptr, nullptr, nullptr);
     EXPECT_EQ(ElementText(7, 34, 236, 0, 0, 0, kAct), "\rTemperatura 21.5");
     EXPECT_EQ(ElementText(8, 37, 237, 0, 0, 0, kAct), "\rTemperatura 20");
-    EXPECT_EQ(ElementText(7, 34, 237, 0, 0, 0, kAct), "");    // WHAT of the other object
-    EXPECT_EQ(ElementText(9, 34, 236, 0, 0, 0, kAct), "");    // Null parameter
-    EXPECT_EQ(ElementText(42, 34, 236, 0, 0, 0, kAct), "");   // no such row
-    EXPECT_EQ(ElementText(7, 34, 236, 0, 0, 0, kCond), "");   // actions only
+    EXPECT_EQ(ElementText(7, 34, 237, 0, 0, 0, kAct), "");   // WHAT of the other object
+    EXPECT_EQ(ElementText(9, 34, 236, 0, 0, 0, kAct), "");   // Null parameter
+    EXPECT_EQ(ElementText(42, 34, 236, 0, 0, 0, kAct), "");  // no such row
+    EXPECT_EQ(ElementText(7, 34, 236, 0, 0, 0, kCond), "");  // actions only
 
     // Zone readings as their dialog stores them: the probe (1 the zone's,
     // 2 to 9 the additional probes 1 to 8), the operator (1 ">=", 2 "<=",

@@ -16,7 +16,8 @@ TEST(KeyedCollection, ItemByKeyOrPositionAndEnumerationOrder) {
     EXPECT_EQ(s.Item("a-key"), b) << "keys compare without regard to case";
     EXPECT_EQ(s.Item(3), c);
     EXPECT_EQ(s.Item(1L), a);
-    for (auto none : {s.Item("missing"), s.Item(""), s.Item(0), s.Item(4)}) EXPECT_EQ(none, nullptr);
+    for (auto none : {s.Item("missing"), s.Item(""), s.Item(0), s.Item(4)})
+        EXPECT_EQ(none, nullptr);
     EXPECT_EQ(s.Item("1"), nullptr) << "a text is a key, never a position";
 
     std::vector<std::shared_ptr<Scenario>> seen;

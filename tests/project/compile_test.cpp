@@ -41,7 +41,8 @@ struct Rejecting : compiler::Kernix {
 std::vector<std::string> DumpWorkingTables(db::Database& db) {
     std::vector<std::string> out;
     for (auto table : schema::kWorkingTables) {
-        for (const auto& row : db.query("SELECT * FROM " + std::string(table) + " ORDER BY rowid")) {
+        for (const auto& row :
+             db.query("SELECT * FROM " + std::string(table) + " ORDER BY rowid")) {
             std::string line(table);
             for (size_t i = 0; i < row.size(); ++i)
                 line += "|" + (row.at(i).isNull() ? std::string("<null>") : row.at(i).toText());
@@ -82,7 +83,8 @@ TEST_F(SessionCompile, TheEditorsUnsavedScenarioSurvivesACompile) {
     int32_t id = 0;
     ASSERT_TRUE(doc.InsertIntoPRJ("TMP_STEP_ACT", extra, id));
     // Something in every working table, so that each one is compared.
-    for (const char* table : {"TMP_TRIGGERSTOP", "TMP_COND_OK", "TMP_COND_KO", "TMP_STEP_ACT_ELSE"}) {
+    for (const char* table :
+         {"TMP_TRIGGERSTOP", "TMP_COND_OK", "TMP_COND_KO", "TMP_STEP_ACT_ELSE"}) {
         extra.area = 0;
         id = 0;
         ASSERT_TRUE(doc.InsertIntoPRJ(table, extra, id)) << table;
@@ -121,10 +123,11 @@ TEST_F(SessionCompile, AFailedRecompileShowsAsFailedEverywhere) {
     EXPECT_EQ(test::ReadText(compiler::CompileRun::SptPath(hall->FullPath)), spt);
     EXPECT_EQ(hall->Stato, stscrError);
     EXPECT_EQ(session.Tree().Find(ScenarioNodeKey(hall->Key))->image, "scripterror");
-    const std::string header = files::CsvLineBytes(
-        texts::GetText(1613) + "_" + hall->FileName + "\t" + hall->FileName + "\tHall\t\t" +
-        texts::GetText(1616) + "\trejected by the controller");
-    EXPECT_EQ(test::ReadText(compiler::ListingPath(hall->FullPath)).substr(0, header.size()), header);
+    const std::string header =
+        files::CsvLineBytes(texts::GetText(1613) + "_" + hall->FileName + "\t" + hall->FileName +
+                            "\tHall\t\t" + texts::GetText(1616) + "\trejected by the controller");
+    EXPECT_EQ(test::ReadText(compiler::ListingPath(hall->FullPath)).substr(0, header.size()),
+              header);
 
     ASSERT_EQ(session.Compile(garden->Key, quiet).compiled, 1);
     fs::path tdj = files / "villa.tdj";

@@ -1,8 +1,8 @@
 // The project window's rules without the window: node kinds, which tools are
 // shown and enabled, and what the start-up opens.
-#include <gtest/gtest.h>
-
 #include "project/window_rules.h"
+
+#include <gtest/gtest.h>
 
 using namespace tessed;
 using namespace tessed::project;
@@ -28,9 +28,9 @@ TEST(WindowRules, NodeKindsAndTheirScenario) {
 }
 
 TEST(WindowRules, ScenarioToolsFollowTheSelection) {
-    const std::vector<std::string> single = {"edit",    "compile",    "delete",    "duplicate",
-                                             "esporta", "mnuapri",    "mnucompila", "delscript",
-                                             "exportscript"};
+    const std::vector<std::string> single = {"edit",       "compile",   "delete",
+                                             "duplicate",  "esporta",   "mnuapri",
+                                             "mnucompila", "delscript", "exportscript"};
     for (NodeKind k : {NodeKind::None, NodeKind::Project, NodeKind::Panic, NodeKind::AllScenarios,
                        NodeKind::Scenario, NodeKind::Enable, NodeKind::Disable}) {
         WindowSituation s;

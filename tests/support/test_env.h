@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 
 // A fresh folder removed with everything in it when the object goes.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -26,7 +26,7 @@ public:
     const fs::path& path() const { return path_; }
     fs::path operator/(const std::string& s) const { return path_ / s; }
 
-private:
+  private:
     fs::path path_;
 };
 
@@ -59,13 +59,13 @@ void ExpectContains(const std::string& text, std::initializer_list<std::string_v
 // fixture catalogue: the process-wide environment is re-initialised on it and,
 // when `open` is set, the master database of `lang` is opened.
 class FixtureEnv {
-public:
+  public:
     explicit FixtureEnv(bool open = true, const std::string& lang = "ITA");
     ~FixtureEnv();
     const fs::path& data() const { return data_; }
     const fs::path& documents() const { return documents_; }
 
-private:
+  private:
     TempDir dir_;
     fs::path data_, documents_;
 };
@@ -73,7 +73,7 @@ private:
 // Message boxes that record every call and answer from a queue (Yes, then
 // whatever was scripted; Cancel/No when the queue is empty).
 class ScriptedMessages : public MessageBoxes {
-public:
+  public:
     struct Call {
         std::string kind, title, text;
         bool operator==(const Call&) const = default;
@@ -93,13 +93,13 @@ public:
 
 // Installs scripted message boxes for the life of the object.
 class ScopedMessages {
-public:
+  public:
     ScopedMessages();
     ~ScopedMessages();
     ScriptedMessages& operator*() { return *boxes_; }
     ScriptedMessages* operator->() { return boxes_.get(); }
 
-private:
+  private:
     std::shared_ptr<ScriptedMessages> boxes_;
 };
 
@@ -110,14 +110,14 @@ private:
 // without it fails loudly instead of passing untested (scripts/setup
 // generates it).
 class ScopedLocale {
-public:
+  public:
     explicit ScopedLocale(const char* name);
     ~ScopedLocale();
     ScopedLocale(const ScopedLocale&) = delete;
     ScopedLocale& operator=(const ScopedLocale&) = delete;
     bool active() const { return active_; }
 
-private:
+  private:
     std::string oldC_;
     std::locale oldCpp_;
     bool active_ = false;

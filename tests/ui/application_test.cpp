@@ -1,23 +1,25 @@
 // The application on screen: start-up and shut-down through Edit.Show, the
 // project window's tree, property list and tools, driven as a user would
 // (actions by tool name, keys, scripted message boxes and file choosers).
+#include "ui/application.h"
+
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
-#include <QProgressBar>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
 #include <deque>
-#include <functional>
-#include <QAbstractButton>
-#include <QLineEdit>
-#include <QListWidget>
 #include <fstream>
+#include <functional>
 
 #include "edit.h"
 #include "env/environment.h"
@@ -26,7 +28,6 @@
 #include "env/texts.h"
 #include "model/scenario_file.h"
 #include "support/test_env.h"
-#include "ui/application.h"
 #include "ui/chrome.h"
 #include "ui/project_window.h"
 
@@ -123,7 +124,7 @@ class ApplicationTest : public QObject {
         QTRY_VERIFY(!ui::Running());
     }
 
-private slots:
+  private slots:
     void init() {
         dir_ = std::make_unique<test::TempDir>();
         ::setenv("TESSED_DATA_DIR", data().c_str(), 1);
@@ -189,7 +190,8 @@ private slots:
         QCOMPARE(messages_->calls.size(), size_t(1));
         QCOMPARE(messages_->calls[0].kind, std::string("critical"));
         QTest::qWait(0);
-        for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
+        for (QWidget* w : QApplication::topLevelWidgets())
+            QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
     }
 
     void modalShowReturnsOnlyAfterTheWindowClosed() {
@@ -239,8 +241,10 @@ private slots:
             QTreeWidgetItem* s = all->child(i);
             const std::string key = s->data(0, Qt::UserRole + 1).toString().toStdString();
             QCOMPARE(s->childCount(), 2);
-            QCOMPARE(s->child(0)->data(0, Qt::UserRole + 1).toString().toStdString(), key + "$ABILITA");
-            QCOMPARE(s->child(1)->data(0, Qt::UserRole + 1).toString().toStdString(), key + "$DISABILITA");
+            QCOMPARE(s->child(0)->data(0, Qt::UserRole + 1).toString().toStdString(),
+                     key + "$ABILITA");
+            QCOMPARE(s->child(1)->data(0, Qt::UserRole + 1).toString().toStdString(),
+                     key + "$DISABILITA");
             // The shipped demo carries no compiled files.
             QCOMPARE(s->data(0, Qt::UserRole + 2).toString(), QStringLiteral("scriptko"));
             QCOMPARE(s->toolTip(0), ui::Text(1591));
@@ -250,10 +254,8 @@ private slots:
         w->SelectNode(project::kNodeProject);
         QVERIFY(!w->Tool("edit")->isEnabled());
         QVERIFY(w->Tool("compileall")->isEnabled());
-        w->SelectNode(project::ScenarioNodeKey(all->child(0)->data(0, Qt::UserRole + 1)
-                                                   .toString()
-                                                   .toStdString()
-                                                   .substr(9)));
+        w->SelectNode(project::ScenarioNodeKey(
+            all->child(0)->data(0, Qt::UserRole + 1).toString().toStdString().substr(9)));
         QVERIFY(w->Tool("edit")->isEnabled());
         QVERIFY(w->Tool("delete")->isEnabled());
     }
@@ -287,7 +289,8 @@ private slots:
         auto s = w->Session().Project()->Scenari()->Item(nodeKey.substr(9));
         QCOMPARE(scenario::ReadScenarioFile(s->FullPath).scenName.value_or(""),
                  std::string("Twenty characte"));
-        QCOMPARE(profile::GetString(env::Env().configFile(), "FileCfg", "File1", ""), project.string());
+        QCOMPARE(profile::GetString(env::Env().configFile(), "FileCfg", "File1", ""),
+                 project.string());
     }
 
     void replacingAnUnsavedProjectAsksFirst() {
@@ -356,7 +359,8 @@ private slots:
         edit_->setParentEXEname("quarn");
         auto* w = start((dir_->path() / "missing.tdj").string());
         QVERIFY(w);
-        for (const char* hidden : {"mnusaveas", "mnunewprj", "mnuapriprj", "mnufilecfg1", "mnulanguage"})
+        for (const char* hidden :
+             {"mnusaveas", "mnunewprj", "mnuapriprj", "mnufilecfg1", "mnulanguage"})
             QVERIFY2(!w->Tool(hidden)->isVisible(), hidden);
         QCOMPARE(w->Tool("mnusaveprj")->text().remove('&'), ui::Text(1646));
         // A missing file: a new, empty project.
@@ -413,7 +417,8 @@ private slots:
         messages_->answers = {Answer::No};
         other->trigger();
         QVERIFY(ui::Running());
-        QCOMPARE(profile::GetString(env::Env().configFile(), "GENERALE", "LINGUA", ""), std::string());
+        QCOMPARE(profile::GetString(env::Env().configFile(), "GENERALE", "LINGUA", ""),
+                 std::string());
         // Yes: the language is written and the window closes (with its menus).
         const std::string code = other->data().toString().toStdString();
         messages_->answers = {Answer::Yes};
@@ -422,7 +427,6 @@ private slots:
         QCOMPARE(profile::GetString(env::Env().configFile(), "GENERALE", "LINGUA", ""), code);
         QCOMPARE(appEnds_, 1);
     }
-
 
     void aNewScenarioThroughTheNameDialog() {
         auto* w = start(copyDemo().string());
@@ -445,7 +449,8 @@ private slots:
         QTreeWidgetItem* all = w->NodeItem(project::kNodeAllScenarios);
         QCOMPARE(all->childCount(), 8);
         QCOMPARE(all->child(7)->text(0), QStringLiteral("Kitchen"));
-        QCOMPARE(w->SelectedNode(), all->child(7)->data(0, Qt::UserRole + 1).toString().toStdString());
+        QCOMPARE(w->SelectedNode(),
+                 all->child(7)->data(0, Qt::UserRole + 1).toString().toStdString());
         auto s = w->Session().Project()->Scenari()->Item(w->SelectedNode().substr(9));
         QVERIFY(fs::is_regular_file(s->FullPath));
 
@@ -479,7 +484,8 @@ private slots:
         QCOMPARE(messages_->calls.back().text, texts::GetText(1635));
         QTreeWidgetItem* all = w->NodeItem(project::kNodeAllScenarios);
         for (int i = 0; i < all->childCount(); ++i)
-            QCOMPARE(all->child(i)->data(0, Qt::UserRole + 2).toString(), QStringLiteral("scriptok"));
+            QCOMPARE(all->child(i)->data(0, Qt::UserRole + 2).toString(),
+                     QStringLiteral("scriptok"));
     }
 
     void importingFromASecondProject() {
@@ -516,7 +522,6 @@ private slots:
         QVERIFY(w->Session().Changed());
     }
 
-
     // What a screen reader gets through the accessibility interface (the one
     // the desktop's AT-SPI bridge serves): every control a name, the tree's
     // rows readable, every tool an action that runs it.
@@ -526,7 +531,8 @@ private slots:
         QAccessibleInterface* root = QAccessible::queryAccessibleInterface(w);
         QVERIFY(root);
         int named = 0;
-        std::function<void(QAccessibleInterface*, int)> walk = [&](QAccessibleInterface* a, int depth) {
+        std::function<void(QAccessibleInterface*, int)> walk = [&](QAccessibleInterface* a,
+                                                                   int depth) {
             if (!a || depth > 12) return;
             const QAccessible::Role role = a->role();
             const bool interactive = role == QAccessible::PushButton || role == QAccessible::Tree ||
@@ -570,7 +576,9 @@ private slots:
         }
         QVERIFY(tools.size() >= 8);
         QVERIFY(duplicate);
-        w->SelectNode(w->NodeItem(project::kNodeAllScenarios)->child(0)->data(0, Qt::UserRole + 1)
+        w->SelectNode(w->NodeItem(project::kNodeAllScenarios)
+                          ->child(0)
+                          ->data(0, Qt::UserRole + 1)
                           .toString()
                           .toStdString());
         duplicate->actionInterface()->doAction(QAccessibleActionInterface::pressAction());

@@ -17,11 +17,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTimeEdit>
-#include <QToolButton>
-#include <QScreen>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 #include <map>
 #include <set>
@@ -75,9 +75,8 @@ QStringList Items(const editor::ChoiceList& l) {
 std::string ValuesText(const ElementValues& v) {
     std::string s = std::to_string(v.ID_OBJ) + " " + v.DESCRI + " " + std::to_string(v.CHI_KEY) +
                     " " + std::to_string(v.COSA_KEY) + " " + std::to_string(v.DOVE_KEY) + " " +
-                    std::to_string(v.ID_RES_COSA) + " '" + v.value + "' " +
-                    std::to_string(v.area) + " " + std::to_string(v.LEVEL_KEY) + " " +
-                    std::to_string(v.ADD_INT);
+                    std::to_string(v.ID_RES_COSA) + " '" + v.value + "' " + std::to_string(v.area) +
+                    " " + std::to_string(v.LEVEL_KEY) + " " + std::to_string(v.ADD_INT);
     for (int p : v.PARAM) s += " " + std::to_string(p);
     return s;
 }
@@ -109,9 +108,9 @@ void CompleteOnScreen(ui::PropertyDialogWindow& w) {
 }
 
 // The caption a row shows when the model keeps the dialog's own.
-const std::map<PropRow, int> kOwnCaptions = {{PropRow::kCosa, 1010}, {PropRow::kDove, 1011},
+const std::map<PropRow, int> kOwnCaptions = {{PropRow::kCosa, 1010},  {PropRow::kDove, 1011},
                                              {PropRow::kLevel, 1012}, {PropRow::kAddInt, 1013},
-                                             {PropRow::kTemp, 1106}, {PropRow::kSonda, 1107}};
+                                             {PropRow::kTemp, 1106},  {PropRow::kSonda, 1107}};
 
 }  // namespace
 
@@ -144,9 +143,7 @@ class ElementDialogsTest : public QObject {
         for (const auto& c : messages_->calls) out.push_back(c.kind + ":" + c.text);
         return out;
     }
-    std::string last() const {
-        return messages_->calls.empty() ? "" : calls().back();
-    }
+    std::string last() const { return messages_->calls.empty() ? "" : calls().back(); }
     static std::string warning(int id) { return "warning:" + texts::GetText(id); }
 
     // A property dialog as the editor prepares it, shown.
@@ -188,9 +185,9 @@ class ElementDialogsTest : public QObject {
 
         // Captions by text number.
         for (auto [r, own] : kOwnCaptions) {
-            const editor::CaptionId c = r == PropRow::kCosa   ? m.lblCosa
-                                        : r == PropRow::kDove ? m.lblDove
-                                        : r == PropRow::kLevel ? m.lblLevel
+            const editor::CaptionId c = r == PropRow::kCosa     ? m.lblCosa
+                                        : r == PropRow::kDove   ? m.lblDove
+                                        : r == PropRow::kLevel  ? m.lblLevel
                                         : r == PropRow::kAddInt ? m.lblADDINT
                                         : r == PropRow::kTemp   ? m.lblTemp
                                                                 : m.lblSonda;
@@ -309,7 +306,8 @@ class ElementDialogsTest : public QObject {
             if (!c->isVisible()) continue;
             if (qobject_cast<QComboBox*>(c) || qobject_cast<QAbstractButton*>(c) ||
                 qobject_cast<QAbstractSpinBox*>(c) ||
-                (qobject_cast<QLineEdit*>(c) && !qobject_cast<QAbstractSpinBox*>(c->parentWidget())))
+                (qobject_cast<QLineEdit*>(c) &&
+                 !qobject_cast<QAbstractSpinBox*>(c->parentWidget())))
                 if (!qobject_cast<QToolButton*>(c))
                     QVERIFY2(!c->accessibleName().isEmpty(), qPrintable(c->objectName()));
             if (auto* l = qobject_cast<QLabel*>(c); l && !l->wordWrap())
@@ -319,7 +317,7 @@ class ElementDialogsTest : public QObject {
         }
     }
 
-private slots:
+  private slots:
     void init() {
         messages_ = std::make_shared<test::ScriptedMessages>();
         SetMessages(messages_);
@@ -549,8 +547,8 @@ private slots:
         auto* from = Child<QTimeEdit>(&w, "dtpDaOra");
         auto* to = Child<QTimeEdit>(&w, "DTPAOra");
         // Hour modes enable the pickers.
-        for (auto [mode, fromOn, toOn] : {std::tuple{1, true, true}, {2, false, false},
-                                          {0, true, false}}) {
+        for (auto [mode, fromOn, toOn] :
+             {std::tuple{1, true, true}, {2, false, false}, {0, true, false}}) {
             QTest::mouseClick(Child<QRadioButton>(&w, "optOra", mode), Qt::LeftButton);
             QCOMPARE(int(d.hourMode()), mode);
             QCOMPARE(std::pair(from->isEnabled(), to->isEnabled()), std::pair(fromOn, toOn));
@@ -582,8 +580,12 @@ private slots:
             c->setCurrentIndex(c->findText(QLatin1String(text)));
         };
         to->setTime(QTime(18, 0));
-        for (auto [n, t] : {std::pair{"cmbDFrom", "05"}, {"cmbMFrom", "**"}, {"cmbYFROM", "**"},
-                            {"cmbDTo", "20"}, {"cmbMTo", "**"}, {"cmbYTo", "**"}})
+        for (auto [n, t] : {std::pair{"cmbDFrom", "05"},
+                            {"cmbMFrom", "**"},
+                            {"cmbYFROM", "**"},
+                            {"cmbDTo", "20"},
+                            {"cmbMTo", "**"},
+                            {"cmbYTo", "**"}})
             pick(n, t);
         QTest::keyClick(Child<QComboBox>(&w, "cmbDFrom"), Qt::Key_Return);
         QCOMPARE(last(), "information:" + texts::GetText(1735));

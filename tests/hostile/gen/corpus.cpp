@@ -82,7 +82,8 @@ std::string settingsText(const std::vector<std::string>& entries,
                          const std::string& nome = hex("Hostile house"),
                          const std::string& descrizione = hex("A project made to be refused"),
                          const std::string& autore = hex("Tester")) {
-    std::string s = "[generale]\r\nkeyfile=Tessaro\r\nAPP_MAJOR=4\r\nAPP_MINOR=0\r\nAPP_REVISION=11\r\n";
+    std::string s =
+        "[generale]\r\nkeyfile=Tessaro\r\nAPP_MAJOR=4\r\nAPP_MINOR=0\r\nAPP_REVISION=11\r\n";
     s += "nome=" + nome + "\r\ndescrizione=" + descrizione + "\r\nautore=" + autore +
          "\r\ntastopanico=*15*01*99##\r\n[file]\r\n";
     for (size_t i = 0; i < entries.size(); ++i)
@@ -92,7 +93,8 @@ std::string settingsText(const std::vector<std::string>& entries,
 
 std::vector<std::string> demoEntries() {
     std::vector<std::string> v;
-    for (int n = 1; n <= 7; ++n) v.push_back(std::to_string(n) + ".spt\\" + std::to_string(n) + ".tdx");
+    for (int n = 1; n <= 7; ++n)
+        v.push_back(std::to_string(n) + ".spt\\" + std::to_string(n) + ".tdx");
     return v;
 }
 
@@ -134,8 +136,9 @@ std::string scenarioFile(const std::string& description, const std::string& name
                          const std::string& project = "<project/>") {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n<key>Tessaro</key>\n"
            "<app_MAJOR>4</app_MAJOR>\n<app_Minor>0</app_Minor>\n<app_Revision>11</app_Revision>\n"
-           "<descrizione>" + description + "</descrizione>\n<scen_name>" + name +
-           "</scen_name>\n" + project + "\n</root>\n";
+           "<descrizione>" +
+           description + "</descrizione>\n<scen_name>" + name + "</scen_name>\n" + project +
+           "\n</root>\n";
 }
 
 const char* kRowsetOpen =
@@ -160,8 +163,8 @@ std::string manyNamespaces(int rows) {
     s += "\t\t<s:AttributeType name='ID' rs:number='1'><s:datatype dt:type='int'/>"
          "</s:AttributeType>\n\t</s:ElementType>\n</s:Schema>\n<rs:data>\n";
     for (int i = 0; i < rows; ++i)
-        s += "\t<z:row xmlns:n" + std::to_string(i) + "='urn:x" + std::to_string(i) +
-             "' ID='" + std::to_string(i) + "'/>\n";
+        s += "\t<z:row xmlns:n" + std::to_string(i) + "='urn:x" + std::to_string(i) + "' ID='" +
+             std::to_string(i) + "'/>\n";
     s += "</rs:data>\n</xml></TMP_TRIGGERrecordset>\n</project>";
     return scenarioFile("Namespaces", "Namespaces", s);
 }
@@ -327,7 +330,8 @@ const std::map<std::string, Recipe>& recipes() {
         };
         t["duplicate-settings.tdj"] = [](const Demo& d, const Sources&, const fs::path& out) {
             Project p = demoProject(d, stem(out));
-            writeProject(out, withExtra(p, {entry(p.stem + ".prj", settingsText({"1.spt\\1.tdx"}))}));
+            writeProject(out,
+                         withExtra(p, {entry(p.stem + ".prj", settingsText({"1.spt\\1.tdx"}))}));
         };
         t["duplicate-inner.tdj"] = [](const Demo& d, const Sources&, const fs::path& out) {
             writeProject(out, withExtra(demoProject(d, stem(out)),
@@ -402,7 +406,8 @@ const std::map<std::string, Recipe>& recipes() {
         };
         t["many-inner-entries.tdj"] = [](const Demo& d, const Sources&, const fs::path& out) {
             Project p = demoProject(d, stem(out));
-            for (int i = 0; i < 60000; ++i) p.folders[0].second.push_back({"j" + std::to_string(i), ""});
+            for (int i = 0; i < 60000; ++i)
+                p.folders[0].second.push_back({"j" + std::to_string(i), ""});
             writeProject(out, p.entries());
         };
         t["long-path.tdj"] = [](const Demo& d, const Sources&, const fs::path& out) {
@@ -415,8 +420,8 @@ const std::map<std::string, Recipe>& recipes() {
                                         {entry(std::string(300, 'n') + ".txt", "x")}));
         };
         t["invalid-utf8-name.tdj"] = [](const Demo& d, const Sources&, const fs::path& out) {
-            writeProject(out, withExtra(demoProject(d, stem(out)),
-                                        {entry("\xFF\xFE\xC3(.txt", "x")}));
+            writeProject(out,
+                         withExtra(demoProject(d, stem(out)), {entry("\xFF\xFE\xC3(.txt", "x")}));
         };
         t["nested-junk.tdj"] = [](const Demo& d, const Sources&, const fs::path& out) {
             Project p = demoProject(d, stem(out));
@@ -445,7 +450,8 @@ const std::map<std::string, Recipe>& recipes() {
             part.precompressed = true;
             part.deflated = DeflatedZeros(40);
             for (int n = 1; n <= 7; ++n) {
-                std::vector<ZipEntry> files{entry(std::to_string(n) + ".tdx", d.tdx[size_t(n - 1)])};
+                std::vector<ZipEntry> files{
+                    entry(std::to_string(n) + ".tdx", d.tdx[size_t(n - 1)])};
                 for (int i = 0; i < 8; ++i) {
                     part.name = "junk" + std::to_string(i) + ".bin";
                     files.push_back(part);
@@ -556,8 +562,10 @@ std::vector<std::string> committed(const fs::path& folder, const std::string& ex
 std::vector<std::string> GeneratedInputs(const Sources& src) {
     std::vector<std::string> v;
     for (const auto& [name, recipe] : recipes()) v.push_back(name);
-    for (const auto& s : committed(src.corpus / "settings", ".prj")) v.push_back("prj-" + s + ".tdj");
-    for (const auto& s : committed(src.corpus / "scenario", ".tdx")) v.push_back("tdx-" + s + ".tdj");
+    for (const auto& s : committed(src.corpus / "settings", ".prj"))
+        v.push_back("prj-" + s + ".tdj");
+    for (const auto& s : committed(src.corpus / "scenario", ".tdx"))
+        v.push_back("tdx-" + s + ".tdj");
     std::sort(v.begin(), v.end());
     return v;
 }

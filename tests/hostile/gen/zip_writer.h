@@ -27,12 +27,12 @@ Compressed DeflatedZeros(uint64_t mebibytes);
 
 struct ZipEntry {
     std::string name;
-    std::string content;        // the plain bytes (ignored when `precompressed`)
-    bool precompressed = false; // `deflated`, `crc` and `size` given as they are
+    std::string content;         // the plain bytes (ignored when `precompressed`)
+    bool precompressed = false;  // `deflated`, `crc` and `size` given as they are
     Compressed deflated;
     bool deflate = true;
-    std::string password;       // non-empty: traditional encryption
-    uint32_t mode = 0100644;    // st_mode stored in the external attributes
+    std::string password;     // non-empty: traditional encryption
+    uint32_t mode = 0100644;  // st_mode stored in the external attributes
     bool utf8Flag = false;
     // Modification time as local wall-clock fields (the DOS time) and, when
     // `unixTime` is set, the extended-timestamp field with it.
