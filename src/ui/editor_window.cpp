@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "compiler/compile_run.h"
 #include "compiler/listing.h"
@@ -379,8 +380,13 @@ void EditorWindow::buildCanvas() {
 
 void EditorWindow::DocumentChanged(const DocumentChange& change) {
     // Undo and redo replaced the scenario under the canvas: it reloads the
-    // positions it shows before the view shows it.
+    // positions it shows before the view shows it. A change of rows reloads
+    // the group that shows the table, whoever made it.
     if (change.kind == ChangeKind::kRestore) restorePending_ = true;
+    if (!change.table.empty())
+        for (StripId g : editor::kSlotGroups)
+            if (editor::Info(g).table == change.table || editor::Info(g).opeTable == change.table)
+                reloadPending_[size_t(g)] = true;
     scheduleRefresh();
 }
 
@@ -400,8 +406,11 @@ void EditorWindow::scheduleRefresh() {
 void EditorWindow::showCanvas() {
     if (restorePending_) {
         restorePending_ = false;
+        reloadPending_.fill(false);
         canvas_->Refresh();
     }
+    for (StripId g : editor::kSlotGroups)
+        if (std::exchange(reloadPending_[size_t(g)], false)) canvas_->Reload(g);
     refreshPending_ = false;
     ++refreshes_;
     const ScenarioDocument& doc = Document();

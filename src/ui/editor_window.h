@@ -18,6 +18,7 @@
 //   from a queued call once the drop has returned; its OK commits the plan.
 // - Undo and redo run on the document's edit history: one step per user action.
 #include <QMainWindow>
+#include <array>
 #include <map>
 #include <memory>
 #include <optional>
@@ -154,6 +155,7 @@ private:
     bool hoverAccepted_ = true;
     bool refreshPending_ = false;
     bool restorePending_ = false;
+    std::array<bool, 6> reloadPending_{};  // per slot group
     int refreshes_ = 0;
 };
 

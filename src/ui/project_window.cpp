@@ -627,6 +627,9 @@ void ProjectWindow::openEditor(const std::string& file, const std::string& key) 
     }
     editor_ = editor;
     connect(editor, &EditorWindow::closed, this, [this, key] {
+        // It is deleted once its close has returned; an "edit" meanwhile opens
+        // a new one.
+        editor_ = nullptr;
         if (key.empty()) {
             // Opened on a file of its own: closing the editor ends the interface.
             QMetaObject::invokeMethod(this, [this] { RunTool("mnuesci"); }, Qt::QueuedConnection);
