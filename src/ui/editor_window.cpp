@@ -1,7 +1,9 @@
 // The canvas models first: Qt's keyword macros must not reach them.
+// clang-format off
 #include "editor/canvas.h"
 #include "editor/control_names.h"
 #include "editor/placement.h"
+// clang-format on
 #include "ui/editor_window.h"
 
 #include <QAction>
@@ -27,8 +29,8 @@
 #include "env/messages.h"
 #include "env/texts.h"
 #include "model/edit_history.h"
-#include "ui/chrome.h"
 #include "ui/choice_dialogs.h"
+#include "ui/chrome.h"
 #include "ui/dialogs.h"
 #include "ui/property_dialog.h"
 #include "ui/time_dialog.h"
@@ -56,7 +58,7 @@ size_t at(StripId id) { return static_cast<size_t>(id); }
 // The auto-scroll's repeating timer; after each tick the window shows the
 // scrolled group.
 class QtRepeatTimer : public editor::RepeatTimer {
-public:
+  public:
     explicit QtRepeatTimer(std::function<void()> after) : after_(std::move(after)) {
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             if (tick_) tick_();
@@ -69,7 +71,7 @@ public:
     }
     void Stop() override { timer_.stop(); }
 
-private:
+  private:
     QTimer timer_;
     std::function<void()> tick_;
     std::function<void()> after_;
@@ -81,7 +83,7 @@ private:
 // an operator mark or the trash. It knows which canvas control it stands for
 // and hands its mouse and drag events to the window.
 class CanvasItem : public QLabel {
-public:
+  public:
     CanvasItem(EditorWindow* window, const CanvasControl& c, QWidget* parent)
         : QLabel(parent), control(c), window_(window) {
         setAcceptDrops(true);
@@ -89,7 +91,7 @@ public:
     const CanvasControl control;
     QString file;  // the picture shown
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* e) override {
         if (e->button() != Qt::LeftButton) return QLabel::mousePressEvent(e);
         pressAt_ = e->position().toPoint();
@@ -97,7 +99,8 @@ protected:
     }
     void mouseMoveEvent(QMouseEvent* e) override {
         if (!pressed_ || !(e->buttons() & Qt::LeftButton)) return;
-        if ((e->position().toPoint() - pressAt_).manhattanLength() < QApplication::startDragDistance())
+        if ((e->position().toPoint() - pressAt_).manhattanLength() <
+            QApplication::startDragDistance())
             return;
         pressed_ = false;
         window_->startDrag(this);
@@ -123,7 +126,7 @@ protected:
         }
     }
 
-private:
+  private:
     void answer(QDragMoveEvent* e) {
         if (window_->dragHover(this, e->mimeData(), e->position().toPoint())) {
             e->setDropAction(Qt::MoveAction);
@@ -182,9 +185,11 @@ void EditorWindow::buildTools() {
         {"mnusave", 1034, QKeySequence::Save, [this] { save(false); }},
         {"mnusaveas", 1035, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] { save(true); }},
         {"mnuundo", 1920, QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { history_->Undo(); }},
-        {"mnuredo", 1921, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), [this] { history_->Redo(); }},
+        {"mnuredo", 1921, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+         [this] { history_->Redo(); }},
         {"mnunomescript", 1093, QKeySequence(Qt::Key_F2), [this] { editDescription(); }},
-        {"mnucompila", 1037, QKeySequence(Qt::Key_F7), [this] {
+        {"mnucompila", 1037, QKeySequence(Qt::Key_F7),
+         [this] {
              if (settleChanges()) compile();
          }},
         {"mnuesci", 1036, QKeySequence(Qt::CTRL | Qt::Key_W), [this] { close(); }},
@@ -371,7 +376,8 @@ void EditorWindow::buildCanvas() {
     stopIcon_->hide();
     highlight_ = new QFrame(central);
     highlight_->setObjectName(QStringLiteral("shpHighlight"));
-    highlight_->setStyleSheet(QStringLiteral("border: 2px solid #d00000; background: transparent;"));
+    highlight_->setStyleSheet(
+        QStringLiteral("border: 2px solid #d00000; background: transparent;"));
     highlight_->setAttribute(Qt::WA_TransparentForMouseEvents);
     highlight_->hide();
 }
@@ -454,8 +460,11 @@ void EditorWindow::showStrip(StripId id) {
 void EditorWindow::setPicture(CanvasItem* item, const editor::Picture& picture) {
     QString file;
     switch (picture.kind) {
-        case editor::Picture::kEmpty: break;
-        case editor::Picture::kFile: file = Q(picture.file); break;
+        case editor::Picture::kEmpty:
+            break;
+        case editor::Picture::kFile:
+            file = Q(picture.file);
+            break;
         // The stock pictures for a file the catalogue names but the resources
         // folder lacks.
         case editor::Picture::kStockElement:
@@ -497,7 +506,8 @@ void EditorWindow::clicked(CanvasItem* item) {
         canvas_->ScrollBack(c.strip);
     } else if (c.part == Part::kScrollForward) {
         canvas_->ScrollForward(c.strip);
-    } else if (c.strip == StripId::kFamilies && (c.part == Part::kPicture || c.part == Part::kLabel)) {
+    } else if (c.strip == StripId::kFamilies &&
+               (c.part == Part::kPicture || c.part == Part::kLabel)) {
         canvas_->imgFam_Click(c.index);
     } else {
         return;
@@ -508,7 +518,8 @@ void EditorWindow::clicked(CanvasItem* item) {
 void EditorWindow::doubleClicked(CanvasItem* item) {
     CanvasControl c = item->control;
     if (c.part == Part::kLabel) c.part = Part::kPicture;
-    if (!editor::IsSlotGroup(c.strip) || (c.part != Part::kPicture && c.part != Part::kMark)) return;
+    if (!editor::IsSlotGroup(c.strip) || (c.part != Part::kPicture && c.part != Part::kMark))
+        return;
     editor::EditPlan plan = placement_->PlanDoubleClick(c);
     if (plan.Committable() || plan.warning) runPlanLater(std::move(plan));
 }
@@ -618,7 +629,8 @@ bool EditorWindow::drop(CanvasItem* item, const QMimeData* data, const QPoint& p
 
 void EditorWindow::runPlanLater(editor::EditPlan plan) {
     auto held = std::make_shared<editor::EditPlan>(std::move(plan));
-    QMetaObject::invokeMethod(this, [this, held] { runPlan(*held); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, held] { runPlan(*held); }, Qt::QueuedConnection);
 }
 
 void EditorWindow::runPlan(editor::EditPlan& plan) {
@@ -628,8 +640,11 @@ void EditorWindow::runPlan(editor::EditPlan& plan) {
     }
     if (!plan.Committable()) return;
     switch (plan.Dialog()) {
-        case editor::PlanDialog::kNone: break;
-        case editor::PlanDialog::kProperty: ShowPropertyDialog(this, *plan.Property()); break;
+        case editor::PlanDialog::kNone:
+            break;
+        case editor::PlanDialog::kProperty:
+            ShowPropertyDialog(this, *plan.Property());
+            break;
         case editor::PlanDialog::kTimeSingle:
             ShowTimeSingleDialog(this, *plan.TimeSingle(), canvas_->database());
             break;
@@ -683,9 +698,12 @@ bool EditorWindow::OpenFile(const std::string& path) {
 bool EditorWindow::settleChanges() {
     if (!Document().Modified()) return true;
     switch (Messages().yesNoCancel(texts::GetText(kTitle), texts::GetText(kCloseQuestion))) {
-        case Answer::Yes: return save(false);
-        case Answer::No: return true;
-        default: return false;
+        case Answer::Yes:
+            return save(false);
+        case Answer::No:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -757,8 +775,11 @@ void EditorWindow::closeEvent(QCloseEvent* event) {
                 }
                 compile();
                 break;
-            case Answer::No: break;
-            default: event->ignore(); return;
+            case Answer::No:
+                break;
+            default:
+                event->ignore();
+                return;
         }
     }
     placement_->Leave();

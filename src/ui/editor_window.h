@@ -57,7 +57,7 @@ class CanvasItem;
 
 class EditorWindow : public QMainWindow, private DocumentListener {
     Q_OBJECT
-public:
+  public:
     explicit EditorWindow(QWidget* parent = nullptr);
     ~EditorWindow() override;
 
@@ -84,14 +84,14 @@ public:
     // The rectangle showing where a hovering drag would land (hidden otherwise).
     QWidget* Highlight() const;
 
-signals:
+  signals:
     // The window has closed (its unsaved changes settled).
     void closed();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     friend class CanvasItem;
     struct StripView {
         QWidget* frame = nullptr;

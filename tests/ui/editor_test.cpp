@@ -5,11 +5,13 @@
 //
 // The canvas models come before any Qt header: a member of theirs is called
 // like a Qt keyword (so this file declares its test functions with Q_SLOTS).
+// clang-format off
 #include "editor/canvas.h"
 #include "editor/control_names.h"
 #include "editor/placement.h"
 #include "model/document.h"
 #include "model/edit_history.h"
+// clang-format on
 
 #include <QAction>
 #include <QApplication>
@@ -78,7 +80,8 @@ QWidget* shownWindow(const QString& name) {
 void whenShown(const QString& name, std::function<void(QWidget*)> act) {
     QTimer::singleShot(0, [name, act] {
         QWidget* w = nullptr;
-        const bool shown = QTest::qWaitFor([&] { return (w = shownWindow(name)) != nullptr; }, 5000);
+        const bool shown =
+            QTest::qWaitFor([&] { return (w = shownWindow(name)) != nullptr; }, 5000);
         QVERIFY2(shown, qPrintable(name + " never showed"));
         act(w);
         if (QTest::currentTestFailed())
@@ -207,7 +210,7 @@ class EditorTest : public QObject {
         QVERIFY(Document().Modified());
     }
 
-private Q_SLOTS:
+  private Q_SLOTS:
     void init() {
         dir_ = std::make_unique<test::TempDir>();
         ::setenv("TESSED_DATA_DIR", (dir_->path() / "data").c_str(), 1);
@@ -256,10 +259,12 @@ private Q_SLOTS:
             const auto& strip = e->canvas().strip(g);
             for (int i = 1; label(name(g, Part::kLabel), i); ++i) {
                 QCOMPARE(caption(g, i), ui::Q(strip.slot(i).caption));
-                QCOMPARE(label(name(g, Part::kPicture), i)->toolTip(), ui::Q(strip.slot(i).toolTip));
+                QCOMPARE(label(name(g, Part::kPicture), i)->toolTip(),
+                         ui::Q(strip.slot(i).toolTip));
                 if (strip.slot(i).filled()) ++filled;
             }
-            QCOMPARE(e->Control(name(g, Part::kScrollForward))->isVisibleTo(e), strip.scrollVisible);
+            QCOMPARE(e->Control(name(g, Part::kScrollForward))->isVisibleTo(e),
+                     strip.scrollVisible);
         }
         QVERIFY(filled >= 3);
         // The current family shows its selected picture, the others their own.
@@ -279,7 +284,9 @@ private Q_SLOTS:
         QVERIFY(e->close());
         QTRY_VERIFY(project_->isVisible());
         QTRY_VERIFY(!project_->Editor());
-        QCOMPARE(project_->NodeItem(project::ScenarioNodeKey(key_))->data(0, Qt::UserRole + 2).toString(),
+        QCOMPARE(project_->NodeItem(project::ScenarioNodeKey(key_))
+                     ->data(0, Qt::UserRole + 2)
+                     .toString(),
                  QStringLiteral("scriptok"));
         QVERIFY(messages_->calls.empty());
     }
@@ -293,10 +300,11 @@ private Q_SLOTS:
         int next = 1;
         while (!tag(StripId::kStepAct, Part::kPicture, next).isEmpty()) ++next;
         QVERIFY(next <= 10);
-        const size_t before = rowsIn(scenario::ReadScenarioFile(Document().CurrentFile()), "TMP_STEP_ACT");
+        const size_t before =
+            rowsIn(scenario::ReadScenarioFile(Document().CurrentFile()), "TMP_STEP_ACT");
         int maxLength = 0;
-        const DragAnswer a = dragTo(drag(StripId::kObjects, Part::kPicture, obj),
-                                    e->Control("imgfraACT"));
+        const DragAnswer a =
+            dragTo(drag(StripId::kObjects, Part::kPicture, obj), e->Control("imgfraACT"));
         // The dialog waits for the drop to have returned.
         QVERIFY(!shownWindow("frmProp"));
         whenShown("frmProp", [&](QWidget* d) {
@@ -360,8 +368,8 @@ private Q_SLOTS:
         for (int i = 1; i <= 20; ++i) names << QStringLiteral("T%1").arg(i);
         addRows("TMP_TRIGGER", 3, objectId(obj), names);
         const uint64_t revision = Document().Revision();
-        const DragAnswer a = dragTo(drag(StripId::kObjects, Part::kPicture, obj),
-                                    editor()->Control("imgfraEvent"));
+        const DragAnswer a =
+            dragTo(drag(StripId::kObjects, Part::kPicture, obj), editor()->Control("imgfraEvent"));
         QVERIFY(a.move && a.drop);
         QTRY_COMPARE(messages_->calls.size(), size_t(1));
         QCOMPARE(messages_->calls[0].kind, std::string("warning"));
@@ -385,7 +393,8 @@ private Q_SLOTS:
         const QString op = tag(StripId::kOperators, Part::kLabel, 1);
         QVERIFY(!op.isEmpty());
         const int refreshes = e->RefreshCount();
-        DragAnswer a = dragTo(drag(StripId::kOperators, Part::kPicture, 1), e->Control("imgOPEOK", 1));
+        DragAnswer a =
+            dragTo(drag(StripId::kOperators, Part::kPicture, 1), e->Control("imgOPEOK", 1));
         QVERIFY(a.move && a.drop);
         QTRY_COMPARE(tag(StripId::kCondOk, Part::kMark, 1), op);
         QCOMPARE(e->RefreshCount(), refreshes + 1);  // one refresh for the drop's changes
@@ -474,7 +483,9 @@ private Q_SLOTS:
         const std::string file = Document().CurrentFile();
         const std::string saved = test::ReadText(file);
         auto removeFirstAction = [&] {
-            QVERIFY(dragTo(drag(StripId::kStepAct, Part::kPicture, 1), editor()->Control("imgCestino")).drop);
+            QVERIFY(
+                dragTo(drag(StripId::kStepAct, Part::kPicture, 1), editor()->Control("imgCestino"))
+                    .drop);
             QTRY_VERIFY(editor()->isWindowModified());
         };
         removeFirstAction();
