@@ -419,6 +419,29 @@ class EditorTest : public QObject {
         QVERIFY(e->Tool("mnuundo")->isEnabled());
     }
 
+    void doubleClickingAMarkOpensTheOperatorDialogBesideIt() {
+        startDemo();
+        openGoodMorning();
+        newScenario();
+        auto* e = editor();
+        const int obj = findObject(StripId::kCondOk, DropEffect::kCreate);
+        QVERIFY(obj);
+        addRows("TMP_COND_OK", 4, objectId(obj), {"A", "B"});
+        QTRY_COMPARE(tag(StripId::kCondOk, Part::kMark, 1), QStringLiteral("?"));
+        QWidget* mark = e->Control("imgOPEOK", 1);
+        const QRect markRect(mark->mapToGlobal(QPoint(0, 0)), mark->size());
+        QTest::mouseDClick(mark, Qt::LeftButton);
+        QRect dialog;
+        whenShown("frmOpe", [&](QWidget* d) {
+            dialog = d->frameGeometry();
+            QTest::mouseClick(d->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+        });
+        QTRY_COMPARE(tag(StripId::kCondOk, Part::kMark, 1), QStringLiteral("1"));
+        QVERIFY(dialog.isValid());
+        QVERIFY2(dialog.left() > markRect.right() || dialog.right() < markRect.left(),
+                 "the dialog stands beside the mark");
+    }
+
     void undoBackToTheSavedStateReadsUnmodified() {
         startDemo();
         openGoodMorning();
