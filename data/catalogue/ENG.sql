@@ -619,7 +619,10 @@ INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
 
 -- Shown by Show when the build has no user interface.
 INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1917, 'The user interface is not part of this build.');
--- Shown by the project window's "edit" while the editor window is not built.
-INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1919, 'The scenario editor is not part of this version yet.');
 -- The accessible name of the project window's menu bar.
 INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1922, 'Menu bar');
+
+-- The scenario editor's undo and redo tools.
+INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
+  (1920, 'Undo'),
+  (1921, 'Redo');

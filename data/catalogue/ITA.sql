@@ -619,7 +619,10 @@ INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
 
 -- Shown by Show when the build has no user interface.
 INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1917, 'L''interfaccia utente non fa parte di questa versione.');
--- Shown by the project window's "edit" while the editor window is not built.
-INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1919, 'L''editor degli scenari non fa ancora parte di questa versione.');
 -- The accessible name of the project window's menu bar.
 INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1922, 'Barra dei menu');
+
+-- The scenario editor's undo and redo tools.
+INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
+  (1920, 'Annulla'),
+  (1921, 'Ripristina');

@@ -27,6 +27,7 @@
 #include "env/texts.h"
 #include "ui/chrome.h"
 #include "ui/dialogs.h"
+#include "ui/editor_window.h"
 #include "ui/splash.h"
 
 namespace tessed::ui {
@@ -295,6 +296,14 @@ void ProjectWindow::updateTools() {
 
 void ProjectWindow::AutoStart() {
     updateTools();
+    // A scenario file to open goes straight into the editor, without a project.
+    std::string file = Host().FileToOpen;
+    std::erase(file, '"');
+    if (file.size() > 4 && QString::fromStdString(file.substr(file.size() - 4)).toLower() == ".tdx") {
+        updateProjectLabel();
+        openEditor(file, {});
+        return;
+    }
     const project::StartPlan plan = project::PlanStart(Host(), fileExists);
     if (plan.kind == project::StartPlan::NewProject) {
         session_.NewProject();
@@ -568,8 +577,8 @@ bool ProjectWindow::RunTool(const std::string& name) {
         } else if (name == "new" || name == "mnunew") {
             newScenario();
         } else if (name == "edit" || name == "mnuapri") {
-            // The scenario editor window is not part of this version yet.
-            Messages().information(title(), texts::GetText(1919));
+            const std::string key = selectedScenario();
+            if (auto s = session_.Project()->Scenari()->Item(key)) openEditor(s->FullPath, key);
         } else if (name == "compile" || name == "mnucompila") {
             compile(selectedScenario());
         } else if (name == "compileall" || name == "mnucompall") {
@@ -657,6 +666,49 @@ void ProjectWindow::compile(const std::string& key) {
     session_.FinishCompile(prepared);
 }
 
+EditorWindow* ProjectWindow::Editor() const { return editor_; }
+
+void ProjectWindow::openEditor(const std::string& file, const std::string& key) {
+    if (editor_) {
+        editor_->show();
+        editor_->raise();
+        editor_->activateWindow();
+        return;
+    }
+    auto* editor = new EditorWindow;
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    ApplyCaptions(editor);
+    if (!editor->OpenFile(file)) {
+        delete editor;
+        return;
+    }
+    editor_ = editor;
+    connect(editor, &EditorWindow::closed, this, [this, key] {
+        // It is deleted once its close has returned; an "edit" meanwhile opens
+        // a new one.
+        editor_ = nullptr;
+        if (key.empty()) {
+            // Opened on a file of its own: closing the editor ends the interface.
+            QMetaObject::invokeMethod(this, [this] { RunTool("mnuesci"); }, Qt::QueuedConnection);
+            return;
+        }
+        // The editor may have saved and compiled the scenario: its state is
+        // read from its files again.
+        if (auto s = session_.Project()->Scenari()->Item(key)) {
+            session_.RefreshState(*s);
+            const std::string node = project::ScenarioNodeKey(key);
+            if (const project::TreeNode* n = session_.Tree().Find(node))
+                if (QTreeWidgetItem* item = NodeItem(node)) updateItem(item, *n);
+        }
+        show();
+        raise();
+        activateWindow();
+        updateTools();
+    });
+    hide();
+    editor->show();
+}
+
 void ProjectWindow::newScenario() {
     auto name = AskNewScenarioName(this);
     if (!name) return;
@@ -735,6 +787,9 @@ void ProjectWindow::switchLanguage(QAction* tool) {
 
 bool ProjectWindow::quit() {
     if (unloading_) return true;
+    // The editor settles its scenario first (and may be kept open), before
+    // the project and its working tables go.
+    if (editor_ && !editor_->close()) return false;
     // Unsaved changes: Yes saves (and a failed save keeps the window open),
     // No drops them, Cancel keeps the window open.
     if (!settleChanges()) return false;

@@ -7,6 +7,7 @@
 // Tools are QActions named after the tool ("mnusaveprj"); RunTool runs one by
 // name, as the host's EndAPP and DOINFOXML do in the design.
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <map>
 #include <memory>
@@ -25,6 +26,8 @@ class QTreeWidgetItem;
 
 namespace tessed::ui {
 
+class EditorWindow;
+
 class ProjectWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -42,6 +45,8 @@ public:
     bool SelectNode(const std::string& key);
     std::string SelectedNode() const;
     QTreeWidgetItem* NodeItem(const std::string& key) const;
+    // The scenario editor while it is open (this window is hidden meanwhile).
+    EditorWindow* Editor() const;
 
 signals:
     // The window has decided to close and unloads: the application ends the
@@ -79,6 +84,10 @@ private:
     void openProject(const std::string& file);
     void newProject();
     void compile(const std::string& key);
+    // "edit": the scenario in the editor; on its close this window shows again
+    // with the scenario's state read anew. `key` empty: a scenario file
+    // outside the project, whose editor's close ends the interface.
+    void openEditor(const std::string& file, const std::string& key);
     void importProject();
     void importScenario();
     void exportScenario();
@@ -103,6 +112,7 @@ private:
     QToolButton* minimise_ = nullptr;
     QToolButton* end_ = nullptr;
     std::map<std::string, QTreeWidgetItem*> items_;
+    QPointer<EditorWindow> editor_;
     int listener_ = -1;
     bool fillingProperties_ = false;
     bool unloading_ = false;

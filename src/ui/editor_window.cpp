@@ -1,0 +1,791 @@
+// The canvas models first: Qt's keyword macros must not reach them.
+// clang-format off
+#include "editor/canvas.h"
+#include "editor/control_names.h"
+#include "editor/placement.h"
+// clang-format on
+#include "ui/editor_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDrag>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <utility>
+
+#include "compiler/compile_run.h"
+#include "compiler/listing.h"
+#include "env/environment.h"
+#include "env/errors.h"
+#include "env/messages.h"
+#include "env/texts.h"
+#include "model/edit_history.h"
+#include "ui/choice_dialogs.h"
+#include "ui/chrome.h"
+#include "ui/dialogs.h"
+#include "ui/property_dialog.h"
+#include "ui/time_dialog.h"
+
+// The canvas's slot counts and lists are called "slots"; this file declares no
+// Qt slots.
+#undef slots
+
+namespace tessed::ui {
+
+using editor::CanvasControl;
+using editor::Part;
+using editor::StripId;
+
+namespace {
+
+constexpr long kTitle = 1002;
+constexpr long kCloseQuestion = 1015;
+constexpr int kDescriptionLength = 60;
+constexpr int kPictureSize = 40;
+constexpr int kSlotWidth = 72;
+
+size_t at(StripId id) { return static_cast<size_t>(id); }
+
+// The auto-scroll's repeating timer; after each tick the window shows the
+// scrolled group.
+class QtRepeatTimer : public editor::RepeatTimer {
+  public:
+    explicit QtRepeatTimer(std::function<void()> after) : after_(std::move(after)) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (tick_) tick_();
+            after_();
+        });
+    }
+    void Start(int intervalMs, std::function<void()> tick) override {
+        tick_ = std::move(tick);
+        timer_.start(intervalMs);
+    }
+    void Stop() override { timer_.stop(); }
+
+  private:
+    QTimer timer_;
+    std::function<void()> tick_;
+    std::function<void()> after_;
+};
+
+}  // namespace
+
+// One control of the canvas: a picture, a caption, a frame, a scroll control,
+// an operator mark or the trash. It knows which canvas control it stands for
+// and hands its mouse and drag events to the window.
+class CanvasItem : public QLabel {
+  public:
+    CanvasItem(EditorWindow* window, const CanvasControl& c, QWidget* parent)
+        : QLabel(parent), control(c), window_(window) {
+        setAcceptDrops(true);
+    }
+    const CanvasControl control;
+    QString file;  // the picture shown
+
+  protected:
+    void mousePressEvent(QMouseEvent* e) override {
+        if (e->button() != Qt::LeftButton) return QLabel::mousePressEvent(e);
+        pressAt_ = e->position().toPoint();
+        pressed_ = true;
+    }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        if (!pressed_ || !(e->buttons() & Qt::LeftButton)) return;
+        if ((e->position().toPoint() - pressAt_).manhattanLength() <
+            QApplication::startDragDistance())
+            return;
+        pressed_ = false;
+        window_->startDrag(this);
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        const bool click = pressed_ && rect().contains(e->position().toPoint());
+        pressed_ = false;
+        if (click) window_->clicked(this);
+    }
+    void mouseDoubleClickEvent(QMouseEvent* e) override {
+        pressed_ = false;
+        if (e->button() == Qt::LeftButton) window_->doubleClicked(this);
+    }
+    void dragEnterEvent(QDragEnterEvent* e) override { answer(e); }
+    void dragMoveEvent(QDragMoveEvent* e) override { answer(e); }
+    void dragLeaveEvent(QDragLeaveEvent*) override { window_->dragLeave(this); }
+    void dropEvent(QDropEvent* e) override {
+        if (window_->drop(this, e->mimeData(), e->position().toPoint())) {
+            e->setDropAction(Qt::MoveAction);
+            e->accept();
+        } else {
+            e->ignore();
+        }
+    }
+
+  private:
+    void answer(QDragMoveEvent* e) {
+        if (window_->dragHover(this, e->mimeData(), e->position().toPoint())) {
+            e->setDropAction(Qt::MoveAction);
+            e->accept();
+        } else {
+            e->ignore();
+        }
+    }
+
+    EditorWindow* window_;
+    QPoint pressAt_;
+    bool pressed_ = false;
+};
+
+// --- building ---------------------------------------------------------------
+
+EditorWindow::EditorWindow(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("frmMain"));
+    SetTextId(this, 1000);
+    canvas_ = std::make_unique<editor::Canvas>();
+    views_.resize(editor::kStripCount);
+    ScenarioDocument& doc = Document();
+    doc.AddListener(this);
+    doc.PresetApp = [this] { canvas_->PresetApp(); };
+    history_ = std::make_unique<EditHistory>(doc);
+    timer_ = std::make_unique<QtRepeatTimer>([this] { showCanvas(); });
+    placement_ = std::make_unique<editor::Placement>(*canvas_, timer_.get());
+    canvas_->ReposAll();
+    buildTools();
+    buildCanvas();
+    canvas_->PresetApp();
+    showCanvas();
+}
+
+EditorWindow::~EditorWindow() {
+    placement_->StopScrolling();
+    ScenarioDocument& doc = Document();
+    doc.RemoveListener(this);
+    doc.PresetApp = nullptr;
+}
+
+void EditorWindow::buildTools() {
+    bar_ = addToolBar(QStringLiteral("ActiveBar21"));
+    bar_->setObjectName(QStringLiteral("ActiveBar21"));
+    bar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar_->setMovable(false);
+    struct ToolDef {
+        const char* name;
+        long textId;
+        QKeySequence key;
+        std::function<void()> run;
+    };
+    const ToolDef defs[] = {
+        {"mnunew", 1509, QKeySequence::New, [this] { newScenario(); }},
+        {"mnuapri", 1510, QKeySequence::Open, [this] { openScenario(); }},
+        {"mnusave", 1034, QKeySequence::Save, [this] { save(false); }},
+        {"mnusaveas", 1035, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] { save(true); }},
+        {"mnuundo", 1920, QKeySequence(Qt::CTRL | Qt::Key_Z), [this] { history_->Undo(); }},
+        {"mnuredo", 1921, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+         [this] { history_->Redo(); }},
+        {"mnunomescript", 1093, QKeySequence(Qt::Key_F2), [this] { editDescription(); }},
+        {"mnucompila", 1037, QKeySequence(Qt::Key_F7),
+         [this] {
+             if (settleChanges()) compile();
+         }},
+        {"mnuesci", 1036, QKeySequence(Qt::CTRL | Qt::Key_W), [this] { close(); }},
+    };
+    for (const ToolDef& d : defs) {
+        auto* a = bar_->addAction(Text(d.textId));
+        a->setObjectName(QString::fromLatin1(d.name));
+        SetTextId(a, d.textId);
+        a->setShortcut(d.key);
+        a->setShortcutContext(Qt::WindowShortcut);
+        auto run = d.run;
+        connect(a, &QAction::triggered, this, [this, run] {
+            try {
+                run();
+            } catch (const ProjectError& e) {
+                Messages().warning(texts::GetText(kTitle), e.what());
+            }
+            showCanvas();
+        });
+        tools_[d.name] = a;
+    }
+}
+
+CanvasItem* EditorWindow::makeItem(const CanvasControl& c, QWidget* parent) {
+    auto* item = new CanvasItem(this, c, parent);
+    item->setObjectName(QString::fromLatin1(editor::ControlName(c)));
+    if (c.index > 0) item->setProperty("index", c.index);
+    return item;
+}
+
+// A strip: its frame with the title, the back control, the slots (picture
+// over caption, operator marks between condition slots) and the forward
+// control.
+QWidget* EditorWindow::buildStrip(StripId id, long titleId, bool vertical) {
+    StripView& v = views_[at(id)];
+    const int slots = editor::Info(id).slots;
+    QWidget* frame = nullptr;
+    if (editor::ControlName({id, Part::kFrame, 0}).empty()) {
+        frame = new QFrame;
+        frame->setObjectName(QStringLiteral("fraFam"));
+    } else {
+        auto* f = makeItem({id, Part::kFrame, 0}, nullptr);
+        f->setFrameShape(QFrame::StyledPanel);
+        frame = f;
+    }
+    v.frame = frame;
+    auto* outer = new QVBoxLayout(frame);
+    outer->setContentsMargins(4, 4, 4, 4);
+    outer->setSpacing(2);
+    auto* title = new QLabel(Text(titleId), frame);
+    SetTextId(title, titleId);
+    title->setAttribute(Qt::WA_TransparentForMouseEvents);
+    outer->addWidget(title);
+    QBoxLayout* row = vertical ? static_cast<QBoxLayout*>(new QVBoxLayout)
+                               : static_cast<QBoxLayout*>(new QHBoxLayout);
+    row->setSpacing(2);
+    outer->addLayout(row);
+
+    auto arrow = [&](Part part) {
+        CanvasItem* a = makeItem({id, part, 0}, frame);
+        const bool back = part == Part::kScrollBack;
+        a->setText(vertical ? (back ? QStringLiteral("▲") : QStringLiteral("▼"))
+                            : (back ? QStringLiteral("◀") : QStringLiteral("▶")));
+        const long tip = vertical ? (back ? 1100 : 1101) : (back ? 1097 : 1099);
+        a->setToolTip(Text(tip));
+        a->setAccessibleName(Text(tip));
+        a->setAlignment(Qt::AlignCenter);
+        a->setMinimumSize(20, 20);
+        row->addWidget(a, 0, Qt::AlignCenter);
+        return a;
+    };
+    v.back = arrow(Part::kScrollBack);
+    for (int i = 1; i <= slots; ++i) {
+        auto* cell = new QWidget(frame);
+        auto* cl = new QVBoxLayout(cell);
+        cl->setContentsMargins(0, 0, 0, 0);
+        cl->setSpacing(0);
+        CanvasItem* pic = makeItem({id, Part::kPicture, i}, cell);
+        pic->setFixedSize(kPictureSize, kPictureSize);
+        pic->setAlignment(Qt::AlignCenter);
+        CanvasItem* lbl = makeItem({id, Part::kLabel, i}, cell);
+        lbl->setFixedWidth(kSlotWidth);
+        lbl->setWordWrap(true);
+        lbl->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        lbl->setMinimumHeight(fontMetrics().height() * 2);
+        cl->addWidget(pic, 0, Qt::AlignHCenter);
+        cl->addWidget(lbl, 0, Qt::AlignHCenter);
+        row->addWidget(cell);
+        v.pictures.push_back(pic);
+        v.labels.push_back(lbl);
+        if (editor::Info(id).hasMarks() && i < slots) {
+            CanvasItem* mark = makeItem({id, Part::kMark, i}, frame);
+            mark->setFixedSize(kSlotWidth, 24);
+            mark->setAlignment(Qt::AlignCenter);
+            row->addWidget(mark, 0, Qt::AlignHCenter);
+            v.marks.push_back(mark);
+        }
+    }
+    v.forward = arrow(Part::kScrollForward);
+    row->addStretch();
+    return frame;
+}
+
+void EditorWindow::buildCanvas() {
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("pctCanvas"));
+    setCentralWidget(central);
+    auto* main = new QVBoxLayout(central);
+
+    caption_ = new QLabel(central);
+    caption_->setObjectName(QStringLiteral("lblCaption"));
+    QFont big = caption_->font();
+    big.setBold(true);
+    caption_->setFont(big);
+    description_ = new QLabel(central);
+    description_->setObjectName(QStringLiteral("lblDescriScript"));
+    description_->setToolTip(Text(1093));
+    main->addWidget(caption_);
+    main->addWidget(description_);
+
+    // The palettes: families on one row, then objects, operators and the bin.
+    main->addWidget(buildStrip(StripId::kFamilies, 1026, false));
+    auto* palettes = new QHBoxLayout;
+    palettes->addWidget(buildStrip(StripId::kObjects, 1027, false), 1);
+    palettes->addWidget(buildStrip(StripId::kOperators, 1029, true));
+    trashFrame_ = makeItem(CanvasControl::Trash(), central);
+    trashFrame_->setObjectName(QStringLiteral("imgfraCestino"));
+    trashFrame_->setFrameShape(QFrame::StyledPanel);
+    trashFrame_->setToolTip(Text(1030));
+    auto* tl = new QVBoxLayout(trashFrame_);
+    trash_ = makeItem(CanvasControl::Trash(), trashFrame_);
+    trash_->setObjectName(QStringLiteral("imgCestino"));
+    trash_->setPixmap(style()->standardIcon(QStyle::SP_TrashIcon).pixmap(32, 32));
+    trash_->setAlignment(Qt::AlignCenter);
+    trash_->setToolTip(Text(1030));
+    trash_->setAccessibleName(Text(1030));
+    tl->addWidget(trash_);
+    palettes->addWidget(trashFrame_);
+    main->addLayout(palettes);
+
+    // The scenario: WHEN (start and stop events), IF (conditions, excluded
+    // conditions), THEN (actions, alternative actions) with the check boxes.
+    auto* groups = new QGridLayout;
+    groups->addWidget(buildStrip(StripId::kTrigger, 1016, true), 0, 0);
+    groups->addWidget(buildStrip(StripId::kTriggerStop, 1017, true), 1, 0);
+    groups->addWidget(buildStrip(StripId::kCondOk, 1018, true), 0, 1);
+    groups->addWidget(buildStrip(StripId::kCondKo, 1019, true), 1, 1);
+    auto* act = new QVBoxLayout;
+    act->addWidget(buildStrip(StripId::kStepAct, 1021, false));
+    repeat_ = new QCheckBox(Text(1023), central);
+    repeat_->setObjectName(QStringLiteral("chkRepeatACT"));
+    SetTextId(repeat_, 1023);
+    restart_ = new QCheckBox(Text(1025), central);
+    restart_->setObjectName(QStringLiteral("chkRestart"));
+    SetTextId(restart_, 1025);
+    auto* checks = new QHBoxLayout;
+    checks->addWidget(repeat_);
+    checks->addWidget(restart_);
+    checks->addStretch();
+    act->addLayout(checks);
+    act->addWidget(buildStrip(StripId::kStepActElse, 1022, false));
+    act->addStretch();
+    groups->addLayout(act, 0, 2, 2, 1);
+    groups->setColumnStretch(2, 1);
+    main->addLayout(groups, 1);
+    connect(repeat_, &QCheckBox::clicked, this, [this](bool on) {
+        canvas_->chkRepeatACT_Click(on);
+        showCanvas();
+    });
+    connect(restart_, &QCheckBox::clicked, this, [this](bool on) {
+        canvas_->chkRestart_Click(on);
+        showCanvas();
+    });
+
+    // The two pointers of a drag, and the rectangle that shows where a drop
+    // would land.
+    dragIcon_ = new QLabel(central);
+    dragIcon_->setObjectName(QStringLiteral("imgDrag"));
+    dragIcon_->setPixmap(style()->standardIcon(QStyle::SP_DialogApplyButton).pixmap(32, 32));
+    dragIcon_->hide();
+    stopIcon_ = new QLabel(central);
+    stopIcon_->setObjectName(QStringLiteral("imgStop"));
+    stopIcon_->setPixmap(style()->standardIcon(QStyle::SP_BrowserStop).pixmap(32, 32));
+    stopIcon_->hide();
+    highlight_ = new QFrame(central);
+    highlight_->setObjectName(QStringLiteral("shpHighlight"));
+    highlight_->setStyleSheet(
+        QStringLiteral("border: 2px solid #d00000; background: transparent;"));
+    highlight_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    highlight_->hide();
+}
+
+// --- showing the model ------------------------------------------------------
+
+void EditorWindow::DocumentChanged(const DocumentChange& change) {
+    // Undo and redo replaced the scenario under the canvas: it reloads the
+    // positions it shows before the view shows it. A change of rows reloads
+    // the group that shows the table, whoever made it.
+    if (change.kind == ChangeKind::kRestore) restorePending_ = true;
+    if (!change.table.empty())
+        for (StripId g : editor::kSlotGroups)
+            if (editor::Info(g).table == change.table || editor::Info(g).opeTable == change.table)
+                reloadPending_[size_t(g)] = true;
+    scheduleRefresh();
+}
+
+void EditorWindow::scheduleRefresh() {
+    if (refreshPending_) return;
+    refreshPending_ = true;
+    // One refresh for all the changes of a user action: they are all in once
+    // the action has returned to the event loop.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (refreshPending_) showCanvas();
+        },
+        Qt::QueuedConnection);
+}
+
+void EditorWindow::showCanvas() {
+    if (restorePending_) {
+        restorePending_ = false;
+        reloadPending_.fill(false);
+        canvas_->Refresh();
+    }
+    for (StripId g : editor::kSlotGroups)
+        if (std::exchange(reloadPending_[size_t(g)], false)) canvas_->Reload(g);
+    refreshPending_ = false;
+    ++refreshes_;
+    const ScenarioDocument& doc = Document();
+    for (int s = 0; s < editor::kStripCount; ++s) showStrip(static_cast<StripId>(s));
+    repeat_->setChecked(canvas_->chkRepeatACT);
+    restart_->setChecked(canvas_->chkRestart);
+    const QString title = Q(doc.TitleText());
+    caption_->setText(title);
+    description_->setText(Q(doc.Description()));
+    description_->setProperty("tag", Q(doc.ScenarioName()));
+    setWindowTitle(title + QStringLiteral("[*]"));
+    setWindowModified(doc.Modified());
+    tools_["mnuundo"]->setEnabled(history_->CanUndo());
+    tools_["mnuredo"]->setEnabled(history_->CanRedo());
+}
+
+void EditorWindow::showStrip(StripId id) {
+    const editor::Strip& s = canvas_->strip(id);
+    StripView& v = views_[at(id)];
+    for (size_t i = 0; i < v.pictures.size(); ++i) {
+        const editor::Slot& slot = s.slots.at(i);
+        setPicture(v.pictures[i], slot.picture);
+        v.pictures[i]->setProperty("tag", Q(slot.pictureTag));
+        v.labels[i]->setProperty("tag", Q(slot.labelTag));
+        const QString caption = Q(slot.caption);
+        if (v.labels[i]->text() != caption) v.labels[i]->setText(caption);
+        const QString tip = Q(slot.toolTip);
+        v.pictures[i]->setToolTip(tip);
+        v.labels[i]->setToolTip(tip);
+        v.pictures[i]->setAccessibleName(caption);
+    }
+    for (size_t i = 0; i < v.marks.size(); ++i) {
+        const editor::Mark* m = i < s.marks.size() ? &s.marks[i] : nullptr;
+        setPicture(v.marks[i], m ? m->picture : editor::Picture{});
+        v.marks[i]->setProperty("tag", m ? Q(m->tag) : QString());
+    }
+    v.back->setVisible(s.scrollVisible);
+    v.forward->setVisible(s.scrollVisible);
+}
+
+void EditorWindow::setPicture(CanvasItem* item, const editor::Picture& picture) {
+    QString file;
+    switch (picture.kind) {
+        case editor::Picture::kEmpty:
+            break;
+        case editor::Picture::kFile:
+            file = Q(picture.file);
+            break;
+        // The stock pictures for a file the catalogue names but the resources
+        // folder lacks.
+        case editor::Picture::kStockElement:
+        case editor::Picture::kStockOperator:
+            file = Q((canvas_->resources() / "noimg.gif").string());
+            break;
+    }
+    if (item->file == file) return;
+    item->file = file;
+    item->setProperty("picture", Q(picture.file));
+    if (file.isEmpty()) {
+        item->clear();
+        return;
+    }
+    auto it = pixmaps_.find(file);
+    if (it == pixmaps_.end()) it = pixmaps_.emplace(file, QPixmap(file)).first;
+    item->setPixmap(it->second);
+}
+
+editor::DragIcon EditorWindow::HoverIcon() const {
+    return hoverAccepted_ ? editor::DragIcon::kDrag : editor::DragIcon::kStop;
+}
+
+QWidget* EditorWindow::Highlight() const { return highlight_; }
+
+QWidget* EditorWindow::Control(const QString& name, int index) const {
+    for (auto* w : findChildren<QWidget*>(name)) {
+        const QVariant i = w->property("index");
+        if ((i.isValid() ? i.toInt() : 0) == index) return w;
+    }
+    return nullptr;
+}
+
+// --- mouse ------------------------------------------------------------------
+
+void EditorWindow::clicked(CanvasItem* item) {
+    const CanvasControl& c = item->control;
+    if (c.part == Part::kScrollBack) {
+        canvas_->ScrollBack(c.strip);
+    } else if (c.part == Part::kScrollForward) {
+        canvas_->ScrollForward(c.strip);
+    } else if (c.strip == StripId::kFamilies &&
+               (c.part == Part::kPicture || c.part == Part::kLabel)) {
+        canvas_->imgFam_Click(c.index);
+    } else {
+        return;
+    }
+    showCanvas();
+}
+
+void EditorWindow::doubleClicked(CanvasItem* item) {
+    CanvasControl c = item->control;
+    if (c.part == Part::kLabel) c.part = Part::kPicture;
+    if (!editor::IsSlotGroup(c.strip) || (c.part != Part::kPicture && c.part != Part::kMark))
+        return;
+    editor::EditPlan plan = placement_->PlanDoubleClick(c);
+    if (plan.Committable() || plan.warning) runPlanLater(std::move(plan));
+}
+
+QString EditorWindow::DragText(const CanvasControl& source) {
+    return Q(std::string(editor::ControlName(source))).toUpper() + QLatin1Char(' ') +
+           QString::number(source.index);
+}
+
+std::optional<CanvasControl> EditorWindow::sourceOf(const QMimeData* data) const {
+    if (!data || !data->hasText()) return std::nullopt;
+    const QString text = data->text();
+    const int space = text.lastIndexOf(QLatin1Char(' '));
+    if (space <= 0) return std::nullopt;
+    bool ok = false;
+    const int index = text.mid(space + 1).toInt(&ok);
+    if (!ok) return std::nullopt;
+    auto c = editor::ControlFromName(U(text.left(space)), index);
+    // Only what a drag of this window starts from: another program's text
+    // is not a drag source.
+    if (!c || (c->part != Part::kPicture && c->part != Part::kMark) || !placement_->CanDrag(*c))
+        return std::nullopt;
+    return c;
+}
+
+void EditorWindow::startDrag(CanvasItem* item) {
+    CanvasControl source = item->control;
+    if (source.part == Part::kLabel) source.part = Part::kPicture;
+    if (!placement_->CanDrag(source)) return;
+    auto* mime = new QMimeData;
+    mime->setText(DragText(source));
+    auto* drag = new QDrag(item);
+    drag->setMimeData(mime);
+    const CanvasItem* picture = source.part == Part::kMark
+                                    ? item
+                                    : views_[at(source.strip)].pictures[size_t(source.index - 1)];
+    if (!picture->pixmap().isNull()) drag->setPixmap(picture->pixmap());
+    drag->setDragCursor(dragIcon_->pixmap(), Qt::MoveAction);
+    drag->setDragCursor(stopIcon_->pixmap(), Qt::IgnoreAction);
+    drag->exec(Qt::MoveAction);
+    placement_->Leave();
+    highlight_->hide();
+}
+
+// --- drag and drop ----------------------------------------------------------
+
+CanvasControl EditorWindow::targetAt(CanvasItem* item, const QPoint& pos) const {
+    CanvasControl c = item->control;
+    if (c.part == Part::kFrame && (c.strip == StripId::kCondOk || c.strip == StripId::kCondKo)) {
+        // The slot under the drop point: the last one whose top is above it.
+        const auto& pictures = views_[at(c.strip)].pictures;
+        c.index = 1;
+        for (size_t i = 0; i < pictures.size(); ++i)
+            if (pictures[i]->mapTo(item, QPoint(0, 0)).y() <= pos.y()) c.index = int(i) + 1;
+    }
+    return c;
+}
+
+bool EditorWindow::dragHover(CanvasItem* item, const QMimeData* data, const QPoint& pos) {
+    const auto source = sourceOf(data);
+    if (!source) return false;
+    hoverAccepted_ = placement_->Hover(*source, targetAt(item, pos)) == editor::DragIcon::kDrag;
+    showHighlight();
+    return hoverAccepted_;
+}
+
+void EditorWindow::dragLeave(CanvasItem*) {
+    placement_->Leave();
+    highlight_->hide();
+}
+
+void EditorWindow::showHighlight() {
+    const auto& h = placement_->highlight;
+    QWidget* w = nullptr;
+    if (h) {
+        const StripView& v = views_[at(h->strip)];
+        const auto& list = h->part == Part::kMark ? v.marks : v.pictures;
+        if (h->index >= 1 && size_t(h->index) <= list.size()) w = list[size_t(h->index - 1)];
+    }
+    if (!w) {
+        highlight_->hide();
+        return;
+    }
+    const QRect r(w->mapTo(centralWidget(), QPoint(0, 0)), w->size());
+    highlight_->setGeometry(r.adjusted(-2, -2, 2, 2));
+    highlight_->show();
+    highlight_->raise();
+}
+
+bool EditorWindow::drop(CanvasItem* item, const QMimeData* data, const QPoint& pos) {
+    const auto source = sourceOf(data);
+    highlight_->hide();
+    if (!source) {
+        placement_->Leave();
+        return false;
+    }
+    editor::EditPlan plan = placement_->PlanDrop(*source, targetAt(item, pos));
+    if (plan.effect == editor::DropEffect::kRefuse) return false;
+    if (plan.warning || plan.Dialog() != editor::PlanDialog::kNone) {
+        // A dialog or a message waits until the drop has returned.
+        runPlanLater(std::move(plan));
+    } else {
+        placement_->Commit(plan);
+    }
+    return true;
+}
+
+void EditorWindow::runPlanLater(editor::EditPlan plan) {
+    auto held = std::make_shared<editor::EditPlan>(std::move(plan));
+    QMetaObject::invokeMethod(
+        this, [this, held] { runPlan(*held); }, Qt::QueuedConnection);
+}
+
+void EditorWindow::runPlan(editor::EditPlan& plan) {
+    if (plan.warning) {
+        Messages().warning(texts::GetText(kTitle), texts::GetText(plan.warning));
+        return;
+    }
+    if (!plan.Committable()) return;
+    switch (plan.Dialog()) {
+        case editor::PlanDialog::kNone:
+            break;
+        case editor::PlanDialog::kProperty:
+            ShowPropertyDialog(this, *plan.Property());
+            break;
+        case editor::PlanDialog::kTimeSingle:
+            ShowTimeSingleDialog(this, *plan.TimeSingle(), canvas_->database());
+            break;
+        case editor::PlanDialog::kTimeRange:
+            ShowTimeRangeDialog(this, *plan.TimeRange(), canvas_->database());
+            break;
+        case editor::PlanDialog::kOperator: {
+            const auto& marks = views_[at(StripId::kCondOk)].marks;
+            QRect rect;
+            if (plan.mark >= 1 && size_t(plan.mark) <= marks.size()) {
+                QWidget* m = marks[size_t(plan.mark - 1)];
+                rect = QRect(m->mapToGlobal(QPoint(0, 0)), m->size());
+            }
+            ShowOperatorDialog(this, *plan.Operator(), rect);
+            break;
+        }
+    }
+    placement_->Commit(plan);
+}
+
+// --- tools ------------------------------------------------------------------
+
+QAction* EditorWindow::Tool(const std::string& name) const {
+    auto it = tools_.find(name);
+    return it == tools_.end() ? nullptr : it->second;
+}
+
+bool EditorWindow::RunTool(const std::string& name) {
+    QAction* a = Tool(name);
+    if (!a || !a->isEnabled()) return false;
+    a->trigger();
+    return true;
+}
+
+bool EditorWindow::OpenFile(const std::string& path) {
+    try {
+        BusyCursor busy;
+        Document().LoadPrj(path);
+    } catch (const ProjectError& e) {
+        showCanvas();
+        Messages().warning(texts::GetText(kTitle), e.what());
+        return false;
+    }
+    showCanvas();
+    return true;
+}
+
+// Unsaved changes before another scenario or a compile: Yes saves, and a save
+// that did not happen (failed, or its file dialog cancelled) stops; No goes
+// on without saving; Cancel stops.
+bool EditorWindow::settleChanges() {
+    if (!Document().Modified()) return true;
+    switch (Messages().yesNoCancel(texts::GetText(kTitle), texts::GetText(kCloseQuestion))) {
+        case Answer::Yes:
+            return save(false);
+        case Answer::No:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool EditorWindow::save(bool askName) {
+    ScenarioDocument& doc = Document();
+    std::string target = doc.CurrentFile();
+    if (askName || target.empty()) {
+        const std::string proposed =
+            target.empty() ? env::Env().documentsFolder().string() : target;
+        auto f = Files().saveFile(this, Text(1035), Text(1641), QStringLiteral("*.tdx"), proposed);
+        if (!f) return false;
+        target = WithExtension(*f, ".tdx");
+    }
+    try {
+        BusyCursor busy;
+        doc.SaveAs(target);
+    } catch (const ProjectError& e) {
+        Messages().warning(texts::GetText(kTitle), e.what());
+        return false;
+    }
+    showCanvas();
+    return true;
+}
+
+void EditorWindow::newScenario() {
+    if (!settleChanges()) return;
+    Document().NewFile();
+}
+
+void EditorWindow::openScenario() {
+    if (!settleChanges()) return;
+    auto f = Files().openFile(this, Text(1510), Text(1641), QStringLiteral("*.tdx"),
+                              env::Env().documentsFolder().string());
+    if (f) OpenFile(WithExtension(*f, ".tdx"));
+}
+
+void EditorWindow::editDescription() {
+    editor::NewNameDialog model;
+    model.maxLength = kDescriptionLength;
+    model.lblTesta = texts::GetText(1093);
+    model.lblText = texts::GetText(1093);
+    model.tag = "DESCRI";
+    model.SetName(Document().Description());
+    if (auto text = AskName(this, model)) Document().SetDescription(*text);
+}
+
+void EditorWindow::compile() {
+    ScenarioDocument& doc = Document();
+    const std::string file = doc.CurrentFile();
+    if (file.empty()) return;
+    // The project's record of the scenario gives the listing and the enable
+    // and disable commands, as a compile from the project window does.
+    std::optional<compiler::ListingScenario> record;
+    if (auto project = doc.Project())
+        if (auto s = project->FindByFullPath(file)) record = compiler::ListingScenarioOf(*s);
+    compiler::CompileRun run("COMPILE", {{file, doc.Description(), doc.ScenarioName(), record}});
+    RunCompileWindow(this, run);
+}
+
+void EditorWindow::closeEvent(QCloseEvent* event) {
+    // Unsaved changes: Yes saves and compiles; a save that did not happen keeps
+    // the window open with its edits. No closes without saving, Cancel stays.
+    if (Document().Modified()) {
+        switch (Messages().yesNoCancel(texts::GetText(kTitle), texts::GetText(kCloseQuestion))) {
+            case Answer::Yes:
+                if (!save(false)) {
+                    event->ignore();
+                    return;
+                }
+                compile();
+                break;
+            case Answer::No:
+                break;
+            default:
+                event->ignore();
+                return;
+        }
+    }
+    placement_->Leave();
+    highlight_->hide();
+    event->accept();
+    emit closed();
+}
+
+}  // namespace tessed::ui

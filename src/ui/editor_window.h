@@ -1,0 +1,162 @@
+#pragma once
+// frmMain, the scenario editor: a view of editor::Canvas (the six slot groups,
+// the palettes, the check boxes) over the editor's document, with the
+// placement rules of editor::Placement behind every drag and double-click.
+//
+// - Every canvas control is a widget named as the design names it
+//   ("imgTrigger", "lblStepACT", "imgfraIF", "imgOPEOK", "imgCestino", ...),
+//   control arrays with their 1-based index in the property "index". The
+//   window translates a widget into a typed canvas control once, at its edge.
+// - The widgets show the canvas model only. A change of the document (a drop,
+//   a check box, an undo) schedules one full refresh of the view, run once the
+//   change batch is over; scrolling and family clicks refresh at once.
+// - A drag carries text/plain: the upper-cased control name of its source, a
+//   space and its index ("IMGOBJ 3"). Targets accept the move while the drop
+//   would have an effect and refuse it (the stop pointer) otherwise.
+// - A drop is planned while the drop event runs and committed after it: a
+//   drop that needs a dialog or a warning queues it, and the dialog is shown
+//   from a queued call once the drop has returned; its OK commits the plan.
+// - Undo and redo run on the document's edit history: one step per user action.
+#include <QMainWindow>
+#include <array>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/document.h"
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QMimeData;
+class QLabel;
+class QToolBar;
+
+namespace tessed {
+class EditHistory;
+}
+
+// The canvas models are only named here: a member of theirs shares its name
+// with a Qt keyword, so their headers come before Qt's where they are used.
+namespace tessed::editor {
+class Canvas;
+class Placement;
+class RepeatTimer;
+class EditPlan;
+struct CanvasControl;
+struct Picture;
+enum class StripId;
+enum class DragIcon;
+}  // namespace tessed::editor
+
+namespace tessed::ui {
+
+class CanvasItem;
+
+class EditorWindow : public QMainWindow, private DocumentListener {
+    Q_OBJECT
+  public:
+    explicit EditorWindow(QWidget* parent = nullptr);
+    ~EditorWindow() override;
+
+    // Loads a scenario file; a failure is shown (the title text 1002 and the
+    // error) and gives false.
+    bool OpenFile(const std::string& path);
+    // Runs a tool of the tool bar by name ("mnusave", "mnuundo"); false for an
+    // unknown or disabled one.
+    bool RunTool(const std::string& name);
+    QAction* Tool(const std::string& name) const;
+
+    // The widget of a canvas control by its design name and index.
+    QWidget* Control(const QString& name, int index = 0) const;
+    // The drag text of a drag source ("IMGOBJ 3").
+    static QString DragText(const editor::CanvasControl& source);
+
+    editor::Canvas& canvas() { return *canvas_; }
+    editor::Placement& placement() { return *placement_; }
+    EditHistory& history() { return *history_; }
+    // The pointer the last hovered target asked for.
+    editor::DragIcon HoverIcon() const;
+    // How many full refreshes of the view ran.
+    int RefreshCount() const { return refreshes_; }
+    // The rectangle showing where a hovering drag would land (hidden otherwise).
+    QWidget* Highlight() const;
+
+  signals:
+    // The window has closed (its unsaved changes settled).
+    void closed();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    friend class CanvasItem;
+    struct StripView {
+        QWidget* frame = nullptr;
+        std::vector<CanvasItem*> pictures, labels, marks;
+        CanvasItem* back = nullptr;
+        CanvasItem* forward = nullptr;
+    };
+
+    void buildTools();
+    void buildCanvas();
+    QWidget* buildStrip(editor::StripId id, long titleId, bool vertical);
+    CanvasItem* makeItem(const editor::CanvasControl& c, QWidget* parent);
+    void DocumentChanged(const DocumentChange& change) override;
+    void scheduleRefresh();
+    // Shows the whole canvas model, the title, the description and the tools.
+    void showCanvas();
+    void showStrip(editor::StripId id);
+    void setPicture(CanvasItem* item, const editor::Picture& picture);
+
+    // Events of the canvas widgets.
+    void clicked(CanvasItem* item);
+    void doubleClicked(CanvasItem* item);
+    void startDrag(CanvasItem* item);
+    // The hover of a drag at `pos` (item coordinates); true when accepted.
+    bool dragHover(CanvasItem* item, const QMimeData* data, const QPoint& pos);
+    void dragLeave(CanvasItem* item);
+    bool drop(CanvasItem* item, const QMimeData* data, const QPoint& pos);
+    std::optional<editor::CanvasControl> sourceOf(const QMimeData* data) const;
+    editor::CanvasControl targetAt(CanvasItem* item, const QPoint& pos) const;
+    void showHighlight();
+
+    // The plan's warning or dialog, then the commit; run from a queued call.
+    void runPlan(editor::EditPlan& plan);
+    void runPlanLater(editor::EditPlan plan);
+
+    // Tools.
+    bool settleChanges();
+    bool save(bool askName);
+    void newScenario();
+    void openScenario();
+    void editDescription();
+    void compile();
+
+    std::unique_ptr<editor::Canvas> canvas_;
+    std::unique_ptr<EditHistory> history_;
+    std::unique_ptr<editor::RepeatTimer> timer_;
+    std::unique_ptr<editor::Placement> placement_;
+    std::vector<StripView> views_;
+    std::map<std::string, QAction*> tools_;
+    std::map<QString, QPixmap> pixmaps_;
+    QToolBar* bar_ = nullptr;
+    QLabel* caption_ = nullptr;
+    QLabel* description_ = nullptr;
+    QCheckBox* repeat_ = nullptr;
+    QCheckBox* restart_ = nullptr;
+    CanvasItem* trash_ = nullptr;
+    CanvasItem* trashFrame_ = nullptr;
+    QLabel* dragIcon_ = nullptr;
+    QLabel* stopIcon_ = nullptr;
+    QFrame* highlight_ = nullptr;
+    bool hoverAccepted_ = true;
+    bool refreshPending_ = false;
+    bool restorePending_ = false;
+    std::array<bool, 6> reloadPending_{};  // per slot group
+    int refreshes_ = 0;
+};
+
+}  // namespace tessed::ui

@@ -1,0 +1,598 @@
+// The scenario editor on screen, started from the project window as a user
+// does: slots and palettes as the canvas model says, drags sent as the events
+// a real drag produces, the dialogs they open answered from timers, the close
+// question, undo and redo, and the editor opened on a scenario file alone.
+//
+// The canvas models come before any Qt header: a member of theirs is called
+// like a Qt keyword (so this file declares its test functions with Q_SLOTS).
+// clang-format off
+#include "editor/canvas.h"
+#include "editor/control_names.h"
+#include "editor/placement.h"
+#include "model/document.h"
+#include "model/edit_history.h"
+// clang-format on
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+#include <deque>
+#include <functional>
+
+#include "compiler/compile_run.h"
+#include "edit.h"
+#include "env/environment.h"
+#include "env/state.h"
+#include "env/texts.h"
+#include "model/scenario_file.h"
+#include "project/session.h"
+#include "support/test_env.h"
+#include "ui/application.h"
+#include "ui/chrome.h"
+#include "ui/editor_window.h"
+#include "ui/project_window.h"
+
+using namespace tessed;
+using editor::CanvasControl;
+using editor::DropEffect;
+using editor::Part;
+using editor::StripId;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ScriptedFiles : ui::FileChooser {
+    std::deque<std::string> answers;
+    int asked = 0;
+    std::optional<std::string> next() {
+        ++asked;
+        if (answers.empty()) return std::nullopt;
+        std::string a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::optional<std::string> openFile(QWidget*, const QString&, const QString&, const QString&,
+                                        const std::string&) override {
+        return next();
+    }
+    std::optional<std::string> saveFile(QWidget*, const QString&, const QString&, const QString&,
+                                        const std::string&) override {
+        return next();
+    }
+};
+
+QWidget* shownWindow(const QString& name) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == name && w->isVisible()) return w;
+    return nullptr;
+}
+
+// Runs `act` on the window `name` once it shows (from inside its modal loop);
+// a failed check closes a dialog so the test ends instead of waiting.
+void whenShown(const QString& name, std::function<void(QWidget*)> act) {
+    QTimer::singleShot(0, [name, act] {
+        QWidget* w = nullptr;
+        const bool shown =
+            QTest::qWaitFor([&] { return (w = shownWindow(name)) != nullptr; }, 5000);
+        QVERIFY2(shown, qPrintable(name + " never showed"));
+        act(w);
+        if (QTest::currentTestFailed())
+            if (auto* d = qobject_cast<QDialog*>(w)) d->done(QDialog::Rejected);
+    });
+}
+
+// What a target answered to a drag: the enter, the move and the drop.
+struct DragAnswer {
+    bool enter = false, move = false, drop = false;
+};
+
+// The events a real drag produces over `target` and a release there.
+DragAnswer dragTo(const QString& text, QWidget* target, QPoint pos = {}, bool release = true) {
+    if (pos.isNull()) pos = target->rect().center();
+    QMimeData mime;
+    mime.setText(text);
+    DragAnswer a;
+    QDragEnterEvent enter(pos, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    a.enter = enter.isAccepted();
+    QDragMoveEvent move(pos, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    a.move = move.isAccepted();
+    if (release) {
+        QDropEvent drop(QPointF(pos), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        a.drop = drop.isAccepted();
+    }
+    return a;
+}
+
+QString drag(StripId strip, Part part, int index) {
+    return ui::EditorWindow::DragText({strip, part, index});
+}
+
+QString name(StripId strip, Part part) {
+    return QString::fromLatin1(editor::ControlName({strip, part, 0}));
+}
+
+size_t rowsIn(const scenario::ScenarioFile& f, const std::string& table) {
+    for (const auto& [t, rows] : f.tables)
+        if (t == table) return rows.size();
+    return 0;
+}
+
+}  // namespace
+
+class EditorTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempDir> dir_;
+    std::unique_ptr<Edit> edit_;
+    std::shared_ptr<test::ScriptedMessages> messages_;
+    std::shared_ptr<ScriptedFiles> files_;
+    ui::ProjectWindow* project_ = nullptr;
+    std::string key_;  // "Good morning"
+
+    ui::EditorWindow* editor() const { return project_ ? project_->Editor() : nullptr; }
+    QLabel* label(const QString& n, int index = 0) const {
+        return qobject_cast<QLabel*>(editor()->Control(n, index));
+    }
+    QString caption(StripId s, int i) const { return label(name(s, Part::kLabel), i)->text(); }
+    QString tag(StripId s, Part p, int i) const {
+        return editor()->Control(name(s, p), i)->property("tag").toString();
+    }
+
+    // The demo project open in the project window.
+    void startDemo(const std::string& fileToOpen = {}) {
+        fs::path p = dir_->path() / "house.tdj";
+        fs::copy_file(fs::path(TESSED_DEMO_PROJECT), p, fs::copy_options::overwrite_existing);
+        edit_->setFileToOpen(fileToOpen.empty() ? p.string() : fileToOpen);
+        edit_->Show();
+        QVERIFY(QTest::qWaitFor([] { return ui::CurrentProjectWindow() != nullptr; }, 5000));
+        project_ = ui::CurrentProjectWindow();
+        if (!fileToOpen.empty()) return;
+        for (const auto& s : *project_->Session().Project()->Scenari())
+            if (s->ScriptName == "Good morning") key_ = s->Key;
+        QVERIFY(!key_.empty());
+    }
+
+    // "edit" on Good morning.
+    void openGoodMorning() {
+        QVERIFY(project_->SelectNode(project::ScenarioNodeKey(key_)));
+        QVERIFY(project_->RunTool("edit"));
+        QVERIFY(editor() && editor()->isVisible());
+    }
+
+    // A palette object whose drop on `group`'s frame has `effect`, searched
+    // through the families by clicking them; its object slot, or 0.
+    int findObject(StripId group, DropEffect effect) {
+        for (int f = 1; f <= 10; ++f) {
+            QWidget* fam = editor()->Control("imgFam", f);
+            if (!fam || tag(StripId::kFamilies, Part::kPicture, f).isEmpty()) break;
+            QTest::mouseClick(fam, Qt::LeftButton);
+            for (int i = 1; i <= 8; ++i) {
+                const CanvasControl src{StripId::kObjects, Part::kPicture, i};
+                if (editor()->placement().CanDrag(src) &&
+                    editor()->placement().Effect(src, {group, Part::kFrame, 0}) == effect)
+                    return i;
+            }
+        }
+        return 0;
+    }
+    int32_t objectId(int slot) const {
+        return std::stoi(editor()->canvas().strip(StripId::kObjects).slot(slot).labelTag);
+    }
+
+    // Rows written straight through the document (the editor's one change
+    // path), each showing its description as caption.
+    void addRows(std::string_view table, int area, int32_t idObj, const QStringList& names) {
+        for (const QString& n : names) {
+            ElementValues v;
+            v.ID_OBJ = idObj;
+            v.DESCRI = n.toStdString();
+            v.area = area;
+            int32_t id = 0;
+            QVERIFY(Document().InsertIntoPRJ(table, v, id));
+        }
+    }
+
+    // An empty new scenario in the editor.
+    void newScenario() {
+        QVERIFY(!Document().Modified());
+        QVERIFY(editor()->RunTool("mnunew"));
+        QVERIFY(Document().Modified());
+    }
+
+  private Q_SLOTS:
+    void init() {
+        dir_ = std::make_unique<test::TempDir>();
+        ::setenv("TESSED_DATA_DIR", (dir_->path() / "data").c_str(), 1);
+        ::setenv("TESSED_DOCUMENTS_DIR", (dir_->path() / "docs").c_str(), 1);
+        ::setenv("TESSED_SHARE_DIR", TESSED_BINARY_DIR, 1);
+        ui::SetSplashDelay(0);
+        ui::SetInstallMessageBoxes(false);
+        messages_ = std::make_shared<test::ScriptedMessages>();
+        SetMessages(messages_);
+        files_ = std::make_shared<ScriptedFiles>();
+        ui::SetFiles(files_);
+        env::Env().CloseConnection();
+        texts::Clear();
+        Host() = HostSettings{};
+        Flags() = RuntimeFlags{};
+        edit_ = std::make_unique<Edit>();
+        project_ = nullptr;
+        key_.clear();
+    }
+
+    void cleanup() {
+        if (ui::Running()) {
+            messages_->answers.assign(4, Answer::No);
+            edit_->EndAPP();
+            QTRY_VERIFY(!ui::Running());
+        }
+        QTest::qWait(0);
+        edit_.reset();
+        ui::SetFiles(nullptr);
+        SetMessages(nullptr);
+        env::Env().CloseConnection();
+        dir_.reset();
+    }
+
+    void editOpensTheScenarioInPlaceOfTheProjectWindow() {
+        startDemo();
+        openGoodMorning();
+        auto* e = editor();
+        QVERIFY(!project_->isVisible());
+        QCOMPARE(label("lblCaption")->text(), ui::Text(1096) + QStringLiteral(" Good morning"));
+        QCOMPARE(label("lblDescriScript")->text(), ui::Q(Document().Description()));
+        QVERIFY(!Document().Description().empty());
+        // Every slot shows the model's caption; the demo fills some of them.
+        int filled = 0;
+        for (StripId g : editor::kSlotGroups) {
+            const auto& strip = e->canvas().strip(g);
+            for (int i = 1; label(name(g, Part::kLabel), i); ++i) {
+                QCOMPARE(caption(g, i), ui::Q(strip.slot(i).caption));
+                QCOMPARE(label(name(g, Part::kPicture), i)->toolTip(),
+                         ui::Q(strip.slot(i).toolTip));
+                if (strip.slot(i).filled()) ++filled;
+            }
+            QCOMPARE(e->Control(name(g, Part::kScrollForward))->isVisibleTo(e),
+                     strip.scrollVisible);
+        }
+        QVERIFY(filled >= 3);
+        // The current family shows its selected picture, the others their own.
+        auto familyPicture = [&](int i) {
+            return fs::path(label("imgFam", i)->property("picture").toString().toStdString())
+                .filename()
+                .string();
+        };
+        QCOMPARE(familyPicture(1), std::string("lightsp.gif"));
+        QTest::mouseClick(e->Control("imgFam", 2), Qt::LeftButton);
+        QCOMPARE(familyPicture(1), std::string("lights.gif"));
+        QVERIFY(familyPicture(2).ends_with("p.gif"));
+
+        // Compiled meanwhile: the project window reads the state again on close.
+        auto s = project_->Session().Project()->Scenari()->Item(key_);
+        test::WriteText(compiler::CompileRun::SptPath(s->FullPath), "compiled");
+        QVERIFY(e->close());
+        QTRY_VERIFY(project_->isVisible());
+        QTRY_VERIFY(!project_->Editor());
+        QCOMPARE(project_->NodeItem(project::ScenarioNodeKey(key_))
+                     ->data(0, Qt::UserRole + 2)
+                     .toString(),
+                 QStringLiteral("scriptok"));
+        QVERIFY(messages_->calls.empty());
+    }
+
+    void aPaletteObjectOnTheActionsOpensItsDialogAndOkAddsTheAction() {
+        startDemo();
+        openGoodMorning();
+        auto* e = editor();
+        const int obj = findObject(StripId::kStepAct, DropEffect::kCreate);
+        QVERIFY(obj);
+        int next = 1;
+        while (!tag(StripId::kStepAct, Part::kPicture, next).isEmpty()) ++next;
+        QVERIFY(next <= 10);
+        const size_t before =
+            rowsIn(scenario::ReadScenarioFile(Document().CurrentFile()), "TMP_STEP_ACT");
+        int maxLength = 0;
+        const DragAnswer a =
+            dragTo(drag(StripId::kObjects, Part::kPicture, obj), e->Control("imgfraACT"));
+        // The dialog waits for the drop to have returned.
+        QVERIFY(!shownWindow("frmProp"));
+        whenShown("frmProp", [&](QWidget* d) {
+            maxLength = d->findChild<QLineEdit*>("txtDescri")->maxLength();
+            QTest::keyClicks(d->findChild<QLineEdit*>("txtDescri"), "Hall light");
+            auto* ok = d->findChild<QPushButton*>("cmdOK");
+            QTRY_VERIFY(ok->isEnabled());
+            QTest::mouseClick(ok, Qt::LeftButton);
+        });
+        QVERIFY(a.enter && a.move && a.drop);
+        QCOMPARE(e->HoverIcon(), editor::DragIcon::kDrag);
+        QTRY_VERIFY(!tag(StripId::kStepAct, Part::kPicture, next).isEmpty());
+        QCOMPARE(maxLength, 15);
+        QCOMPARE(caption(StripId::kStepAct, next), QStringLiteral("Hall light"));
+        QVERIFY(e->isWindowModified());
+        QVERIFY(e->RunTool("mnusave"));
+        QVERIFY(!e->isWindowModified());
+        const auto file = scenario::ReadScenarioFile(Document().CurrentFile());
+        QCOMPARE(rowsIn(file, "TMP_STEP_ACT"), before + 1);
+    }
+
+    void refusedDropsShowTheStopPointerAndChangeNothing() {
+        startDemo();
+        openGoodMorning();
+        auto* e = editor();
+        const int obj = findObject(StripId::kStepAct, DropEffect::kRefuse);
+        QVERIFY(obj);
+        const uint64_t revision = Document().Revision();
+        const int refreshes = e->RefreshCount();
+        struct Case {
+            QString source;
+            QWidget* target;
+        };
+        const Case cases[] = {
+            {drag(StripId::kObjects, Part::kPicture, obj), e->Control("imgfraACT")},
+            {drag(StripId::kObjects, Part::kPicture, obj), e->Control("imgICOStepACT", 1)},
+            // Another program's text is no drag of this window.
+            {QStringLiteral("hello world"), e->Control("imgfraACT")},
+            {QStringLiteral("IMGOBJ 99"), e->Control("imgfraEvent")},
+        };
+        for (const Case& c : cases) {
+            const DragAnswer a = dragTo(c.source, c.target);
+            QVERIFY2(!a.move && !a.drop, qPrintable(c.source));
+            QCOMPARE(e->HoverIcon(), editor::DragIcon::kStop);
+            QVERIFY(e->Highlight()->isHidden());
+        }
+        QTest::qWait(50);
+        QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(Document().Revision(), revision);
+        QCOMPARE(e->RefreshCount(), refreshes);
+        QVERIFY(messages_->calls.empty());
+    }
+
+    void theTwentyFirstTriggerIsRefusedWithAWarning() {
+        startDemo();
+        openGoodMorning();
+        newScenario();
+        const int obj = findObject(StripId::kTrigger, DropEffect::kCreate);
+        QVERIFY(obj);
+        QStringList names;
+        for (int i = 1; i <= 20; ++i) names << QStringLiteral("T%1").arg(i);
+        addRows("TMP_TRIGGER", 3, objectId(obj), names);
+        const uint64_t revision = Document().Revision();
+        const DragAnswer a =
+            dragTo(drag(StripId::kObjects, Part::kPicture, obj), editor()->Control("imgfraEvent"));
+        QVERIFY(a.move && a.drop);
+        QTRY_COMPARE(messages_->calls.size(), size_t(1));
+        QCOMPARE(messages_->calls[0].kind, std::string("warning"));
+        QCOMPARE(messages_->calls[0].text, texts::GetText(1561));
+        QVERIFY(!shownWindow("frmProp") && !shownWindow("frmTimeSingle"));
+        QCOMPARE(Document().Revision(), revision);
+    }
+
+    void operatorsLinkConditionsAndTheBinDeletesThemUndoAndRedo() {
+        startDemo();
+        openGoodMorning();
+        newScenario();
+        auto* e = editor();
+        const int obj = findObject(StripId::kCondOk, DropEffect::kCreate);
+        QVERIFY(obj);
+        addRows("TMP_COND_OK", 4, objectId(obj), {"A", "B"});
+        QTRY_COMPARE(caption(StripId::kCondOk, 2), QStringLiteral("B"));
+        QCOMPARE(tag(StripId::kCondOk, Part::kMark, 1), QStringLiteral("?"));
+
+        // A palette operator dropped on the mark between them links them.
+        const QString op = tag(StripId::kOperators, Part::kLabel, 1);
+        QVERIFY(!op.isEmpty());
+        const int refreshes = e->RefreshCount();
+        DragAnswer a =
+            dragTo(drag(StripId::kOperators, Part::kPicture, 1), e->Control("imgOPEOK", 1));
+        QVERIFY(a.move && a.drop);
+        QTRY_COMPARE(tag(StripId::kCondOk, Part::kMark, 1), op);
+        QCOMPARE(e->RefreshCount(), refreshes + 1);  // one refresh for the drop's changes
+        QVERIFY(!label("imgOPEOK", 1)->pixmap().isNull());
+
+        // The first condition into the bin: it goes with its link.
+        a = dragTo(drag(StripId::kCondOk, Part::kPicture, 1), e->Control("imgCestino"));
+        QVERIFY(a.move && a.drop);
+        QTRY_COMPARE(caption(StripId::kCondOk, 1), QStringLiteral("B"));
+        QCOMPARE(caption(StripId::kCondOk, 2), QString());
+        QCOMPARE(tag(StripId::kCondOk, Part::kMark, 1), QString());
+
+        // Undo and redo through their keys, one drop at a time.
+        QTest::keyClick(e, Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(caption(StripId::kCondOk, 1), QStringLiteral("A"));
+        QCOMPARE(tag(StripId::kCondOk, Part::kMark, 1), op);
+        QTest::keyClick(e, Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(tag(StripId::kCondOk, Part::kMark, 1), QStringLiteral("?"));
+        QTest::keyClick(e, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QTRY_COMPARE(tag(StripId::kCondOk, Part::kMark, 1), op);
+        QVERIFY(e->Tool("mnuredo")->isEnabled());
+        QVERIFY(e->Tool("mnuundo")->isEnabled());
+    }
+
+    void doubleClickingAMarkOpensTheOperatorDialogBesideIt() {
+        startDemo();
+        openGoodMorning();
+        newScenario();
+        auto* e = editor();
+        const int obj = findObject(StripId::kCondOk, DropEffect::kCreate);
+        QVERIFY(obj);
+        addRows("TMP_COND_OK", 4, objectId(obj), {"A", "B"});
+        QTRY_COMPARE(tag(StripId::kCondOk, Part::kMark, 1), QStringLiteral("?"));
+        QWidget* mark = e->Control("imgOPEOK", 1);
+        const QRect markRect(mark->mapToGlobal(QPoint(0, 0)), mark->size());
+        QTest::mouseDClick(mark, Qt::LeftButton);
+        QRect dialog;
+        whenShown("frmOpe", [&](QWidget* d) {
+            dialog = d->frameGeometry();
+            QTest::mouseClick(d->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+        });
+        QTRY_COMPARE(tag(StripId::kCondOk, Part::kMark, 1), QStringLiteral("1"));
+        QVERIFY(dialog.isValid());
+        QVERIFY2(dialog.left() > markRect.right() || dialog.right() < markRect.left(),
+                 "the dialog stands beside the mark");
+    }
+
+    void undoBackToTheSavedStateReadsUnmodified() {
+        startDemo();
+        openGoodMorning();
+        auto* e = editor();
+        QVERIFY(!e->isWindowModified() && !e->Tool("mnuundo")->isEnabled());
+        QVERIFY(!tag(StripId::kStepAct, Part::kPicture, 1).isEmpty());
+        const QString first = caption(StripId::kStepAct, 1);
+        QVERIFY(dragTo(drag(StripId::kStepAct, Part::kPicture, 1), e->Control("imgfraOBJ")).drop);
+        QTRY_VERIFY(e->isWindowModified());
+        QVERIFY(e->RunTool("mnuundo"));
+        QTRY_VERIFY(!e->isWindowModified());
+        QCOMPARE(caption(StripId::kStepAct, 1), first);
+        QVERIFY(!Document().Modified());
+        QVERIFY(e->RunTool("mnuredo"));
+        QTRY_VERIFY(e->isWindowModified());
+        // Nothing to settle once undone: the editor closes without a question.
+        QVERIFY(e->RunTool("mnuundo"));
+        QTRY_VERIFY(!e->isWindowModified());
+        QVERIFY(e->close());
+        QVERIFY(messages_->calls.empty());
+    }
+
+    void hoveringAScrollControlScrollsEveryHalfSecondToTheEnd() {
+        startDemo();
+        openGoodMorning();
+        newScenario();
+        auto* e = editor();
+        const int obj = findObject(StripId::kTrigger, DropEffect::kCreate);
+        QVERIFY(obj);
+        addRows("TMP_TRIGGER", 3, objectId(obj), {"T1", "T2", "T3", "T4", "T5"});
+        QTRY_COMPARE(caption(StripId::kTrigger, 1), QStringLiteral("T1"));
+        QWidget* down = e->Control("imgDWNTrigger");
+        QVERIFY(down->isVisibleTo(e));
+        QElapsedTimer clock;
+        clock.start();
+        dragTo(drag(StripId::kTrigger, Part::kPicture, 1), down, {}, false);
+        QVERIFY(e->placement().Scrolling());
+        QTRY_COMPARE_WITH_TIMEOUT(caption(StripId::kTrigger, 1), QStringLiteral("T2"), 2000);
+        QVERIFY2(clock.elapsed() >= 450, qPrintable(QString::number(clock.elapsed())));
+        QTRY_COMPARE_WITH_TIMEOUT(caption(StripId::kTrigger, 1), QStringLiteral("T3"), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(caption(StripId::kTrigger, 1), QStringLiteral("T4"), 2000);
+        QVERIFY(clock.elapsed() >= 1400);
+        QCOMPARE(caption(StripId::kTrigger, 3), QString());
+        // The last slot is empty: the scrolling stops there.
+        QTRY_VERIFY(!e->placement().Scrolling());
+        QTest::qWait(600);
+        QCOMPARE(caption(StripId::kTrigger, 1), QStringLiteral("T4"));
+
+        // Leaving the control stops it at once.
+        dragTo(drag(StripId::kTrigger, Part::kPicture, 1), e->Control("imgUpTrigger"), {}, false);
+        QVERIFY(e->placement().Scrolling());
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(e->Control("imgUpTrigger"), &leave);
+        QVERIFY(!e->placement().Scrolling());
+        QTest::qWait(600);
+        QCOMPARE(caption(StripId::kTrigger, 1), QStringLiteral("T4"));
+    }
+
+    void closingAsksAndAFailedSaveKeepsTheEdits() {
+        startDemo();
+        openGoodMorning();
+        const std::string file = Document().CurrentFile();
+        const std::string saved = test::ReadText(file);
+        auto removeFirstAction = [&] {
+            QVERIFY(
+                dragTo(drag(StripId::kStepAct, Part::kPicture, 1), editor()->Control("imgCestino"))
+                    .drop);
+            QTRY_VERIFY(editor()->isWindowModified());
+        };
+        removeFirstAction();
+        // Cancel: the editor stays, with its edits.
+        messages_->answers = {Answer::Cancel};
+        QVERIFY(!editor()->close());
+        QVERIFY(editor()->isVisible() && Document().Modified());
+        QCOMPARE(messages_->calls.back().text, texts::GetText(1015));
+        // No: closes without saving.
+        messages_->answers = {Answer::No};
+        QVERIFY(editor()->close());
+        QTRY_VERIFY(project_->isVisible());
+        QCOMPARE(test::ReadText(file), saved);
+        // Yes: saves and compiles, then closes.
+        openGoodMorning();
+        removeFirstAction();
+        messages_->answers = {Answer::Yes};
+        bool compiled = false;
+        whenShown("frmLog", [&](QWidget* w) {
+            auto* ok = w->findChild<QPushButton*>("cmdOK");
+            QTRY_VERIFY(ok->isEnabled());
+            compiled = true;
+            QTest::mouseClick(ok, Qt::LeftButton);
+        });
+        QVERIFY(editor()->close());
+        QVERIFY(compiled);
+        QTRY_VERIFY(project_->isVisible());
+        QVERIFY(test::ReadText(file) != saved);
+        QVERIFY(fs::exists(compiler::CompileRun::SptPath(file)));
+
+        // A new scenario whose save dialog is cancelled: the editor stays open
+        // with the scenario as it was.
+        openGoodMorning();
+        newScenario();
+        addRows("TMP_COND_OK", 4, 1, {"kept"});
+        QTRY_COMPARE(caption(StripId::kCondOk, 1), QStringLiteral("kept"));
+        messages_->answers = {Answer::Yes};
+        const int asked = files_->asked;
+        QVERIFY(!editor()->close());
+        QCOMPARE(files_->asked, asked + 1);
+        QVERIFY(editor()->isVisible() && Document().Modified());
+        QVERIFY(!project_->isVisible());
+        QCOMPARE(caption(StripId::kCondOk, 1), QStringLiteral("kept"));
+    }
+
+    // A drop's whole path with 20 elements in every group: plan, commit (with
+    // its undo step), the group's reload and the window's full refresh.
+    void benchmarkADropWithTwentyElementsPerGroup() {
+        startDemo();
+        openGoodMorning();
+        newScenario();
+        auto* e = editor();
+        for (StripId g : editor::kSlotGroups) {
+            const int obj = findObject(g, DropEffect::kCreate);
+            QVERIFY(obj);
+            QStringList names;
+            for (int i = 1; i <= 20; ++i) names << QStringLiteral("E%1").arg(i);
+            addRows(editor::Info(g).table, editor::Info(g).area, objectId(obj), names);
+        }
+        QTRY_COMPARE(caption(StripId::kStepActElse, 10), QStringLiteral("E10"));
+        QWidget* target = e->Control("imgICOStepACT", 3);
+        const int refreshes = e->RefreshCount();
+        QBENCHMARK {
+            dragTo(drag(StripId::kStepAct, Part::kPicture, 1), target);
+            QCoreApplication::sendPostedEvents(e, QEvent::MetaCall);
+        }
+        QVERIFY(e->RefreshCount() > refreshes);
+        // Run once as a test: the first action went to the third slot.
+        if (e->RefreshCount() == refreshes + 1)
+            QCOMPARE(caption(StripId::kStepAct, 3), QStringLiteral("E1"));
+    }
+
+    void showOnAScenarioFileOpensTheEditorAlone() {
+        const fs::path file = dir_->path() / "alone.tdx";
+        fs::copy_file(test::SourceFixtures() / "scenarios" / "windows_shape.tdx", file);
+        startDemo(file.string());
+        QTRY_VERIFY(editor() && editor()->isVisible());
+        QVERIFY(!project_->isVisible());
+        QCOMPARE(Document().CurrentFile(), file.string());
+        QVERIFY(editor()->close());
+        // Opened alone, its close ends the interface.
+        QTRY_VERIFY(!ui::Running());
+    }
+};
+
+QTEST_MAIN(EditorTest)
+#include "editor_test.moc"
