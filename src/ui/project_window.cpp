@@ -3,12 +3,12 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QEventLoop>
-#include <QProgressDialog>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QSplitter>
 #include <QToolBar>
 #include <QToolButton>
@@ -140,9 +140,12 @@ void ProjectWindow::buildMenus() {
         long text;
         const char* icon;
     };
-    for (const ActionTool& t : {ActionTool{"new", 1509, "scriptok"}, {"edit", 1510, "collezione"},
-                                {"compile", 1511, "vbblue"}, {"compileall", 1512, "tutti_gli_scenari"},
-                                {"delete", 1513, "scripterror"}, {"duplicate", 1514, "scriptko"},
+    for (const ActionTool& t : {ActionTool{"new", 1509, "scriptok"},
+                                {"edit", 1510, "collezione"},
+                                {"compile", 1511, "vbblue"},
+                                {"compileall", 1512, "tutti_gli_scenari"},
+                                {"delete", 1513, "scripterror"},
+                                {"duplicate", 1514, "scriptko"},
                                 {"esporta", 1515, "abilita"}}) {
         // "duplicate" is a menu tool too: the toolbar's own action shares it.
         QAction* a = std::string(t.name) == "duplicate" ? tools_["duplicate"]
@@ -206,16 +209,16 @@ void ProjectWindow::buildBody() {
     properties_->setObjectName(QStringLiteral("PRP1"));
     properties_->setColumnCount(2);
     properties_->setRootIsDecorated(false);
-    properties_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                                 QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+    properties_->setEditTriggers(
+        QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+        QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
     properties_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     properties_->header()->setStretchLastSection(true);
     properties_->setMinimumWidth(280);
     SetAccessibleId(properties_, 1500);
     connect(properties_, &QTreeWidget::itemChanged, this, &ProjectWindow::propertyEdited);
-    connect(properties_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
-        showHelp(item ? item->toolTip(1) : QString());
-    });
+    connect(properties_, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* item) { showHelp(item ? item->toolTip(1) : QString()); });
     help_ = new QLabel(right);
     help_->setObjectName(QStringLiteral("lblHelp"));
     help_->setWordWrap(true);
@@ -299,7 +302,8 @@ void ProjectWindow::AutoStart() {
     // A scenario file to open goes straight into the editor, without a project.
     std::string file = Host().FileToOpen;
     std::erase(file, '"');
-    if (file.size() > 4 && QString::fromStdString(file.substr(file.size() - 4)).toLower() == ".tdx") {
+    if (file.size() > 4 &&
+        QString::fromStdString(file.substr(file.size() - 4)).toLower() == ".tdx") {
         updateProjectLabel();
         openEditor(file, {});
         return;
@@ -332,9 +336,12 @@ void ProjectWindow::updateItem(QTreeWidgetItem* item, const project::TreeNode& n
     item->setIcon(0, ResourceIcon(node.image));
     // The state image says what screen-reader users must hear too.
     QString state;
-    if (node.image == "scriptok") state = Text(1590);
-    else if (node.image == "scriptko") state = Text(1591);
-    else if (node.image == "scripterror") state = Text(1592);
+    if (node.image == "scriptok")
+        state = Text(1590);
+    else if (node.image == "scriptko")
+        state = Text(1591);
+    else if (node.image == "scripterror")
+        state = Text(1592);
     item->setData(0, Qt::AccessibleDescriptionRole, state);
     item->setToolTip(0, state);
     item->setData(0, Qt::UserRole + 2, Q(node.image));
@@ -409,7 +416,8 @@ void ProjectWindow::fillProperties() {
             group->setFont(0, f);
             group->setFlags(Qt::ItemIsEnabled);
         }
-        item = group && !p.category.empty() ? new QTreeWidgetItem(group) : new QTreeWidgetItem(properties_);
+        item = group && !p.category.empty() ? new QTreeWidgetItem(group)
+                                            : new QTreeWidgetItem(properties_);
         item->setText(0, Q(p.caption));
         item->setText(1, Q(p.value));
         item->setData(0, kKeyRole, Q(p.key));
@@ -469,7 +477,8 @@ void ProjectWindow::updateProjectLabel() {
     std::string name = Host().ProjectName;
     auto p = session_.Project();
     if (name.empty() && p) name = p->Nome;
-    if (name.empty() && !Host().ProjectFile.empty()) name = fs::path(Host().ProjectFile).filename().string();
+    if (name.empty() && !Host().ProjectFile.empty())
+        name = fs::path(Host().ProjectFile).filename().string();
     const bool open = session_.Tree().Find(project::kNodeProject) != nullptr;
     fileLabel_->setText(Text(1523) + QLatin1Char(' ') + (open ? Q(name) : Text(1524)));
     QString t = Text(1002);
@@ -499,8 +508,8 @@ void ProjectWindow::fillRecent() {
         QAction* a = Tool("mnufilecfg" + std::to_string(i + 1));
         const std::string& f = entries[size_t(i)];
         // "&1 name" : the position is the mnemonic, the path the tool tip.
-        a->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(Q(fs::path(f).filename().string()).replace(
-                                                    QLatin1Char('&'), QLatin1String("&&"))));
+        a->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(
+            Q(fs::path(f).filename().string()).replace(QLatin1Char('&'), QLatin1String("&&"))));
         a->setToolTip(Q(f));
         a->setData(Q(f));
     }
@@ -533,7 +542,8 @@ void ProjectWindow::inBackground(long textId, const std::function<void()>& job) 
         } catch (...) {
             failure = std::current_exception();
         }
-        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
     });
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     worker.join();
@@ -609,9 +619,12 @@ bool ProjectWindow::settleChanges() {
     if (!session_.Changed()) return true;
     const long q = project::SaveQuestion(Host().isQuarnHost());
     switch (Messages().yesNoCancel(title(), texts::GetText(q))) {
-        case Answer::Yes: return save(Host().ProjectFile.empty()) && !session_.Changed();
-        case Answer::No: return true;
-        default: return false;
+        case Answer::Yes:
+            return save(Host().ProjectFile.empty()) && !session_.Changed();
+        case Answer::No:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -689,7 +702,8 @@ void ProjectWindow::openEditor(const std::string& file, const std::string& key) 
         editor_ = nullptr;
         if (key.empty()) {
             // Opened on a file of its own: closing the editor ends the interface.
-            QMetaObject::invokeMethod(this, [this] { RunTool("mnuesci"); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { RunTool("mnuesci"); }, Qt::QueuedConnection);
             return;
         }
         // The editor may have saved and compiled the scenario: its state is
@@ -772,7 +786,8 @@ void ProjectWindow::switchLanguage(QAction* tool) {
     // The menu keeps showing the language in use until the switch is done.
     tool->setChecked(code == env::Env().currentLanguage());
     if (code == env::Env().currentLanguage()) return;
-    if (Messages().yesNo(title(), texts::GetText(1055) + "\n" + texts::GetText(1056)) != Answer::Yes)
+    if (Messages().yesNo(title(), texts::GetText(1055) + "\n" + texts::GetText(1056)) !=
+        Answer::Yes)
         return;
     if (!settleChanges()) return;
     if (!profile::WriteString(env::Env().configFile(), "GENERALE", "LINGUA", code)) {

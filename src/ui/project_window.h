@@ -30,7 +30,7 @@ class EditorWindow;
 
 class ProjectWindow : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit ProjectWindow(std::function<void()> minimiseHost = {}, QWidget* parent = nullptr);
     ~ProjectWindow() override;
 
@@ -48,15 +48,15 @@ public:
     // The scenario editor while it is open (this window is hidden meanwhile).
     EditorWindow* Editor() const;
 
-signals:
+  signals:
     // The window has decided to close and unloads: the application ends the
     // interface (database, host, AppEnd).
     void unloaded();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void buildMenus();
     void buildBody();
     QAction* addTool(QMenu* menu, const std::string& name, long textId, const QString& icon = {});
