@@ -34,6 +34,7 @@
 #include "ui/application.h"
 #include "ui/choice_dialogs.h"
 #include "ui/chrome.h"
+#include "ui/editor_window.h"
 #include "ui/project_window.h"
 #include "ui/property_dialog.h"
 #include "ui/splash.h"
@@ -234,7 +235,20 @@ int main(int argc, char** argv) {
                 prj->SelectNode(all->child(0)->data(0, Qt::UserRole + 1).toString().toStdString());
             save(prj, "frmPrj-properties");
 
-            // Compile all: the window is pictured once its run has ended.
+            // The scenario editor on the first scenario, then back.
+        prj->RunTool("edit");
+        QApplication::processEvents();
+        if (ui::EditorWindow* editor = prj->Editor()) {
+            editor->resize(1100, 760);
+            save(editor, "frmMain");
+            editor->close();
+        } else {
+            std::cerr << "tessed_ui_shots: the editor did not open\n";
+            ++g_failures;
+        }
+        QApplication::processEvents();
+
+        // Compile all: the window is pictured once its run has ended.
             whenShown(
                 "frmLog",
                 [](QWidget* log) {
