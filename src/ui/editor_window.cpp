@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScrollArea>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
@@ -51,7 +52,11 @@ constexpr long kTitle = 1002;
 constexpr long kCloseQuestion = 1015;
 constexpr int kDescriptionLength = 60;
 constexpr int kPictureSize = 40;
-constexpr int kSlotWidth = 72;
+// Wide enough for the longest word of a caption on one line.
+constexpr int kSlotWidth = 92;
+constexpr int kOperatorWidth = 56;
+constexpr int kMarkWidth = 36;
+constexpr int kArrowSize = 20;
 
 size_t at(StripId id) { return static_cast<size_t>(id); }
 
@@ -90,6 +95,11 @@ class CanvasItem : public QLabel {
     }
     const CanvasControl control;
     QString file;  // the picture shown
+    // A frame sizes itself from the slots laid out in it, not from a text.
+    QSize sizeHint() const override { return layout() ? QWidget::sizeHint() : QLabel::sizeHint(); }
+    QSize minimumSizeHint() const override {
+        return layout() ? QWidget::minimumSizeHint() : QLabel::minimumSizeHint();
+    }
 
   protected:
     void mousePressEvent(QMouseEvent* e) override {
@@ -220,31 +230,35 @@ CanvasItem* EditorWindow::makeItem(const CanvasControl& c, QWidget* parent) {
     return item;
 }
 
-// A strip: its frame with the title, the back control, the slots (picture
-// over caption, operator marks between condition slots) and the forward
-// control.
-QWidget* EditorWindow::buildStrip(StripId id, long titleId, bool vertical) {
+// A strip: its frame with the title over one row of slots (picture over
+// caption, operator marks between condition slots). A strip that scrolls by
+// rows has its back and forward controls stacked beside the slots; one that
+// scrolls sideways has them at both ends. Hidden scroll controls keep their
+// room, so the slots do not move when the controls come and go.
+QWidget* EditorWindow::buildStrip(StripId id, long titleId, bool vertical, int slotWidth) {
     StripView& v = views_[at(id)];
     const int slots = editor::Info(id).slots;
-    QWidget* frame = nullptr;
+    QFrame* frame = nullptr;
     if (editor::ControlName({id, Part::kFrame, 0}).empty()) {
         frame = new QFrame;
         frame->setObjectName(QStringLiteral("fraFam"));
     } else {
-        auto* f = makeItem({id, Part::kFrame, 0}, nullptr);
-        f->setFrameShape(QFrame::StyledPanel);
-        frame = f;
+        frame = makeItem({id, Part::kFrame, 0}, nullptr);
     }
+    frame->setFrameShape(QFrame::StyledPanel);
+    frame->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     v.frame = frame;
     auto* outer = new QVBoxLayout(frame);
-    outer->setContentsMargins(4, 4, 4, 4);
+    outer->setContentsMargins(6, 3, 6, 4);
     outer->setSpacing(2);
     auto* title = new QLabel(Text(titleId), frame);
     SetTextId(title, titleId);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
     title->setAttribute(Qt::WA_TransparentForMouseEvents);
     outer->addWidget(title);
-    QBoxLayout* row = vertical ? static_cast<QBoxLayout*>(new QVBoxLayout)
-                               : static_cast<QBoxLayout*>(new QHBoxLayout);
+    auto* row = new QHBoxLayout;
     row->setSpacing(2);
     outer->addLayout(row);
 
@@ -257,11 +271,15 @@ QWidget* EditorWindow::buildStrip(StripId id, long titleId, bool vertical) {
         a->setToolTip(Text(tip));
         a->setAccessibleName(Text(tip));
         a->setAlignment(Qt::AlignCenter);
-        a->setMinimumSize(20, 20);
-        row->addWidget(a, 0, Qt::AlignCenter);
+        a->setFixedSize(kArrowSize, kArrowSize);
+        QSizePolicy keep = a->sizePolicy();
+        keep.setRetainSizeWhenHidden(true);
+        a->setSizePolicy(keep);
         return a;
     };
     v.back = arrow(Part::kScrollBack);
+    v.forward = arrow(Part::kScrollForward);
+    if (!vertical) row->addWidget(v.back, 0, Qt::AlignTop);
     for (int i = 1; i <= slots; ++i) {
         auto* cell = new QWidget(frame);
         auto* cl = new QVBoxLayout(cell);
@@ -271,33 +289,51 @@ QWidget* EditorWindow::buildStrip(StripId id, long titleId, bool vertical) {
         pic->setFixedSize(kPictureSize, kPictureSize);
         pic->setAlignment(Qt::AlignCenter);
         CanvasItem* lbl = makeItem({id, Part::kLabel, i}, cell);
-        lbl->setFixedWidth(kSlotWidth);
+        lbl->setFixedWidth(slotWidth);
         lbl->setWordWrap(true);
         lbl->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        lbl->setMinimumHeight(fontMetrics().height() * 2);
+        lbl->setMinimumHeight(fontMetrics().lineSpacing() * 2 + 2);
         cl->addWidget(pic, 0, Qt::AlignHCenter);
         cl->addWidget(lbl, 0, Qt::AlignHCenter);
-        row->addWidget(cell);
+        cl->addStretch();
+        row->addWidget(cell, 0, Qt::AlignTop);
         v.pictures.push_back(pic);
         v.labels.push_back(lbl);
         if (editor::Info(id).hasMarks() && i < slots) {
+            // The operator mark stands level with the pictures it links.
             CanvasItem* mark = makeItem({id, Part::kMark, i}, frame);
-            mark->setFixedSize(kSlotWidth, 24);
+            mark->setFixedSize(kMarkWidth, kPictureSize);
             mark->setAlignment(Qt::AlignCenter);
-            row->addWidget(mark, 0, Qt::AlignHCenter);
+            row->addWidget(mark, 0, Qt::AlignTop);
             v.marks.push_back(mark);
         }
     }
-    v.forward = arrow(Part::kScrollForward);
+    if (vertical) {
+        auto* arrows = new QVBoxLayout;
+        arrows->setSpacing(2);
+        arrows->addWidget(v.back);
+        arrows->addWidget(v.forward);
+        arrows->addStretch();
+        row->addLayout(arrows);
+    } else {
+        row->addWidget(v.forward, 0, Qt::AlignTop);
+    }
     row->addStretch();
     return frame;
 }
 
 void EditorWindow::buildCanvas() {
-    auto* central = new QWidget(this);
+    // The canvas keeps its size; a window smaller than it scrolls.
+    auto* scroller = new QScrollArea(this);
+    scroller->setObjectName(QStringLiteral("scrCanvas"));
+    scroller->setWidgetResizable(true);
+    scroller->setFrameShape(QFrame::NoFrame);
+    setCentralWidget(scroller);
+    auto* central = new QWidget;
     central->setObjectName(QStringLiteral("pctCanvas"));
-    setCentralWidget(central);
     auto* main = new QVBoxLayout(central);
+    main->setContentsMargins(8, 6, 8, 6);
+    main->setSpacing(6);
 
     caption_ = new QLabel(central);
     caption_->setObjectName(QStringLiteral("lblCaption"));
@@ -307,18 +343,23 @@ void EditorWindow::buildCanvas() {
     description_ = new QLabel(central);
     description_->setObjectName(QStringLiteral("lblDescriScript"));
     description_->setToolTip(Text(1093));
-    main->addWidget(caption_);
-    main->addWidget(description_);
+    auto* head = new QHBoxLayout;
+    head->setSpacing(12);
+    head->addWidget(caption_);
+    head->addWidget(description_, 1);
+    main->addLayout(head);
 
     // The palettes: families on one row, then objects, operators and the bin.
-    main->addWidget(buildStrip(StripId::kFamilies, 1026, false));
+    main->addWidget(buildStrip(StripId::kFamilies, 1026, false, kSlotWidth));
     auto* palettes = new QHBoxLayout;
-    palettes->addWidget(buildStrip(StripId::kObjects, 1027, false), 1);
-    palettes->addWidget(buildStrip(StripId::kOperators, 1029, true));
+    palettes->setSpacing(6);
+    palettes->addWidget(buildStrip(StripId::kObjects, 1027, false, kSlotWidth), 1);
+    palettes->addWidget(buildStrip(StripId::kOperators, 1029, true, kOperatorWidth));
     trashFrame_ = makeItem(CanvasControl::Trash(), central);
     trashFrame_->setObjectName(QStringLiteral("imgfraCestino"));
     trashFrame_->setFrameShape(QFrame::StyledPanel);
     trashFrame_->setToolTip(Text(1030));
+    trashFrame_->setFixedWidth(kSlotWidth);
     auto* tl = new QVBoxLayout(trashFrame_);
     trash_ = makeItem(CanvasControl::Trash(), trashFrame_);
     trash_->setObjectName(QStringLiteral("imgCestino"));
@@ -330,15 +371,17 @@ void EditorWindow::buildCanvas() {
     palettes->addWidget(trashFrame_);
     main->addLayout(palettes);
 
-    // The scenario: WHEN (start and stop events), IF (conditions, excluded
-    // conditions), THEN (actions, alternative actions) with the check boxes.
+    // The scenario: WHEN (start and stop events) on top, IF (conditions,
+    // excluded conditions) below them, THEN (actions with their check boxes,
+    // alternative actions) at the bottom.
     auto* groups = new QGridLayout;
-    groups->addWidget(buildStrip(StripId::kTrigger, 1016, true), 0, 0);
-    groups->addWidget(buildStrip(StripId::kTriggerStop, 1017, true), 1, 0);
-    groups->addWidget(buildStrip(StripId::kCondOk, 1018, true), 0, 1);
-    groups->addWidget(buildStrip(StripId::kCondKo, 1019, true), 1, 1);
-    auto* act = new QVBoxLayout;
-    act->addWidget(buildStrip(StripId::kStepAct, 1021, false));
+    groups->setHorizontalSpacing(6);
+    groups->setVerticalSpacing(6);
+    groups->addWidget(buildStrip(StripId::kTrigger, 1016, true, kSlotWidth), 0, 0);
+    groups->addWidget(buildStrip(StripId::kTriggerStop, 1017, true, kSlotWidth), 0, 1);
+    groups->addWidget(buildStrip(StripId::kCondOk, 1018, true, kSlotWidth), 1, 0);
+    groups->addWidget(buildStrip(StripId::kCondKo, 1019, true, kSlotWidth), 1, 1);
+    groups->addWidget(buildStrip(StripId::kStepAct, 1021, false, kSlotWidth), 2, 0, 1, 2);
     repeat_ = new QCheckBox(Text(1023), central);
     repeat_->setObjectName(QStringLiteral("chkRepeatACT"));
     SetTextId(repeat_, 1023);
@@ -346,15 +389,17 @@ void EditorWindow::buildCanvas() {
     restart_->setObjectName(QStringLiteral("chkRestart"));
     SetTextId(restart_, 1025);
     auto* checks = new QHBoxLayout;
+    checks->setContentsMargins(6, 0, 0, 0);
     checks->addWidget(repeat_);
     checks->addWidget(restart_);
     checks->addStretch();
-    act->addLayout(checks);
-    act->addWidget(buildStrip(StripId::kStepActElse, 1022, false));
-    act->addStretch();
-    groups->addLayout(act, 0, 2, 2, 1);
-    groups->setColumnStretch(2, 1);
-    main->addLayout(groups, 1);
+    groups->addLayout(checks, 3, 0, 1, 2);
+    groups->addWidget(buildStrip(StripId::kStepActElse, 1022, false, kSlotWidth), 4, 0, 1, 2);
+    groups->setColumnStretch(0, 1);
+    groups->setColumnStretch(1, 1);
+    main->addLayout(groups);
+    main->addStretch(1);
+    scroller->setWidget(central);
     connect(repeat_, &QCheckBox::clicked, this, [this](bool on) {
         canvas_->chkRepeatACT_Click(on);
         showCanvas();
@@ -569,11 +614,12 @@ void EditorWindow::startDrag(CanvasItem* item) {
 CanvasControl EditorWindow::targetAt(CanvasItem* item, const QPoint& pos) const {
     CanvasControl c = item->control;
     if (c.part == Part::kFrame && (c.strip == StripId::kCondOk || c.strip == StripId::kCondKo)) {
-        // The slot under the drop point: the last one whose top is above it.
-        const auto& pictures = views_[at(c.strip)].pictures;
+        // The slot under the drop point: the last one that starts left of it
+        // (the slots stand in one row, each as wide as its caption).
+        const auto& labels = views_[at(c.strip)].labels;
         c.index = 1;
-        for (size_t i = 0; i < pictures.size(); ++i)
-            if (pictures[i]->mapTo(item, QPoint(0, 0)).y() <= pos.y()) c.index = int(i) + 1;
+        for (size_t i = 0; i < labels.size(); ++i)
+            if (labels[i]->mapTo(item, QPoint(0, 0)).x() <= pos.x()) c.index = int(i) + 1;
     }
     return c;
 }
@@ -603,7 +649,7 @@ void EditorWindow::showHighlight() {
         highlight_->hide();
         return;
     }
-    const QRect r(w->mapTo(centralWidget(), QPoint(0, 0)), w->size());
+    const QRect r(w->mapTo(highlight_->parentWidget(), QPoint(0, 0)), w->size());
     highlight_->setGeometry(r.adjusted(-2, -2, 2, 2));
     highlight_->show();
     highlight_->raise();

@@ -102,7 +102,7 @@ class EditorWindow : public QMainWindow, private DocumentListener {
 
     void buildTools();
     void buildCanvas();
-    QWidget* buildStrip(editor::StripId id, long titleId, bool vertical);
+    QWidget* buildStrip(editor::StripId id, long titleId, bool vertical, int slotWidth);
     CanvasItem* makeItem(const editor::CanvasControl& c, QWidget* parent);
     void DocumentChanged(const DocumentChange& change) override;
     void scheduleRefresh();
