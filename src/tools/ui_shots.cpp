@@ -236,19 +236,19 @@ int main(int argc, char** argv) {
             save(prj, "frmPrj-properties");
 
             // The scenario editor on the first scenario, then back.
-        prj->RunTool("edit");
-        QApplication::processEvents();
-        if (ui::EditorWindow* editor = prj->Editor()) {
-            editor->resize(1100, 760);
-            save(editor, "frmMain");
-            editor->close();
-        } else {
-            std::cerr << "tessed_ui_shots: the editor did not open\n";
-            ++g_failures;
-        }
-        QApplication::processEvents();
+            prj->RunTool("edit");
+            QApplication::processEvents();
+            if (ui::EditorWindow* editor = prj->Editor()) {
+                editor->resize(1100, 760);
+                save(editor, "frmMain");
+                editor->close();
+            } else {
+                std::cerr << "tessed_ui_shots: the editor did not open\n";
+                ++g_failures;
+            }
+            QApplication::processEvents();
 
-        // Compile all: the window is pictured once its run has ended.
+            // Compile all: the window is pictured once its run has ended.
             whenShown(
                 "frmLog",
                 [](QWidget* log) {
