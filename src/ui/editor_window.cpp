@@ -16,8 +16,10 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollArea>
 #include <QStyle>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -51,14 +53,46 @@ namespace {
 constexpr long kTitle = 1002;
 constexpr long kCloseQuestion = 1015;
 constexpr int kDescriptionLength = 60;
-constexpr int kPictureSize = 40;
+constexpr int kPictureSize = 38;
 // Wide enough for the longest word of a caption on one line.
 constexpr int kSlotWidth = 92;
 constexpr int kOperatorWidth = 56;
 constexpr int kMarkWidth = 36;
 constexpr int kArrowSize = 20;
+// Caption lines of a slot: groups have room for a time range, palettes for a
+// two-word name.
+constexpr int kGroupCaptionLines = 3;
+constexpr int kPaletteCaptionLines = 2;
 
 size_t at(StripId id) { return static_cast<size_t>(id); }
+
+// `text` broken into at most `maxLines` lines of `width` pixels, between words
+// where it can and anywhere in a word too long for a line; a text that does
+// not fit ends its last line with an ellipsis.
+QStringList CaptionLines(QString text, const QFont& font, int width, int maxLines) {
+    // Line breaks of the text (CR LF, CR or LF) stay line breaks.
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        if (lines.size() == maxLines - 1) {
+            QString rest = text.mid(line.textStart());
+            rest.replace(QChar::LineSeparator, QLatin1Char(' '));
+            lines << QFontMetrics(font).elidedText(rest.simplified(), Qt::ElideRight, width);
+            break;
+        }
+        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    return lines;
+}
 
 // The auto-scroll's repeating timer; after each tick the window shows the
 // scrolled group.
@@ -94,7 +128,8 @@ class CanvasItem : public QLabel {
         setAcceptDrops(true);
     }
     const CanvasControl control;
-    QString file;  // the picture shown
+    QString file;   // the picture shown
+    int lines = 0;  // a caption: the lines it shows (its height)
     // A frame sizes itself from the slots laid out in it, not from a text.
     QSize sizeHint() const override { return layout() ? QWidget::sizeHint() : QLabel::sizeHint(); }
     QSize minimumSizeHint() const override {
@@ -102,6 +137,19 @@ class CanvasItem : public QLabel {
     }
 
   protected:
+    // A caption keeps its whole text (the tool tip shows it too) and draws what
+    // fits its lines, so every slot of a row has the same height.
+    void paintEvent(QPaintEvent* e) override {
+        if (lines <= 0) return QLabel::paintEvent(e);
+        QPainter p(this);
+        p.setPen(palette().color(foregroundRole()));
+        const int step = fontMetrics().lineSpacing();
+        int y = 0;
+        for (const QString& line : CaptionLines(text(), font(), width(), lines)) {
+            p.drawText(QRect(0, y, width(), step), Qt::AlignHCenter | Qt::AlignTop, line);
+            y += step;
+        }
+    }
     void mousePressEvent(QMouseEvent* e) override {
         if (e->button() != Qt::LeftButton) return QLabel::mousePressEvent(e);
         pressAt_ = e->position().toPoint();
@@ -235,7 +283,8 @@ CanvasItem* EditorWindow::makeItem(const CanvasControl& c, QWidget* parent) {
 // rows has its back and forward controls stacked beside the slots; one that
 // scrolls sideways has them at both ends. Hidden scroll controls keep their
 // room, so the slots do not move when the controls come and go.
-QWidget* EditorWindow::buildStrip(StripId id, long titleId, bool vertical, int slotWidth) {
+QWidget* EditorWindow::buildStrip(StripId id, long titleId, bool vertical, int slotWidth,
+                                  QWidget* titleExtra) {
     StripView& v = views_[at(id)];
     const int slots = editor::Info(id).slots;
     QFrame* frame = nullptr;
@@ -257,7 +306,11 @@ QWidget* EditorWindow::buildStrip(StripId id, long titleId, bool vertical, int s
     bold.setBold(true);
     title->setFont(bold);
     title->setAttribute(Qt::WA_TransparentForMouseEvents);
-    outer->addWidget(title);
+    auto* head = new QHBoxLayout;
+    head->addWidget(title);
+    head->addStretch();
+    if (titleExtra) head->addWidget(titleExtra);
+    outer->addLayout(head);
     auto* row = new QHBoxLayout;
     row->setSpacing(2);
     outer->addLayout(row);
@@ -271,7 +324,8 @@ QWidget* EditorWindow::buildStrip(StripId id, long titleId, bool vertical, int s
         a->setToolTip(Text(tip));
         a->setAccessibleName(Text(tip));
         a->setAlignment(Qt::AlignCenter);
-        a->setFixedSize(kArrowSize, kArrowSize);
+        // Sideways controls stand level with the pictures.
+        a->setFixedSize(kArrowSize, vertical ? kArrowSize : kPictureSize);
         QSizePolicy keep = a->sizePolicy();
         keep.setRetainSizeWhenHidden(true);
         a->setSizePolicy(keep);
@@ -288,11 +342,13 @@ QWidget* EditorWindow::buildStrip(StripId id, long titleId, bool vertical, int s
         CanvasItem* pic = makeItem({id, Part::kPicture, i}, cell);
         pic->setFixedSize(kPictureSize, kPictureSize);
         pic->setAlignment(Qt::AlignCenter);
+        // A group's slot is a place to drop on even while it is empty.
+        if (editor::IsSlotGroup(id))
+            pic->setStyleSheet(
+                QStringLiteral("border: 1px dashed palette(mid); border-radius: 4px;"));
         CanvasItem* lbl = makeItem({id, Part::kLabel, i}, cell);
-        lbl->setFixedWidth(slotWidth);
-        lbl->setWordWrap(true);
-        lbl->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        lbl->setMinimumHeight(fontMetrics().lineSpacing() * 2 + 2);
+        lbl->lines = editor::IsSlotGroup(id) ? kGroupCaptionLines : kPaletteCaptionLines;
+        lbl->setFixedSize(slotWidth, fontMetrics().lineSpacing() * lbl->lines);
         cl->addWidget(pic, 0, Qt::AlignHCenter);
         cl->addWidget(lbl, 0, Qt::AlignHCenter);
         cl->addStretch();
@@ -332,8 +388,8 @@ void EditorWindow::buildCanvas() {
     auto* central = new QWidget;
     central->setObjectName(QStringLiteral("pctCanvas"));
     auto* main = new QVBoxLayout(central);
-    main->setContentsMargins(8, 6, 8, 6);
-    main->setSpacing(6);
+    main->setContentsMargins(8, 4, 8, 4);
+    main->setSpacing(4);
 
     caption_ = new QLabel(central);
     caption_->setObjectName(QStringLiteral("lblCaption"));
@@ -352,7 +408,7 @@ void EditorWindow::buildCanvas() {
     // The palettes: families on one row, then objects, operators and the bin.
     main->addWidget(buildStrip(StripId::kFamilies, 1026, false, kSlotWidth));
     auto* palettes = new QHBoxLayout;
-    palettes->setSpacing(6);
+    palettes->setSpacing(4);
     palettes->addWidget(buildStrip(StripId::kObjects, 1027, false, kSlotWidth), 1);
     palettes->addWidget(buildStrip(StripId::kOperators, 1029, true, kOperatorWidth));
     trashFrame_ = makeItem(CanvasControl::Trash(), central);
@@ -375,26 +431,26 @@ void EditorWindow::buildCanvas() {
     // excluded conditions) below them, THEN (actions with their check boxes,
     // alternative actions) at the bottom.
     auto* groups = new QGridLayout;
-    groups->setHorizontalSpacing(6);
-    groups->setVerticalSpacing(6);
+    groups->setHorizontalSpacing(4);
+    groups->setVerticalSpacing(4);
     groups->addWidget(buildStrip(StripId::kTrigger, 1016, true, kSlotWidth), 0, 0);
     groups->addWidget(buildStrip(StripId::kTriggerStop, 1017, true, kSlotWidth), 0, 1);
     groups->addWidget(buildStrip(StripId::kCondOk, 1018, true, kSlotWidth), 1, 0);
     groups->addWidget(buildStrip(StripId::kCondKo, 1019, true, kSlotWidth), 1, 1);
-    groups->addWidget(buildStrip(StripId::kStepAct, 1021, false, kSlotWidth), 2, 0, 1, 2);
-    repeat_ = new QCheckBox(Text(1023), central);
+    // The action check boxes stand in the title line of the actions.
+    auto* checks = new QWidget;
+    auto* cl = new QHBoxLayout(checks);
+    cl->setContentsMargins(0, 0, 0, 0);
+    repeat_ = new QCheckBox(Text(1023), checks);
     repeat_->setObjectName(QStringLiteral("chkRepeatACT"));
     SetTextId(repeat_, 1023);
-    restart_ = new QCheckBox(Text(1025), central);
+    restart_ = new QCheckBox(Text(1025), checks);
     restart_->setObjectName(QStringLiteral("chkRestart"));
     SetTextId(restart_, 1025);
-    auto* checks = new QHBoxLayout;
-    checks->setContentsMargins(6, 0, 0, 0);
-    checks->addWidget(repeat_);
-    checks->addWidget(restart_);
-    checks->addStretch();
-    groups->addLayout(checks, 3, 0, 1, 2);
-    groups->addWidget(buildStrip(StripId::kStepActElse, 1022, false, kSlotWidth), 4, 0, 1, 2);
+    cl->addWidget(repeat_);
+    cl->addWidget(restart_);
+    groups->addWidget(buildStrip(StripId::kStepAct, 1021, false, kSlotWidth, checks), 2, 0, 1, 2);
+    groups->addWidget(buildStrip(StripId::kStepActElse, 1022, false, kSlotWidth), 3, 0, 1, 2);
     groups->setColumnStretch(0, 1);
     groups->setColumnStretch(1, 1);
     main->addLayout(groups);
