@@ -16,7 +16,10 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QScrollArea>
 #include <QStyle>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -50,10 +53,46 @@ namespace {
 constexpr long kTitle = 1002;
 constexpr long kCloseQuestion = 1015;
 constexpr int kDescriptionLength = 60;
-constexpr int kPictureSize = 40;
-constexpr int kSlotWidth = 72;
+constexpr int kPictureSize = 38;
+// Wide enough for the longest word of a caption on one line.
+constexpr int kSlotWidth = 92;
+constexpr int kOperatorWidth = 56;
+constexpr int kMarkWidth = 36;
+constexpr int kArrowSize = 20;
+// Caption lines of a slot: groups have room for a time range, palettes for a
+// two-word name.
+constexpr int kGroupCaptionLines = 3;
+constexpr int kPaletteCaptionLines = 2;
 
 size_t at(StripId id) { return static_cast<size_t>(id); }
+
+// `text` broken into at most `maxLines` lines of `width` pixels, between words
+// where it can and anywhere in a word too long for a line; a text that does
+// not fit ends its last line with an ellipsis.
+QStringList CaptionLines(QString text, const QFont& font, int width, int maxLines) {
+    // Line breaks of the text (CR LF, CR or LF) stay line breaks.
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        if (lines.size() == maxLines - 1) {
+            QString rest = text.mid(line.textStart());
+            rest.replace(QChar::LineSeparator, QLatin1Char(' '));
+            lines << QFontMetrics(font).elidedText(rest.simplified(), Qt::ElideRight, width);
+            break;
+        }
+        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    return lines;
+}
 
 // The auto-scroll's repeating timer; after each tick the window shows the
 // scrolled group.
@@ -89,9 +128,28 @@ class CanvasItem : public QLabel {
         setAcceptDrops(true);
     }
     const CanvasControl control;
-    QString file;  // the picture shown
+    QString file;   // the picture shown
+    int lines = 0;  // a caption: the lines it shows (its height)
+    // A frame sizes itself from the slots laid out in it, not from a text.
+    QSize sizeHint() const override { return layout() ? QWidget::sizeHint() : QLabel::sizeHint(); }
+    QSize minimumSizeHint() const override {
+        return layout() ? QWidget::minimumSizeHint() : QLabel::minimumSizeHint();
+    }
 
   protected:
+    // A caption keeps its whole text (the tool tip shows it too) and draws what
+    // fits its lines, so every slot of a row has the same height.
+    void paintEvent(QPaintEvent* e) override {
+        if (lines <= 0) return QLabel::paintEvent(e);
+        QPainter p(this);
+        p.setPen(palette().color(foregroundRole()));
+        const int step = fontMetrics().lineSpacing();
+        int y = 0;
+        for (const QString& line : CaptionLines(text(), font(), width(), lines)) {
+            p.drawText(QRect(0, y, width(), step), Qt::AlignHCenter | Qt::AlignTop, line);
+            y += step;
+        }
+    }
     void mousePressEvent(QMouseEvent* e) override {
         if (e->button() != Qt::LeftButton) return QLabel::mousePressEvent(e);
         pressAt_ = e->position().toPoint();
@@ -220,31 +278,40 @@ CanvasItem* EditorWindow::makeItem(const CanvasControl& c, QWidget* parent) {
     return item;
 }
 
-// A strip: its frame with the title, the back control, the slots (picture
-// over caption, operator marks between condition slots) and the forward
-// control.
-QWidget* EditorWindow::buildStrip(StripId id, long titleId, bool vertical) {
+// A strip: its frame with the title over one row of slots (picture over
+// caption, operator marks between condition slots). A strip that scrolls by
+// rows has its back and forward controls stacked beside the slots; one that
+// scrolls sideways has them at both ends. Hidden scroll controls keep their
+// room, so the slots do not move when the controls come and go.
+QWidget* EditorWindow::buildStrip(StripId id, long titleId, bool vertical, int slotWidth,
+                                  QWidget* titleExtra) {
     StripView& v = views_[at(id)];
     const int slots = editor::Info(id).slots;
-    QWidget* frame = nullptr;
+    QFrame* frame = nullptr;
     if (editor::ControlName({id, Part::kFrame, 0}).empty()) {
         frame = new QFrame;
         frame->setObjectName(QStringLiteral("fraFam"));
     } else {
-        auto* f = makeItem({id, Part::kFrame, 0}, nullptr);
-        f->setFrameShape(QFrame::StyledPanel);
-        frame = f;
+        frame = makeItem({id, Part::kFrame, 0}, nullptr);
     }
+    frame->setFrameShape(QFrame::StyledPanel);
+    frame->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     v.frame = frame;
     auto* outer = new QVBoxLayout(frame);
-    outer->setContentsMargins(4, 4, 4, 4);
+    outer->setContentsMargins(6, 3, 6, 4);
     outer->setSpacing(2);
     auto* title = new QLabel(Text(titleId), frame);
     SetTextId(title, titleId);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
     title->setAttribute(Qt::WA_TransparentForMouseEvents);
-    outer->addWidget(title);
-    QBoxLayout* row = vertical ? static_cast<QBoxLayout*>(new QVBoxLayout)
-                               : static_cast<QBoxLayout*>(new QHBoxLayout);
+    auto* head = new QHBoxLayout;
+    head->addWidget(title);
+    head->addStretch();
+    if (titleExtra) head->addWidget(titleExtra);
+    outer->addLayout(head);
+    auto* row = new QHBoxLayout;
     row->setSpacing(2);
     outer->addLayout(row);
 
@@ -257,11 +324,16 @@ QWidget* EditorWindow::buildStrip(StripId id, long titleId, bool vertical) {
         a->setToolTip(Text(tip));
         a->setAccessibleName(Text(tip));
         a->setAlignment(Qt::AlignCenter);
-        a->setMinimumSize(20, 20);
-        row->addWidget(a, 0, Qt::AlignCenter);
+        // Sideways controls stand level with the pictures.
+        a->setFixedSize(kArrowSize, vertical ? kArrowSize : kPictureSize);
+        QSizePolicy keep = a->sizePolicy();
+        keep.setRetainSizeWhenHidden(true);
+        a->setSizePolicy(keep);
         return a;
     };
     v.back = arrow(Part::kScrollBack);
+    v.forward = arrow(Part::kScrollForward);
+    if (!vertical) row->addWidget(v.back, 0, Qt::AlignTop);
     for (int i = 1; i <= slots; ++i) {
         auto* cell = new QWidget(frame);
         auto* cl = new QVBoxLayout(cell);
@@ -270,34 +342,54 @@ QWidget* EditorWindow::buildStrip(StripId id, long titleId, bool vertical) {
         CanvasItem* pic = makeItem({id, Part::kPicture, i}, cell);
         pic->setFixedSize(kPictureSize, kPictureSize);
         pic->setAlignment(Qt::AlignCenter);
+        // A group's slot is a place to drop on even while it is empty.
+        if (editor::IsSlotGroup(id))
+            pic->setStyleSheet(
+                QStringLiteral("border: 1px dashed palette(mid); border-radius: 4px;"));
         CanvasItem* lbl = makeItem({id, Part::kLabel, i}, cell);
-        lbl->setFixedWidth(kSlotWidth);
-        lbl->setWordWrap(true);
-        lbl->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        lbl->setMinimumHeight(fontMetrics().height() * 2);
+        lbl->lines = editor::IsSlotGroup(id) ? kGroupCaptionLines : kPaletteCaptionLines;
+        lbl->setFixedSize(slotWidth, fontMetrics().lineSpacing() * lbl->lines);
         cl->addWidget(pic, 0, Qt::AlignHCenter);
         cl->addWidget(lbl, 0, Qt::AlignHCenter);
-        row->addWidget(cell);
+        cl->addStretch();
+        row->addWidget(cell, 0, Qt::AlignTop);
         v.pictures.push_back(pic);
         v.labels.push_back(lbl);
         if (editor::Info(id).hasMarks() && i < slots) {
+            // The operator mark stands level with the pictures it links.
             CanvasItem* mark = makeItem({id, Part::kMark, i}, frame);
-            mark->setFixedSize(kSlotWidth, 24);
+            mark->setFixedSize(kMarkWidth, kPictureSize);
             mark->setAlignment(Qt::AlignCenter);
-            row->addWidget(mark, 0, Qt::AlignHCenter);
+            row->addWidget(mark, 0, Qt::AlignTop);
             v.marks.push_back(mark);
         }
     }
-    v.forward = arrow(Part::kScrollForward);
+    if (vertical) {
+        auto* arrows = new QVBoxLayout;
+        arrows->setSpacing(2);
+        arrows->addWidget(v.back);
+        arrows->addWidget(v.forward);
+        arrows->addStretch();
+        row->addLayout(arrows);
+    } else {
+        row->addWidget(v.forward, 0, Qt::AlignTop);
+    }
     row->addStretch();
     return frame;
 }
 
 void EditorWindow::buildCanvas() {
-    auto* central = new QWidget(this);
+    // The canvas keeps its size; a window smaller than it scrolls.
+    auto* scroller = new QScrollArea(this);
+    scroller->setObjectName(QStringLiteral("scrCanvas"));
+    scroller->setWidgetResizable(true);
+    scroller->setFrameShape(QFrame::NoFrame);
+    setCentralWidget(scroller);
+    auto* central = new QWidget;
     central->setObjectName(QStringLiteral("pctCanvas"));
-    setCentralWidget(central);
     auto* main = new QVBoxLayout(central);
+    main->setContentsMargins(8, 4, 8, 4);
+    main->setSpacing(4);
 
     caption_ = new QLabel(central);
     caption_->setObjectName(QStringLiteral("lblCaption"));
@@ -307,18 +399,23 @@ void EditorWindow::buildCanvas() {
     description_ = new QLabel(central);
     description_->setObjectName(QStringLiteral("lblDescriScript"));
     description_->setToolTip(Text(1093));
-    main->addWidget(caption_);
-    main->addWidget(description_);
+    auto* head = new QHBoxLayout;
+    head->setSpacing(12);
+    head->addWidget(caption_);
+    head->addWidget(description_, 1);
+    main->addLayout(head);
 
     // The palettes: families on one row, then objects, operators and the bin.
-    main->addWidget(buildStrip(StripId::kFamilies, 1026, false));
+    main->addWidget(buildStrip(StripId::kFamilies, 1026, false, kSlotWidth));
     auto* palettes = new QHBoxLayout;
-    palettes->addWidget(buildStrip(StripId::kObjects, 1027, false), 1);
-    palettes->addWidget(buildStrip(StripId::kOperators, 1029, true));
+    palettes->setSpacing(4);
+    palettes->addWidget(buildStrip(StripId::kObjects, 1027, false, kSlotWidth), 1);
+    palettes->addWidget(buildStrip(StripId::kOperators, 1029, true, kOperatorWidth));
     trashFrame_ = makeItem(CanvasControl::Trash(), central);
     trashFrame_->setObjectName(QStringLiteral("imgfraCestino"));
     trashFrame_->setFrameShape(QFrame::StyledPanel);
     trashFrame_->setToolTip(Text(1030));
+    trashFrame_->setFixedWidth(kSlotWidth);
     auto* tl = new QVBoxLayout(trashFrame_);
     trash_ = makeItem(CanvasControl::Trash(), trashFrame_);
     trash_->setObjectName(QStringLiteral("imgCestino"));
@@ -330,31 +427,35 @@ void EditorWindow::buildCanvas() {
     palettes->addWidget(trashFrame_);
     main->addLayout(palettes);
 
-    // The scenario: WHEN (start and stop events), IF (conditions, excluded
-    // conditions), THEN (actions, alternative actions) with the check boxes.
+    // The scenario: WHEN (start and stop events) on top, IF (conditions,
+    // excluded conditions) below them, THEN (actions with their check boxes,
+    // alternative actions) at the bottom.
     auto* groups = new QGridLayout;
-    groups->addWidget(buildStrip(StripId::kTrigger, 1016, true), 0, 0);
-    groups->addWidget(buildStrip(StripId::kTriggerStop, 1017, true), 1, 0);
-    groups->addWidget(buildStrip(StripId::kCondOk, 1018, true), 0, 1);
-    groups->addWidget(buildStrip(StripId::kCondKo, 1019, true), 1, 1);
-    auto* act = new QVBoxLayout;
-    act->addWidget(buildStrip(StripId::kStepAct, 1021, false));
-    repeat_ = new QCheckBox(Text(1023), central);
+    groups->setHorizontalSpacing(4);
+    groups->setVerticalSpacing(4);
+    groups->addWidget(buildStrip(StripId::kTrigger, 1016, true, kSlotWidth), 0, 0);
+    groups->addWidget(buildStrip(StripId::kTriggerStop, 1017, true, kSlotWidth), 0, 1);
+    groups->addWidget(buildStrip(StripId::kCondOk, 1018, true, kSlotWidth), 1, 0);
+    groups->addWidget(buildStrip(StripId::kCondKo, 1019, true, kSlotWidth), 1, 1);
+    // The action check boxes stand in the title line of the actions.
+    auto* checks = new QWidget;
+    auto* cl = new QHBoxLayout(checks);
+    cl->setContentsMargins(0, 0, 0, 0);
+    repeat_ = new QCheckBox(Text(1023), checks);
     repeat_->setObjectName(QStringLiteral("chkRepeatACT"));
     SetTextId(repeat_, 1023);
-    restart_ = new QCheckBox(Text(1025), central);
+    restart_ = new QCheckBox(Text(1025), checks);
     restart_->setObjectName(QStringLiteral("chkRestart"));
     SetTextId(restart_, 1025);
-    auto* checks = new QHBoxLayout;
-    checks->addWidget(repeat_);
-    checks->addWidget(restart_);
-    checks->addStretch();
-    act->addLayout(checks);
-    act->addWidget(buildStrip(StripId::kStepActElse, 1022, false));
-    act->addStretch();
-    groups->addLayout(act, 0, 2, 2, 1);
-    groups->setColumnStretch(2, 1);
-    main->addLayout(groups, 1);
+    cl->addWidget(repeat_);
+    cl->addWidget(restart_);
+    groups->addWidget(buildStrip(StripId::kStepAct, 1021, false, kSlotWidth, checks), 2, 0, 1, 2);
+    groups->addWidget(buildStrip(StripId::kStepActElse, 1022, false, kSlotWidth), 3, 0, 1, 2);
+    groups->setColumnStretch(0, 1);
+    groups->setColumnStretch(1, 1);
+    main->addLayout(groups);
+    main->addStretch(1);
+    scroller->setWidget(central);
     connect(repeat_, &QCheckBox::clicked, this, [this](bool on) {
         canvas_->chkRepeatACT_Click(on);
         showCanvas();
@@ -569,11 +670,12 @@ void EditorWindow::startDrag(CanvasItem* item) {
 CanvasControl EditorWindow::targetAt(CanvasItem* item, const QPoint& pos) const {
     CanvasControl c = item->control;
     if (c.part == Part::kFrame && (c.strip == StripId::kCondOk || c.strip == StripId::kCondKo)) {
-        // The slot under the drop point: the last one whose top is above it.
-        const auto& pictures = views_[at(c.strip)].pictures;
+        // The slot under the drop point: the last one that starts left of it
+        // (the slots stand in one row, each as wide as its caption).
+        const auto& labels = views_[at(c.strip)].labels;
         c.index = 1;
-        for (size_t i = 0; i < pictures.size(); ++i)
-            if (pictures[i]->mapTo(item, QPoint(0, 0)).y() <= pos.y()) c.index = int(i) + 1;
+        for (size_t i = 0; i < labels.size(); ++i)
+            if (labels[i]->mapTo(item, QPoint(0, 0)).x() <= pos.x()) c.index = int(i) + 1;
     }
     return c;
 }
@@ -603,7 +705,7 @@ void EditorWindow::showHighlight() {
         highlight_->hide();
         return;
     }
-    const QRect r(w->mapTo(centralWidget(), QPoint(0, 0)), w->size());
+    const QRect r(w->mapTo(highlight_->parentWidget(), QPoint(0, 0)), w->size());
     highlight_->setGeometry(r.adjusted(-2, -2, 2, 2));
     highlight_->show();
     highlight_->raise();

@@ -102,7 +102,8 @@ class EditorWindow : public QMainWindow, private DocumentListener {
 
     void buildTools();
     void buildCanvas();
-    QWidget* buildStrip(editor::StripId id, long titleId, bool vertical);
+    QWidget* buildStrip(editor::StripId id, long titleId, bool vertical, int slotWidth,
+                        QWidget* titleExtra = nullptr);
     CanvasItem* makeItem(const editor::CanvasControl& c, QWidget* parent);
     void DocumentChanged(const DocumentChange& change) override;
     void scheduleRefresh();
