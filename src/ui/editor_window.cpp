@@ -10,10 +10,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QDrag>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -23,6 +26,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
 #include "compiler/compile_run.h"
@@ -140,15 +144,37 @@ class CanvasItem : public QLabel {
     // A caption keeps its whole text (the tool tip shows it too) and draws what
     // fits its lines, so every slot of a row has the same height.
     void paintEvent(QPaintEvent* e) override {
-        if (lines <= 0) return QLabel::paintEvent(e);
-        QPainter p(this);
-        p.setPen(palette().color(foregroundRole()));
-        const int step = fontMetrics().lineSpacing();
-        int y = 0;
-        for (const QString& line : CaptionLines(text(), font(), width(), lines)) {
-            p.drawText(QRect(0, y, width(), step), Qt::AlignHCenter | Qt::AlignTop, line);
-            y += step;
+        if (lines <= 0) {
+            QLabel::paintEvent(e);
+        } else {
+            QPainter p(this);
+            p.setPen(palette().color(foregroundRole()));
+            const int step = fontMetrics().lineSpacing();
+            int y = 0;
+            for (const QString& line : CaptionLines(text(), font(), width(), lines)) {
+                p.drawText(QRect(0, y, width(), step), Qt::AlignHCenter | Qt::AlignTop, line);
+                y += step;
+            }
         }
+        // The keyboard's place on the canvas, drawn over the slot's own outline.
+        if (hasFocus()) {
+            QPainter p(this);
+            p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+            p.drawRect(rect().adjusted(1, 1, -1, -1));
+        }
+    }
+    void keyPressEvent(QKeyEvent* e) override {
+        if (!window_->keyPressed(this, e)) QLabel::keyPressEvent(e);
+    }
+    void focusInEvent(QFocusEvent* e) override {
+        QLabel::focusInEvent(e);
+        window_->focused(this);
+    }
+    void contextMenuEvent(QContextMenuEvent* e) override {
+        if (control.strip == StripId::kObjects && control.part == Part::kPicture)
+            window_->offerGroups(this, e->globalPos());
+        else
+            QLabel::contextMenuEvent(e);
     }
     void mousePressEvent(QMouseEvent* e) override {
         if (e->button() != Qt::LeftButton) return QLabel::mousePressEvent(e);
@@ -275,6 +301,11 @@ CanvasItem* EditorWindow::makeItem(const CanvasControl& c, QWidget* parent) {
     auto* item = new CanvasItem(this, c, parent);
     item->setObjectName(QString::fromLatin1(editor::ControlName(c)));
     if (c.index > 0) item->setProperty("index", c.index);
+    // Everything a user places from or onto, and the scroll controls, take
+    // the keyboard; captions and frames stand for their slots and groups.
+    if (c.part == Part::kPicture || c.part == Part::kMark || c.part == Part::kScrollBack ||
+        c.part == Part::kScrollForward)
+        item->setFocusPolicy(Qt::StrongFocus);
     return item;
 }
 
@@ -286,6 +317,7 @@ CanvasItem* EditorWindow::makeItem(const CanvasControl& c, QWidget* parent) {
 QWidget* EditorWindow::buildStrip(StripId id, long titleId, bool vertical, int slotWidth,
                                   QWidget* titleExtra) {
     StripView& v = views_[at(id)];
+    v.titleId = titleId;
     const int slots = editor::Info(id).slots;
     QFrame* frame = nullptr;
     if (editor::ControlName({id, Part::kFrame, 0}).empty()) {
@@ -380,7 +412,7 @@ QWidget* EditorWindow::buildStrip(StripId id, long titleId, bool vertical, int s
 
 void EditorWindow::buildCanvas() {
     // The canvas keeps its size; a window smaller than it scrolls.
-    auto* scroller = new QScrollArea(this);
+    auto* scroller = scroller_ = new QScrollArea(this);
     scroller->setObjectName(QStringLiteral("scrCanvas"));
     scroller->setWidgetResizable(true);
     scroller->setFrameShape(QFrame::NoFrame);
@@ -547,12 +579,17 @@ void EditorWindow::showStrip(StripId id) {
         const QString tip = Q(slot.toolTip);
         v.pictures[i]->setToolTip(tip);
         v.labels[i]->setToolTip(tip);
-        v.pictures[i]->setAccessibleName(caption);
+        const QString name = slotName(id, int(i) + 1);
+        v.pictures[i]->setAccessibleName(name);
+        v.labels[i]->setAccessibleName(name);
     }
     for (size_t i = 0; i < v.marks.size(); ++i) {
         const editor::Mark* m = i < s.marks.size() ? &s.marks[i] : nullptr;
         setPicture(v.marks[i], m ? m->picture : editor::Picture{});
         v.marks[i]->setProperty("tag", m ? Q(m->tag) : QString());
+        // The operator between two slots, named after them.
+        v.marks[i]->setAccessibleName(
+            QStringLiteral("%1 %2-%3").arg(Text(v.titleId)).arg(i + 1).arg(i + 2));
     }
     v.back->setVisible(s.scrollVisible);
     v.forward->setVisible(s.scrollVisible);
@@ -718,7 +755,10 @@ bool EditorWindow::drop(CanvasItem* item, const QMimeData* data, const QPoint& p
         placement_->Leave();
         return false;
     }
-    editor::EditPlan plan = placement_->PlanDrop(*source, targetAt(item, pos));
+    return carryOut(placement_->PlanDrop(*source, targetAt(item, pos)));
+}
+
+bool EditorWindow::carryOut(editor::EditPlan plan) {
     if (plan.effect == editor::DropEffect::kRefuse) return false;
     if (plan.warning || plan.Dialog() != editor::PlanDialog::kNone) {
         // A dialog or a message waits until the drop has returned.
@@ -726,6 +766,101 @@ bool EditorWindow::drop(CanvasItem* item, const QMimeData* data, const QPoint& p
     } else {
         placement_->Commit(plan);
     }
+    return true;
+}
+
+// --- keyboard ---------------------------------------------------------------
+
+QString EditorWindow::slotName(StripId id, int index) const {
+    const editor::Slot& slot = canvas_->strip(id).slot(index);
+    QString holds = Q(slot.caption).simplified();
+    if (holds.isEmpty() && slot.filled()) holds = Q(slot.toolTip).simplified();
+    if (holds.isEmpty()) holds = slot.filled() ? Q(slot.picture.file) : tr("empty");
+    return QStringLiteral("%1 %2: %3").arg(Text(views_[at(id)].titleId)).arg(index).arg(holds);
+}
+
+void EditorWindow::focused(CanvasItem* item) { scroller_->ensureWidgetVisible(item, 8, 8); }
+
+CanvasControl EditorWindow::insertTarget(StripId group) const {
+    const editor::Strip& s = canvas_->strip(group);
+    for (int i = 1; i <= int(s.slots.size()); ++i)
+        if (!s.slot(i).filled()) return {group, Part::kPicture, i};
+    return {group, Part::kFrame, 0};
+}
+
+void EditorWindow::offerGroups(CanvasItem* item, const QPoint& pos) {
+    const CanvasControl source{StripId::kObjects, Part::kPicture, item->control.index};
+    if (!placement_->CanDrag(source)) return;
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnuInsertInto"));
+    for (StripId g : editor::kSlotGroups) {
+        if (placement_->Effect(source, insertTarget(g)) != editor::DropEffect::kCreate) continue;
+        QAction* a = menu.addAction(Text(views_[at(g)].titleId));
+        a->setObjectName(QString::fromLatin1(editor::ControlName({g, Part::kFrame, 0})));
+        a->setData(int(g));
+    }
+    if (menu.isEmpty()) {
+        QApplication::beep();
+        return;
+    }
+    const QAction* chosen = menu.exec(pos);
+    if (!chosen) return;
+    carryOut(placement_->PlanDrop(source, insertTarget(StripId(chosen->data().toInt()))));
+}
+
+bool EditorWindow::keyPressed(CanvasItem* item, QKeyEvent* event) {
+    const CanvasControl c = item->control;
+    const int key = event->key();
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    const bool group = editor::IsSlotGroup(c.strip);
+    StripView& v = views_[at(c.strip)];
+
+    if (c.part == Part::kScrollBack || c.part == Part::kScrollForward ||
+        (c.strip == StripId::kFamilies && c.part == Part::kPicture)) {
+        if (mods != Qt::NoModifier || !(enter || key == Qt::Key_Space)) return false;
+        clicked(item);
+        return true;
+    }
+    if (c.strip == StripId::kObjects && c.part == Part::kPicture &&
+        ((enter && mods == Qt::NoModifier) || (key == Qt::Key_I && mods == Qt::ControlModifier))) {
+        offerGroups(item, item->mapToGlobal(item->rect().bottomLeft()));
+        return true;
+    }
+    if (group && enter && mods == Qt::NoModifier) {
+        doubleClicked(item);
+        return true;
+    }
+    if (group && key == Qt::Key_Delete && mods == Qt::NoModifier) {
+        if (placement_->CanDrag(c)) carryOut(placement_->PlanDrop(c, CanvasControl::Trash()));
+        return true;
+    }
+    const bool back = key == Qt::Key_Up || key == Qt::Key_Left;
+    const bool forward = key == Qt::Key_Down || key == Qt::Key_Right;
+    if (!back && !forward) return false;
+    if (mods == Qt::AltModifier) {
+        // A move within the group: the drop on the neighbouring slot.
+        if (!group || c.part != Part::kPicture) return false;
+        const CanvasControl to{c.strip, Part::kPicture, c.index + (back ? -1 : 1)};
+        if (to.index < 1 || size_t(to.index) > v.pictures.size() || !placement_->CanDrag(c) ||
+            placement_->Effect(c, to) != editor::DropEffect::kMove)
+            return true;
+        editor::EditPlan plan = placement_->PlanDrop(c, to);
+        if (plan.Committable() && carryOut(std::move(plan)))
+            v.pictures[size_t(to.index - 1)]->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+    if (mods != Qt::NoModifier) return false;
+    // The slots of a strip in their order, with the marks between them.
+    std::vector<CanvasItem*> order;
+    for (size_t i = 0; i < v.pictures.size(); ++i) {
+        order.push_back(v.pictures[i]);
+        if (i < v.marks.size()) order.push_back(v.marks[i]);
+    }
+    const auto it = std::find(order.begin(), order.end(), item);
+    if (it == order.end()) return false;
+    const auto next = back ? (it == order.begin() ? it : it - 1) : it + 1;
+    if (next != order.end() && next != it) (*next)->setFocus(Qt::OtherFocusReason);
     return true;
 }
 

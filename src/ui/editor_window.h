@@ -17,6 +17,10 @@
 //   drop that needs a dialog or a warning queues it, and the dialog is shown
 //   from a queued call once the drop has returned; its OK commits the plan.
 // - Undo and redo run on the document's edit history: one step per user action.
+// - The keyboard reaches every slot and palette entry and places through the
+//   same plans as the mouse: the groups offered for a palette object are the
+//   ones its drop would create in, Delete is a drop on the trash, Enter a
+//   double-click, Alt+Up/Down a drop on the neighbouring slot.
 #include <QMainWindow>
 #include <array>
 #include <map>
@@ -30,8 +34,10 @@
 class QAction;
 class QCheckBox;
 class QFrame;
+class QKeyEvent;
 class QMimeData;
 class QLabel;
+class QScrollArea;
 class QToolBar;
 
 namespace tessed {
@@ -95,6 +101,7 @@ class EditorWindow : public QMainWindow, private DocumentListener {
     friend class CanvasItem;
     struct StripView {
         QWidget* frame = nullptr;
+        long titleId = 0;
         std::vector<CanvasItem*> pictures, labels, marks;
         CanvasItem* back = nullptr;
         CanvasItem* forward = nullptr;
@@ -123,6 +130,21 @@ class EditorWindow : public QMainWindow, private DocumentListener {
     std::optional<editor::CanvasControl> sourceOf(const QMimeData* data) const;
     editor::CanvasControl targetAt(CanvasItem* item, const QPoint& pos) const;
     void showHighlight();
+    // Runs a plan as a drop does: at once without dialog or warning, from a
+    // queued call otherwise. False when the drop is refused.
+    bool carryOut(editor::EditPlan plan);
+
+    // Keyboard: true when the key was the canvas's.
+    bool keyPressed(CanvasItem* item, QKeyEvent* event);
+    void focused(CanvasItem* item);
+    // The slot groups a palette object may be created in, offered in a menu
+    // at `pos` (global); the chosen one gets the object's drop.
+    void offerGroups(CanvasItem* item, const QPoint& pos);
+    // Where an inserted element lands: the group's first free slot shown, or
+    // its frame when every slot shown is filled.
+    editor::CanvasControl insertTarget(editor::StripId group) const;
+    // What a slot holds, for assistive technology.
+    QString slotName(editor::StripId id, int index) const;
 
     // The plan's warning or dialog, then the commit; run from a queued call.
     void runPlan(editor::EditPlan& plan);
@@ -144,6 +166,7 @@ class EditorWindow : public QMainWindow, private DocumentListener {
     std::map<std::string, QAction*> tools_;
     std::map<QString, QPixmap> pixmaps_;
     QToolBar* bar_ = nullptr;
+    QScrollArea* scroller_ = nullptr;
     QLabel* caption_ = nullptr;
     QLabel* description_ = nullptr;
     QCheckBox* repeat_ = nullptr;

@@ -19,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
@@ -208,6 +209,52 @@ class EditorTest : public QObject {
         QVERIFY(!Document().Modified());
         QVERIFY(editor()->RunTool("mnunew"));
         QVERIFY(Document().Modified());
+    }
+
+    // Keys to the focused widget of the editor.
+    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QWidget* w = QApplication::focusWidget();
+        QVERIFY(w);
+        QTest::keyClick(w, k, mods);
+    }
+
+    // Tab until `target` has the focus; false when it never does.
+    bool tabTo(QWidget* target) {
+        for (int i = 0; i < 200 && QApplication::focusWidget() != target; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        return QApplication::focusWidget() == target;
+    }
+
+    // The palette object `obj` offered for insertion with Enter, the group
+    // `frame` chosen in the menu with the arrow keys, and the property dialog
+    // confirmed with `text` as its description.
+    void insertWithKeys(int obj, const QString& frame, const QString& text) {
+        QVERIFY(tabTo(editor()->Control("imgObj", obj)));
+        // Shared: a menu that never shows leaves the timer to a later loop.
+        auto chosen = std::make_shared<bool>(false);
+        QTimer::singleShot(0, [chosen, frame, text] {
+            QMenu* menu = nullptr;
+            QVERIFY(QTest::qWaitFor(
+                [&] { return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())); },
+                5000));
+            QCOMPARE(menu->objectName(), QStringLiteral("mnuInsertInto"));
+            for (int i = 0;
+                 i < 10 && !(menu->activeAction() && menu->activeAction()->objectName() == frame);
+                 ++i)
+                QTest::keyClick(menu, Qt::Key_Down);
+            *chosen = menu->activeAction() && menu->activeAction()->objectName() == frame;
+            QTest::keyClick(menu, *chosen ? Qt::Key_Return : Qt::Key_Escape);
+        });
+        key(Qt::Key_Return);
+        QVERIFY(*chosen);
+        // The dialog comes from a queued call, once the key has returned.
+        QVERIFY(!shownWindow("frmProp"));
+        whenShown("frmProp", [text](QWidget* d) {
+            QTest::keyClicks(d->findChild<QLineEdit*>("txtDescri"), text);
+            auto* ok = d->findChild<QPushButton*>("cmdOK");
+            QTRY_VERIFY(ok->isEnabled());
+            QTest::mouseClick(ok, Qt::LeftButton);
+        });
     }
 
   private Q_SLOTS:
@@ -579,6 +626,125 @@ class EditorTest : public QObject {
         // Run once as a test: the first action went to the third slot.
         if (e->RefreshCount() == refreshes + 1)
             QCOMPARE(caption(StripId::kStepAct, 3), QStringLiteral("E1"));
+    }
+
+    void theKeyboardInsertsALightIntoTheActionsAsADropDoes() {
+        startDemo();
+        openGoodMorning();
+        auto* e = editor();
+        e->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(e));
+        // The lights: the first family, chosen with the keyboard.
+        QVERIFY(tabTo(e->Control("imgFam", 1)));
+        key(Qt::Key_Space);
+        QCOMPARE(fs::path(label("imgFam", 1)->property("picture").toString().toStdString())
+                     .filename()
+                     .string(),
+                 std::string("lightsp.gif"));
+        int obj = 0;
+        for (int i = 1; i <= 8 && !obj; ++i) {
+            const CanvasControl src{StripId::kObjects, Part::kPicture, i};
+            if (e->placement().CanDrag(src) &&
+                e->placement().Effect(src, {StripId::kStepAct, Part::kFrame, 0}) ==
+                    DropEffect::kCreate)
+                obj = i;
+        }
+        QVERIFY(obj);
+        int next = 1;
+        while (!tag(StripId::kStepAct, Part::kPicture, next).isEmpty()) ++next;
+        const uint64_t revision = Document().Revision();
+
+        insertWithKeys(obj, QStringLiteral("imgfraACT"), QStringLiteral("Hall light"));
+        QTRY_COMPARE(caption(StripId::kStepAct, next), QStringLiteral("Hall light"));
+        QVERIFY(Document().Revision() != revision);
+        QVERIFY(e->RunTool("mnusave"));
+        const auto byKeys = scenario::ReadScenarioFile(Document().CurrentFile()).tables;
+
+        // The same object dragged onto the actions stores the same rows.
+        QVERIFY(e->RunTool("mnuundo"));
+        QTRY_COMPARE(caption(StripId::kStepAct, next), QString());
+        QVERIFY(dragTo(drag(StripId::kObjects, Part::kPicture, obj), e->Control("imgfraACT")).drop);
+        whenShown("frmProp", [](QWidget* d) {
+            QTest::keyClicks(d->findChild<QLineEdit*>("txtDescri"), "Hall light");
+            auto* ok = d->findChild<QPushButton*>("cmdOK");
+            QTRY_VERIFY(ok->isEnabled());
+            QTest::mouseClick(ok, Qt::LeftButton);
+        });
+        QTRY_COMPARE(caption(StripId::kStepAct, next), QStringLiteral("Hall light"));
+        QVERIFY(e->RunTool("mnusave"));
+        QVERIFY(scenario::ReadScenarioFile(Document().CurrentFile()).tables == byKeys);
+        QVERIFY(messages_->calls.empty());
+    }
+
+    void deleteRemovesTheFocusedConditionAndAltArrowsMoveIt() {
+        startDemo();
+        openGoodMorning();
+        newScenario();
+        auto* e = editor();
+        e->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(e));
+        const int obj = findObject(StripId::kCondOk, DropEffect::kCreate);
+        QVERIFY(obj);
+        addRows("TMP_COND_OK", 4, objectId(obj), {"A", "B", "C"});
+        QTRY_COMPARE(caption(StripId::kCondOk, 3), QStringLiteral("C"));
+
+        // Alt+Down on A: the drop of A on the next slot.
+        QVERIFY(tabTo(e->Control("imgCondOK", 1)));
+        key(Qt::Key_Down, Qt::AltModifier);
+        QTRY_VERIFY(caption(StripId::kCondOk, 1) != QStringLiteral("A"));
+        const QStringList byKeys = {caption(StripId::kCondOk, 1), caption(StripId::kCondOk, 2),
+                                    caption(StripId::kCondOk, 3)};
+        QCOMPARE(QApplication::focusWidget(), e->Control("imgCondOK", 2));
+        key(Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(caption(StripId::kCondOk, 1), QStringLiteral("A"));
+        QVERIFY(dragTo(drag(StripId::kCondOk, Part::kPicture, 1), e->Control("imgCondOK", 2)).drop);
+        QTRY_VERIFY(caption(StripId::kCondOk, 1) != QStringLiteral("A"));
+        QCOMPARE((QStringList{caption(StripId::kCondOk, 1), caption(StripId::kCondOk, 2),
+                              caption(StripId::kCondOk, 3)}),
+                 byKeys);
+        key(Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(caption(StripId::kCondOk, 1), QStringLiteral("A"));
+
+        // Delete on the second condition: the drop of B on the bin.
+        QVERIFY(tabTo(e->Control("imgCondOK", 1)));
+        key(Qt::Key_Right);  // the mark between A and B
+        key(Qt::Key_Right);
+        QCOMPARE(QApplication::focusWidget(), e->Control("imgCondOK", 2));
+        key(Qt::Key_Delete);
+        QTRY_COMPARE(caption(StripId::kCondOk, 2), QStringLiteral("C"));
+        QCOMPARE(caption(StripId::kCondOk, 1), QStringLiteral("A"));
+        QCOMPARE(caption(StripId::kCondOk, 3), QString());
+        // One step of the history, as the drop.
+        key(Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(caption(StripId::kCondOk, 2), QStringLiteral("B"));
+        QVERIFY(messages_->calls.empty());
+    }
+
+    void everySlotTakesTheKeyboardAndSaysWhatItHolds() {
+        startDemo();
+        openGoodMorning();
+        auto* e = editor();
+        for (int s = 0; s < editor::kStripCount; ++s) {
+            const auto id = static_cast<StripId>(s);
+            const auto& strip = e->canvas().strip(id);
+            QSet<QString> names;
+            int count = 0;
+            for (int i = 1; QWidget* pic = e->Control(name(id, Part::kPicture), i); ++i) {
+                ++count;
+                const QString n = pic->accessibleName();
+                QVERIFY2(!n.isEmpty(), qPrintable(pic->objectName()));
+                QCOMPARE(e->Control(name(id, Part::kLabel), i)->accessibleName(), n);
+                QVERIFY(pic->focusPolicy() & Qt::TabFocus);
+                if (!strip.slot(i).caption.empty())
+                    QVERIFY2(n.contains(ui::Q(strip.slot(i).caption).simplified()), qPrintable(n));
+                names.insert(n);
+            }
+            // Each slot says which one it is.
+            QVERIFY(count >= 2);
+            QCOMPARE(int(names.size()), count);
+        }
+        for (int i = 1; i <= 2; ++i)
+            QVERIFY(!e->Control("imgOPEOK", i)->accessibleName().isEmpty());
     }
 
     void showOnAScenarioFileOpensTheEditorAlone() {
