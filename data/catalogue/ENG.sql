@@ -626,3 +626,5 @@ INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1922, 'Menu bar');
 INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
   (1920, 'Undo'),
   (1921, 'Redo');
+-- What the accessible name of an empty slot of the scenario editor says.
+INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1923, 'empty');

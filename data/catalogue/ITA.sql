@@ -626,3 +626,5 @@ INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1922, 'Barra dei menu');
 INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
   (1920, 'Annulla'),
   (1921, 'Ripristina');
+-- What the accessible name of an empty slot of the scenario editor says.
+INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1923, 'vuoto');

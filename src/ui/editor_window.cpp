@@ -775,7 +775,7 @@ QString EditorWindow::slotName(StripId id, int index) const {
     const editor::Slot& slot = canvas_->strip(id).slot(index);
     QString holds = Q(slot.caption).simplified();
     if (holds.isEmpty() && slot.filled()) holds = Q(slot.toolTip).simplified();
-    if (holds.isEmpty()) holds = slot.filled() ? Q(slot.picture.file) : tr("empty");
+    if (holds.isEmpty()) holds = slot.filled() ? Q(slot.picture.file) : Text(1923);
     return QStringLiteral("%1 %2: %3").arg(Text(views_[at(id)].titleId)).arg(index).arg(holds);
 }
 
