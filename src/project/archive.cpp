@@ -278,12 +278,12 @@ void restoreTimes(const std::vector<StoredTime>& times) {
     for (const auto& t : times) latest = std::max(latest, int64_t(t.mtime.tv_sec));
     const int64_t shift = latest > now ? latest - now : 0;
     for (const auto& t : times) {
-        struct timespec spec[2];
-        spec[0].tv_sec = 0;
-        spec[0].tv_nsec = UTIME_OMIT;
-        spec[1].tv_sec = time_t(int64_t(t.mtime.tv_sec) - shift);
-        spec[1].tv_nsec = t.mtime.tv_nsec;
-        ::utimensat(AT_FDCWD, t.path.c_str(), spec, AT_SYMLINK_NOFOLLOW);
+        struct timespec when[2];
+        when[0].tv_sec = 0;
+        when[0].tv_nsec = UTIME_OMIT;
+        when[1].tv_sec = time_t(int64_t(t.mtime.tv_sec) - shift);
+        when[1].tv_nsec = t.mtime.tv_nsec;
+        ::utimensat(AT_FDCWD, t.path.c_str(), when, AT_SYMLINK_NOFOLLOW);
     }
 }
 

@@ -90,8 +90,33 @@ QTime ToQTime(const editor::TimeOfDay& t) { return QTime(t.hour, t.minute); }
 
 // ---------------------------------------------------------------- range
 
+// ---------------------------------------------------------------- shared
+
+void TimeWindowBase::ok() {
+    if (confirm()) accept();
+}
+
+void TimeWindowBase::key(int code) {
+    if (code == editor::kKeyEnter) ok();
+    if (code == editor::kKeyEscape) reject();
+}
+
+bool TimeWindowBase::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::KeyPress)
+        if (const int code = ModelKey(static_cast<QKeyEvent*>(e))) {
+            key(code);
+            return true;
+        }
+    return QDialog::eventFilter(watched, e);
+}
+
+void TimeWindowBase::keyPressEvent(QKeyEvent* e) {
+    if (const int code = ModelKey(e)) return key(code);
+    QDialog::keyPressEvent(e);
+}
+
 TimeRangeWindow::TimeRangeWindow(editor::TimeRangeDialog& model, db::Database& db, QWidget* parent)
-    : QDialog(parent), model_(model), db_(db) {
+    : TimeWindowBase(parent), model_(model), db_(db) {
     setObjectName(QStringLiteral("frmTime"));
     SetTextId(this, kRangeTitle);
     setModal(true);
@@ -249,34 +274,13 @@ void TimeRangeWindow::refresh() {
     }
 }
 
-void TimeRangeWindow::ok() {
-    if (model_.Ok(db_)) accept();
-}
-
-void TimeRangeWindow::key(int code) {
-    if (code == editor::kKeyEnter) ok();
-    if (code == editor::kKeyEscape) reject();
-}
-
-bool TimeRangeWindow::eventFilter(QObject* watched, QEvent* e) {
-    if (e->type() == QEvent::KeyPress)
-        if (const int code = ModelKey(static_cast<QKeyEvent*>(e))) {
-            key(code);
-            return true;
-        }
-    return QDialog::eventFilter(watched, e);
-}
-
-void TimeRangeWindow::keyPressEvent(QKeyEvent* e) {
-    if (const int code = ModelKey(e)) return key(code);
-    QDialog::keyPressEvent(e);
-}
+bool TimeRangeWindow::confirm() { return model_.Ok(db_); }
 
 // ---------------------------------------------------------------- single moment
 
 TimeSingleWindow::TimeSingleWindow(editor::TimeSingleDialog& model, db::Database& db,
                                    QWidget* parent)
-    : QDialog(parent), model_(model), db_(db) {
+    : TimeWindowBase(parent), model_(model), db_(db) {
     setObjectName(QStringLiteral("frmTimeSingle"));
     SetTextId(this, kSingleTitle);
     setModal(true);
@@ -324,28 +328,7 @@ void TimeSingleWindow::refresh() {
     for (int i = 0; i < 5; ++i) ShowList(lists_[size_t(i)], *lists[i]);
 }
 
-void TimeSingleWindow::ok() {
-    if (model_.Ok(db_)) accept();
-}
-
-void TimeSingleWindow::key(int code) {
-    if (code == editor::kKeyEnter) ok();
-    if (code == editor::kKeyEscape) reject();
-}
-
-bool TimeSingleWindow::eventFilter(QObject* watched, QEvent* e) {
-    if (e->type() == QEvent::KeyPress)
-        if (const int code = ModelKey(static_cast<QKeyEvent*>(e))) {
-            key(code);
-            return true;
-        }
-    return QDialog::eventFilter(watched, e);
-}
-
-void TimeSingleWindow::keyPressEvent(QKeyEvent* e) {
-    if (const int code = ModelKey(e)) return key(code);
-    QDialog::keyPressEvent(e);
-}
+bool TimeSingleWindow::confirm() { return model_.Ok(db_); }
 
 bool ShowTimeRangeDialog(QWidget* parent, editor::TimeRangeDialog& model, db::Database& db) {
     TimeRangeWindow w(model, db, parent);

@@ -20,7 +20,24 @@ class Database;
 
 namespace tessed::ui {
 
-class TimeRangeWindow : public QDialog {
+// What both time windows share: OK asks the model, which shows its messages
+// and decides; Enter is OK and Escape Cancel wherever the focus is.
+class TimeWindowBase : public QDialog {
+  public:
+    using QDialog::QDialog;
+
+  protected:
+    // The model's OK; true when it confirmed.
+    virtual bool confirm() = 0;
+    void ok();
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+  private:
+    void key(int code);
+};
+
+class TimeRangeWindow : public TimeWindowBase {
     Q_OBJECT
   public:
     TimeRangeWindow(editor::TimeRangeDialog& model, db::Database& db, QWidget* parent = nullptr);
@@ -28,13 +45,9 @@ class TimeRangeWindow : public QDialog {
     void refresh();
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
+    bool confirm() override;
 
   private:
-    void ok();
-    void key(int code);
-
     editor::TimeRangeDialog& model_;
     db::Database& db_;
     QLabel* lblChi_ = nullptr;
@@ -45,7 +58,7 @@ class TimeRangeWindow : public QDialog {
     std::array<QComboBox*, 6> dates_{};  // from day, month, year; to day, month, year
 };
 
-class TimeSingleWindow : public QDialog {
+class TimeSingleWindow : public TimeWindowBase {
     Q_OBJECT
   public:
     TimeSingleWindow(editor::TimeSingleDialog& model, db::Database& db, QWidget* parent = nullptr);
@@ -53,13 +66,9 @@ class TimeSingleWindow : public QDialog {
     void refresh();
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
+    bool confirm() override;
 
   private:
-    void ok();
-    void key(int code);
-
     editor::TimeSingleDialog& model_;
     db::Database& db_;
     QLabel* lblChi_ = nullptr;
