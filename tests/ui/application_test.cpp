@@ -30,32 +30,12 @@
 #include "support/test_env.h"
 #include "ui/chrome.h"
 #include "ui/project_window.h"
+#include "window_support.h"
 
 using namespace tessed;
 namespace fs = std::filesystem;
 
 namespace {
-
-// File dialogs answered from a queue; a missing answer is a cancel.
-struct ScriptedFiles : ui::FileChooser {
-    std::deque<std::string> answers;
-    std::vector<QString> asked;
-    std::optional<std::string> next(const QString& title) {
-        asked.push_back(title);
-        if (answers.empty()) return std::nullopt;
-        std::string a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    std::optional<std::string> openFile(QWidget*, const QString& t, const QString&, const QString&,
-                                        const std::string&) override {
-        return next(t);
-    }
-    std::optional<std::string> saveFile(QWidget*, const QString& t, const QString&, const QString&,
-                                        const std::string&) override {
-        return next(t);
-    }
-};
 
 fs::path demoProject() { return fs::path(TESSED_DEMO_PROJECT); }
 
@@ -85,7 +65,7 @@ class ApplicationTest : public QObject {
     std::unique_ptr<test::TempDir> dir_;
     std::unique_ptr<Edit> edit_;
     std::shared_ptr<test::ScriptedMessages> messages_;
-    std::shared_ptr<ScriptedFiles> files_;
+    std::shared_ptr<test::ScriptedFiles> files_;
     int appEnds_ = 0;
 
     fs::path data() const { return dir_->path() / "data"; }
@@ -134,7 +114,7 @@ class ApplicationTest : public QObject {
         ui::SetInstallMessageBoxes(false);
         messages_ = std::make_shared<test::ScriptedMessages>();
         SetMessages(messages_);
-        files_ = std::make_shared<ScriptedFiles>();
+        files_ = std::make_shared<test::ScriptedFiles>();
         ui::SetFiles(files_);
         makeEdit();
     }

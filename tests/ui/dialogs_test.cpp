@@ -25,34 +25,16 @@
 #include "env/texts.h"
 #include "support/test_env.h"
 #include "ui/chrome.h"
+#include "window_support.h"
 
 using namespace tessed;
 namespace fs = std::filesystem;
+using test::shownWindow;
+using test::whenShown;
 
 namespace {
 
 QString T(long id) { return ui::Text(id); }
-
-QWidget* shownWindow(const QString& name) {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == name && w->isVisible()) return w;
-    return nullptr;
-}
-
-// Runs `act` on the window called `name` once it shows, from inside its modal
-// loop. A failed check closes the window, so the test ends instead of waiting
-// for a user.
-void whenShown(const QString& name, std::function<void(QWidget*)> act) {
-    QTimer::singleShot(0, [name, act] {
-        QWidget* w = nullptr;
-        const bool shown =
-            QTest::qWaitFor([&] { return (w = shownWindow(name)) != nullptr; }, 5000);
-        QVERIFY2(shown, qPrintable(name + " never showed"));
-        act(w);
-        if (QTest::currentTestFailed())
-            if (auto* d = qobject_cast<QDialog*>(w)) d->done(QDialog::Rejected);
-    });
-}
 
 template <class W>
 W* child(QWidget* w, const char* name) {

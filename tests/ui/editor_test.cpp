@@ -40,6 +40,7 @@
 #include "ui/chrome.h"
 #include "ui/editor_window.h"
 #include "ui/project_window.h"
+#include "window_support.h"
 
 using namespace tessed;
 using editor::CanvasControl;
@@ -48,47 +49,10 @@ using editor::Part;
 using editor::StripId;
 namespace fs = std::filesystem;
 
+using test::shownWindow;
+using test::whenShown;
+
 namespace {
-
-struct ScriptedFiles : ui::FileChooser {
-    std::deque<std::string> answers;
-    int asked = 0;
-    std::optional<std::string> next() {
-        ++asked;
-        if (answers.empty()) return std::nullopt;
-        std::string a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    std::optional<std::string> openFile(QWidget*, const QString&, const QString&, const QString&,
-                                        const std::string&) override {
-        return next();
-    }
-    std::optional<std::string> saveFile(QWidget*, const QString&, const QString&, const QString&,
-                                        const std::string&) override {
-        return next();
-    }
-};
-
-QWidget* shownWindow(const QString& name) {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == name && w->isVisible()) return w;
-    return nullptr;
-}
-
-// Runs `act` on the window `name` once it shows (from inside its modal loop);
-// a failed check closes a dialog so the test ends instead of waiting.
-void whenShown(const QString& name, std::function<void(QWidget*)> act) {
-    QTimer::singleShot(0, [name, act] {
-        QWidget* w = nullptr;
-        const bool shown =
-            QTest::qWaitFor([&] { return (w = shownWindow(name)) != nullptr; }, 5000);
-        QVERIFY2(shown, qPrintable(name + " never showed"));
-        act(w);
-        if (QTest::currentTestFailed())
-            if (auto* d = qobject_cast<QDialog*>(w)) d->done(QDialog::Rejected);
-    });
-}
 
 // What a target answered to a drag: the enter, the move and the drop.
 struct DragAnswer {
@@ -137,7 +101,7 @@ class EditorTest : public QObject {
     std::unique_ptr<test::TempDir> dir_;
     std::unique_ptr<Edit> edit_;
     std::shared_ptr<test::ScriptedMessages> messages_;
-    std::shared_ptr<ScriptedFiles> files_;
+    std::shared_ptr<test::ScriptedFiles> files_;
     ui::ProjectWindow* project_ = nullptr;
     std::string key_;  // "Good morning"
 
@@ -267,7 +231,7 @@ class EditorTest : public QObject {
         ui::SetInstallMessageBoxes(false);
         messages_ = std::make_shared<test::ScriptedMessages>();
         SetMessages(messages_);
-        files_ = std::make_shared<ScriptedFiles>();
+        files_ = std::make_shared<test::ScriptedFiles>();
         ui::SetFiles(files_);
         env::Env().CloseConnection();
         texts::Clear();
