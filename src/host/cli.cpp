@@ -1,12 +1,12 @@
 #include "cli.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <functional>
 #include <map>
 
 #include "edit.h"
 #include "env/state.h"
+#include "env/strings.h"
 #ifdef TESSED_WITH_UI
 #include <QApplication>
 
@@ -51,13 +51,9 @@ void applyProperties(const Options& o, Edit& edit) {
 
 // A word that names a file to show: a project or scenario file, or a path.
 bool looksLikeFile(const std::string& word) {
-    auto endsWith = [&](const char* ext) {
-        const std::string e = ext;
-        if (word.size() < e.size()) return false;
-        for (size_t i = 0; i < e.size(); ++i)
-            if (std::tolower(static_cast<unsigned char>(word[word.size() - e.size() + i])) != e[i])
-                return false;
-        return true;
+    auto endsWith = [&](std::string_view ext) {
+        return word.size() >= ext.size() &&
+               str::IEquals(std::string_view(word).substr(word.size() - ext.size()), ext);
     };
     return endsWith(".tdj") || endsWith(".tdx") || word.find('/') != std::string::npos;
 }

@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include "env/environment.h"
+#include "env/strings.h"
 #include "env/texts.h"
 
 namespace tessed::ui {
@@ -246,18 +247,10 @@ BusyCursor::BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 BusyCursor::~BusyCursor() { QApplication::restoreOverrideCursor(); }
 
 std::string WithExtension(const std::string& path, const std::string& extension) {
-    if (path.size() >= extension.size()) {
-        bool same = true;
-        for (size_t i = 0; i < extension.size(); ++i) {
-            char a = path[path.size() - extension.size() + i];
-            char b = extension[i];
-            if (std::tolower(static_cast<unsigned char>(a)) !=
-                std::tolower(static_cast<unsigned char>(b)))
-                same = false;
-        }
-        if (same) return path;
-    }
-    return path + extension;
+    const bool has =
+        path.size() >= extension.size() &&
+        str::IEquals(std::string_view(path).substr(path.size() - extension.size()), extension);
+    return has ? path : path + extension;
 }
 
 }  // namespace tessed::ui
