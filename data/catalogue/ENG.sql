@@ -628,3 +628,12 @@ INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
   (1921, 'Redo');
 -- What the accessible name of an empty slot of the scenario editor says.
 INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1923, 'empty');
+
+-- The configurator exchange: device files and the configurator program.
+INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
+  (1930, 'The file is not a device file of the configurator.'),
+  (1931, 'The device file names no device.'),
+  (1932, 'The device file gives the configuration value %1 twice.'),
+  (1933, 'The configurator is already open in another editor that uses the same data folder.'),
+  (1934, 'No configurator program is set in the configuration file %1 (section LEXORA, key Program).'),
+  (1935, 'The configurator program %1 cannot be started.');

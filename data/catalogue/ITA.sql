@@ -628,3 +628,12 @@ INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
   (1921, 'Ripristina');
 -- What the accessible name of an empty slot of the scenario editor says.
 INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1923, 'vuoto');
+
+-- The configurator exchange: device files and the configurator program.
+INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
+  (1930, 'Il file non è un file di dispositivo del configuratore.'),
+  (1931, 'Il file del dispositivo non indica alcun dispositivo.'),
+  (1932, 'Il file del dispositivo indica due volte il valore di configurazione %1.'),
+  (1933, 'Il configuratore è già aperto in un altro editor che usa la stessa cartella dei dati.'),
+  (1934, 'Nessun programma configuratore è indicato nel file di configurazione %1 (sezione LEXORA, chiave Program).'),
+  (1935, 'Impossibile avviare il programma configuratore %1.');

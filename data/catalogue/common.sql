@@ -780,7 +780,10 @@ INSERT INTO ASS_KEYOBJ_OBJ (ID_ASS, ID_OBJ, ID_KO, ID_AREA, KEY_SYSTEM) VALUES
   -- timed light actuator
   (15, 27,  9,  5, 'AUTOMATION'),
   -- energy meter
-  (16, 62,  10, 4, 'ENERGY');
+  (16, 62,  10, 4, 'ENERGY'),
+  -- dimmer actuator as an event or a condition: only the dimmer reports a level
+  (17, 42,  2,  3, 'AUTOMATION'),
+  (18, 42,  2,  4, 'AUTOMATION');
 
 -- The positioning-motor association applies only to actuators configured in
 -- position mode.
@@ -826,4 +829,9 @@ INSERT INTO ANA_PARAMETER (ID_ASS, PROPERTY, PARAMETER, ID_CONV_TYPE, "ORDER", C
   (15, 'ID_COSA', 'TEMPO', 3, 3, 0), (15, 'DESCRI', '', 1, 4, 0),
   -- energy meter: meter n is bus code 4000 + n
   (16, 'ID_DOVE', 'NUMERO', 4, 1, 0), (16, 'LEVEL_KEY', '', 1, 2, 0),
-  (16, 'DESCRI', '', 1, 3, 0);
+  (16, 'DESCRI', '', 1, 3, 0),
+  -- dimmer actuator as an event or a condition
+  (17, 'ID_DOVE', 'A+PL', 1, 1, 1), (17, 'LEVEL_KEY', '', 1, 2, 0),
+  (17, 'ID_COSA', 'LIVELLO', 6, 3, 0), (17, 'DESCRI', '', 1, 4, 0),
+  (18, 'ID_DOVE', 'A+PL', 1, 1, 1), (18, 'LEVEL_KEY', '', 1, 2, 0),
+  (18, 'ID_COSA', 'LIVELLO', 6, 3, 0), (18, 'DESCRI', '', 1, 4, 0);

@@ -1,6 +1,8 @@
 #include "cli.h"
 
+#include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <map>
 
@@ -12,9 +14,13 @@
 
 #include "ui/application.h"
 #endif
+#include "configurator/device_file.h"
+#include "configurator/device_json.h"
+#include "env/environment.h"
 #include "env/version.h"
 #include "model/scenario_file.h"
 #include "model/scenario_json.h"
+#include "model/schema.h"
 #include "project/batch.h"
 
 namespace tessed::cli {
@@ -30,12 +36,17 @@ constexpr const char* kUsage =
     "       tessed [options] compile PROJECT.tdj       compile every scenario of a project and "
     "save it\n"
     "       tessed dump FILE.tdx                       print a scenario file as JSON\n"
+    "       tessed [options] device FILE.xml [--area N] [--gateway N]\n"
+    "                                                  print a configurator's device file and\n"
+    "                                                  what it resolves to, as JSON\n"
     "       tessed --help | --version\n"
     "options:\n"
     "  --data-dir DIR       data folder (catalogue, configuration, working folder)\n"
     "  --documents-dir DIR  documents folder (exports)\n"
     "  --lang CODE          the host's language (ParentLang)\n"
-    "  --host NAME          the host's name (ParentEXEname)\n";
+    "  --host NAME          the host's name (ParentEXEname)\n"
+    "  --area N             device: the slot area (3, 4, 5, 6 or 0); every area when not given\n"
+    "  --gateway N          device: the host's gateway address (SysAddressGateway, 0)\n";
 
 // Applies the options that must hold before Edit prepares its folders.
 void applyEnvironment(const Options& o) {
@@ -197,6 +208,61 @@ int cmdDump(const Options& o, std::ostream& out, std::ostream& err) {
     }
 }
 
+// A whole number as an option's value; nothing when it is not one.
+std::optional<int64_t> wholeNumber(const std::string& s) {
+    if (s.empty() || s.size() > 18) return std::nullopt;
+    size_t i = s[0] == '-' ? 1 : 0;
+    if (i == s.size()) return std::nullopt;
+    for (size_t k = i; k < s.size(); ++k)
+        if (!str::IsDigit(s[k])) return std::nullopt;
+    return str::LenientInt(s);
+}
+
+// Prints what a device file holds and what it resolves to. The file is read
+// (and refused) before the catalogue is opened.
+int cmdDevice(const Options& o, Edit&, std::ostream& out, std::ostream& err) {
+    std::optional<int> area;
+    if (o.area) {
+        auto n = wholeNumber(*o.area);
+        if (!n || (*n != 0 && (*n < 3 || *n > 6))) {
+            err << "tessed: --area must be 3, 4, 5, 6 or 0, not " << *o.area << "\n" << kUsage;
+            return 2;
+        }
+        area = static_cast<int>(*n);
+    }
+    int64_t gateway = Host().SysAddressGateway;
+    if (o.gateway) {
+        auto n = wholeNumber(*o.gateway);
+        if (!n || *n < INT32_MIN || *n > INT32_MAX) {
+            err << "tessed: --gateway must be a whole number, not " << *o.gateway << "\n" << kUsage;
+            return 2;
+        }
+        gateway = *n;
+        Host().SysAddressGateway = static_cast<int32_t>(*n);
+    }
+    const std::string& file = o.args[1];
+    std::error_code ec;
+    const std::string path = std::filesystem::absolute(file, ec).lexically_normal().string();
+    configurator::DeviceFile device = configurator::ReadDeviceFile(path, gateway);
+    if (device.status == configurator::DeviceFile::Status::kNotAFile) {
+        err << "tessed: cannot read device file " << file << ": " << device.detail << "\n";
+        return 2;
+    }
+    if (device.status == configurator::DeviceFile::Status::kRefused) {
+        err << "tessed: " << file << " is not a usable device file: " << device.detail << "\n";
+        return 2;
+    }
+    schema::InstallWorkingTables();
+    env::Environment& e = env::Env();
+    if (!e.connected() && !e.OpenSystemDatabase()) {
+        err << "tessed: cannot open the master database "
+            << e.databaseFile(e.currentLanguage()).string() << "\n";
+        return 2;
+    }
+    out << configurator::DeviceReportJson(file, device, e.master(), area);
+    return 0;
+}
+
 // Commands that run without an Edit instance (and so without the data folder).
 struct StandaloneCommand {
     size_t minArgs, maxArgs;
@@ -212,9 +278,9 @@ const std::map<std::string, StandaloneCommand>& standaloneCommands() {
 
 const std::map<std::string, Command>& commands() {
     static const std::map<std::string, Command> table = {
-        {"canrun", {0, 1, cmdCanRun}},       {"compile", {1, 1, cmdCompile}},
-        {"doinfoxml", {1, 1, cmdDoInfoXml}}, {"makecsv", {2, 2, cmdMakeCsv}},
-        {"show", {0, 1, cmdShow}},
+        {"canrun", {0, 1, cmdCanRun}},   {"compile", {1, 1, cmdCompile}},
+        {"device", {1, 1, cmdDevice}},   {"doinfoxml", {1, 1, cmdDoInfoXml}},
+        {"makecsv", {2, 2, cmdMakeCsv}}, {"show", {0, 1, cmdShow}},
     };
     return table;
 }
@@ -240,6 +306,10 @@ bool Parse(const std::vector<std::string>& argv, Options& out, std::string& erro
             if (!value(out.lang)) return false;
         } else if (a == "--host") {
             if (!value(out.host)) return false;
+        } else if (a == "--area") {
+            if (!value(out.area.emplace())) return false;
+        } else if (a == "--gateway") {
+            if (!value(out.gateway.emplace())) return false;
         } else if (a == "--modal") {
             out.modal = true;
         } else if (a.size() > 1 && a[0] == '-' && a != "--help" && a != "--version") {
@@ -291,6 +361,10 @@ int Run(const std::vector<std::string>& argv, std::ostream& out, std::ostream& e
         o.args.insert(o.args.begin(), "show");
     }
     const Command& cmd = commands().at(o.args[0]);
+    if ((o.area || o.gateway) && o.args[0] != "device") {
+        err << "tessed: --area and --gateway belong to the device command\n" << kUsage;
+        return 2;
+    }
     size_t n = o.args.size() - 1;
     if (n < cmd.minArgs || n > cmd.maxArgs) {
         err << "tessed: wrong number of arguments for " << o.args[0] << "\n" << kUsage;

@@ -1,5 +1,6 @@
 #pragma once
 // The tessed command: the reference host of the Edit class.
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -9,6 +10,8 @@ namespace tessed::cli {
 struct Options {
     std::string dataDir, documentsDir, lang, host;
     bool modal = false;
+    // `device` only: the slot area and the host's gateway address.
+    std::optional<std::string> area, gateway;
     std::vector<std::string> args;  // the command word and its arguments
 };
 

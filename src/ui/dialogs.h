@@ -29,6 +29,10 @@ std::optional<std::string> AskNewScenarioName(QWidget* parent);
 // caller then finishes the run on its own thread (ProjectSession::
 // FinishCompile).
 compiler::CompileResult RunCompileWindow(QWidget* parent, compiler::CompileRun& run);
+// frmLog in mode "LEXORA": prepares and starts the configurator
+// (configurator::PrepareConfigurator with the host's project file) and shows
+// 1114 with the reason when that fails. The editor's tool "runLX".
+compiler::CompileResult RunConfiguratorWindow(QWidget* parent);
 
 // frmImportPrj. Lists `rows` with check boxes (none checked), "select all",
 // OK and Cancel (Enter and Escape). True on OK, with the rows' check marks

@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "compiler/compile_run.h"
+#include "configurator/preparation.h"
 #include "env/strings.h"
 #include "env/texts.h"
 #include "ui/chrome.h"
@@ -252,6 +253,14 @@ compiler::CompileResult RunCompileWindow(QWidget* parent, compiler::CompileRun& 
     LogWindow window(parent, run);
     window.exec();
     return window.result();
+}
+
+compiler::CompileResult RunConfiguratorWindow(QWidget* parent) {
+    compiler::CompileRun run("LEXORA", {});
+    // The preparation reads the master connection: it runs on the window's
+    // worker thread while the window's own thread only shows the log.
+    run.setConfiguratorStarter([] { return configurator::PrepareConfigurator(); });
+    return RunCompileWindow(parent, run);
 }
 
 }  // namespace tessed::ui

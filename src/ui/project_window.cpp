@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "configurator/preparation.h"
 #include "env/environment.h"
 #include "env/errors.h"
 #include "env/messages.h"
@@ -809,6 +810,8 @@ bool ProjectWindow::quit() {
     // No drops them, Cancel keeps the window open.
     if (!settleChanges()) return false;
     unloading_ = true;
+    // The configurator started from this window goes with it.
+    configurator::EndConfigurator();
     emit unloaded();
     return true;
 }

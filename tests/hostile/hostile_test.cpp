@@ -400,7 +400,7 @@ TEST_P(Answer, Holds) {
     name = fs::path(name).filename().string();
     fs::path inputPath;
     const fs::path out = in / "out.csv";
-    bool readOnly = false, viaLink = false, compiled = false;
+    bool readOnly = false, viaLink = false, compiled = false, fifo = false, zeroLink = false;
     std::string error;
     for (const std::string& s : words(row.setup)) {
         if (s.rfind("as=", 0) == 0)
@@ -411,6 +411,10 @@ TEST_P(Answer, Holds) {
             viaLink = true;
         else if (s == "compiled")
             compiled = true;
+        else if (s == "fifo")
+            fifo = true;
+        else if (s == "zero-link")
+            zeroLink = true;
         else if (s == "existing-out")
             test::WriteText(out, "an older controller file\n");
         else if (s == "ini-folder")
@@ -428,6 +432,12 @@ TEST_P(Answer, Holds) {
         fs::create_symlink(realInput, inputPath);
     }
     ASSERT_TRUE(place(row.input, realInput, error)) << error;
+    // A file that is no regular file: reading it would block or never end.
+    if (fifo || zeroLink) {
+        fs::remove(realInput);
+        if (fifo) ASSERT_EQ(::mkfifo(realInput.c_str(), 0600), 0);
+        if (zeroLink) fs::create_symlink("/dev/zero", realInput);
+    }
     if (readOnly)
         fs::permissions(realInput,
                         fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
@@ -661,7 +671,7 @@ TEST(HostileTable, CoversTheCorpus) {
         EXPECT_TRUE(used || g.rfind("prj-", 0) == 0 || g.rfind("tdx-", 0) == 0)
             << "gen:" << g << " is never run";
     }
-    for (const char* sub : {"settings", "scenario", "config"})
+    for (const char* sub : {"settings", "scenario", "config", "device"})
         for (const auto& e : fs::directory_iterator(kHostile / "corpus" / sub)) {
             std::string n = std::string(sub) + "/" + e.path().filename().string();
             std::string stem = e.path().stem().string();

@@ -537,6 +537,27 @@ const std::map<std::string, Recipe>& recipes() {
         t["huge-scenario.tdx"] = [](const Demo&, const Sources&, const fs::path& out) {
             writeFile(out, scenarioFile(std::string(40 << 20, 'x'), "Huge"));
         };
+        // Configurator device files far larger, deeper or wider than any real one.
+        t["device-deep-nesting.xml"] = [](const Demo&, const Sources&, const fs::path& out) {
+            std::string s = "<DRAGGEDELEMENTS><DEVICE><OBJECT><KEYOBJECT>1</KEYOBJECT>";
+            for (int i = 0; i < 100000; ++i) s += "<a>";
+            for (int i = 0; i < 100000; ++i) s += "</a>";
+            writeFile(out, s + "</OBJECT></DEVICE></DRAGGEDELEMENTS>");
+        };
+        t["device-huge.xml"] = [](const Demo&, const Sources&, const fs::path& out) {
+            std::string s =
+                "<DRAGGEDELEMENTS><DEVICE><OBJECT><KEYOBJECT>1</KEYOBJECT>"
+                "<USERDESCRIPTION>";
+            s += std::string(40 << 20, 'x');
+            writeFile(out, s + "</USERDESCRIPTION></OBJECT></DEVICE></DRAGGEDELEMENTS>");
+        };
+        t["device-wide.xml"] = [](const Demo&, const Sources&, const fs::path& out) {
+            std::string s = "<DRAGGEDELEMENTS><DEVICE><OBJECT><KEYOBJECT>1</KEYOBJECT><CONFTABLE>";
+            for (int i = 0; s.size() < 1000000; ++i)
+                s += "<CONF><KEYCONF>K" + std::to_string(i) + "</KEYCONF><KEYVALUE>" +
+                     std::to_string(i) + "</KEYVALUE></CONF>";
+            writeFile(out, s + "</CONFTABLE></OBJECT></DEVICE></DRAGGEDELEMENTS>");
+        };
         t["huge.ini"] = [](const Demo&, const Sources&, const fs::path& out) {
             std::string s = "[GENERALE]\r\nLINGUA=ITA\r\n[FileCfg]\r\n";
             for (int i = 0; s.size() < 30000000; ++i)
