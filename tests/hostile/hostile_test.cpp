@@ -435,7 +435,9 @@ TEST_P(Answer, Holds) {
     // A file that is no regular file: reading it would block or never end.
     if (fifo || zeroLink) {
         fs::remove(realInput);
-        if (fifo) ASSERT_EQ(::mkfifo(realInput.c_str(), 0600), 0);
+        if (fifo) {
+            ASSERT_EQ(::mkfifo(realInput.c_str(), 0600), 0);
+        }
         if (zeroLink) fs::create_symlink("/dev/zero", realInput);
     }
     if (readOnly)

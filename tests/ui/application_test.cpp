@@ -17,10 +17,12 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
+#include <csignal>
 #include <deque>
 #include <fstream>
 #include <functional>
 
+#include "configurator/preparation.h"
 #include "edit.h"
 #include "env/environment.h"
 #include "env/profile.h"
@@ -29,6 +31,7 @@
 #include "model/scenario_file.h"
 #include "support/test_env.h"
 #include "ui/chrome.h"
+#include "ui/dialogs.h"
 #include "ui/project_window.h"
 #include "window_support.h"
 
@@ -466,6 +469,42 @@ class ApplicationTest : public QObject {
         for (int i = 0; i < all->childCount(); ++i)
             QCOMPARE(all->child(i)->data(0, Qt::UserRole + 2).toString(),
                      QStringLiteral("scriptok"));
+    }
+
+    // frmLog in mode "LEXORA": a configurator that cannot start is reported
+    // with 1114 and 1113; one that starts runs until the project window closes.
+    void theConfiguratorRunsUntilTheProjectWindowCloses() {
+        auto* w = start();
+        QVERIFY(w);
+        auto closeLog = [](QWidget* log) {
+            auto* ok = log->findChild<QAbstractButton*>("cmdOK");
+            if (!ok->isEnabled()) return false;
+            ok->click();
+            return true;
+        };
+        whenShown("frmLog", closeLog);
+        ui::RunConfiguratorWindow(w);
+        QCOMPARE(messages_->calls.back().kind, std::string("warning"));
+        QVERIFY(messages_->calls.back().text.rfind(
+                    texts::GetText(1114) + "\r" + texts::GetText(1113) + "\r", 0) == 0);
+        QVERIFY(!configurator::Configurator().Running());
+
+        const fs::path program = dir_->path() / "configurator.sh";
+        test::WriteText(program, "#!/bin/sh\nexec sleep 30\n");
+        fs::permissions(program, fs::perms::owner_all);
+        QVERIFY(
+            profile::WriteString(env::Env().configFile(), "LEXORA", "Program", program.string()));
+        const size_t calls = messages_->calls.size();
+        whenShown("frmLog", closeLog);
+        ui::RunConfiguratorWindow(w);
+        QCOMPARE(messages_->calls.size(), calls);
+        QVERIFY(configurator::Configurator().Running());
+        const pid_t pid = configurator::Configurator().Pid();
+        QVERIFY(fs::is_regular_file(data() / "system" / "filters.xml"));
+
+        endInterface();
+        QVERIFY(!configurator::Configurator().Running());
+        QVERIFY(::kill(pid, 0) != 0);
     }
 
     void importingFromASecondProject() {
