@@ -628,3 +628,11 @@ INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
   (1921, 'Redo');
 -- What the accessible name of an empty slot of the scenario editor says.
 INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1923, 'empty');
+-- The scenario editor's clipboard and its element menu.
+INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
+  (1924, 'Copy'),
+  (1925, 'Cut'),
+  (1926, 'Paste'),
+  (1927, 'Move back'),
+  (1928, 'Move forward'),
+  (1929, 'The clipboard holds no elements that this group can take.');

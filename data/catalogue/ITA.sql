@@ -628,3 +628,11 @@ INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
   (1921, 'Ripristina');
 -- What the accessible name of an empty slot of the scenario editor says.
 INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES (1923, 'vuoto');
+-- The scenario editor's clipboard and its element menu.
+INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
+  (1924, 'Copia'),
+  (1925, 'Taglia'),
+  (1926, 'Incolla'),
+  (1927, 'Sposta indietro'),
+  (1928, 'Sposta avanti'),
+  (1929, 'Gli appunti non contengono elementi che questo gruppo può accogliere.');

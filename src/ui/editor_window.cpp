@@ -2,6 +2,8 @@
 // clang-format off
 #include "editor/canvas.h"
 #include "editor/control_names.h"
+#include "editor/element_clipboard.h"
+#include "editor/element_selection.h"
 #include "editor/placement.h"
 // clang-format on
 #include "ui/editor_window.h"
@@ -9,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDrag>
@@ -31,9 +34,11 @@
 
 #include "compiler/compile_run.h"
 #include "compiler/listing.h"
+#include "env/database.h"
 #include "env/environment.h"
 #include "env/errors.h"
 #include "env/messages.h"
+#include "env/strings.h"
 #include "env/texts.h"
 #include "model/edit_history.h"
 #include "ui/choice_dialogs.h"
@@ -132,8 +137,9 @@ class CanvasItem : public QLabel {
         setAcceptDrops(true);
     }
     const CanvasControl control;
-    QString file;   // the picture shown
-    int lines = 0;  // a caption: the lines it shows (its height)
+    QString file;           // the picture shown
+    int lines = 0;          // a caption: the lines it shows (its height)
+    bool selected = false;  // a slot of a selected element
     // A frame sizes itself from the slots laid out in it, not from a text.
     QSize sizeHint() const override { return layout() ? QWidget::sizeHint() : QLabel::sizeHint(); }
     QSize minimumSizeHint() const override {
@@ -144,6 +150,12 @@ class CanvasItem : public QLabel {
     // A caption keeps its whole text (the tool tip shows it too) and draws what
     // fits its lines, so every slot of a row has the same height.
     void paintEvent(QPaintEvent* e) override {
+        if (selected) {
+            QPainter p(this);
+            QColor c = palette().color(QPalette::Highlight);
+            c.setAlpha(60);
+            p.fillRect(rect(), c);
+        }
         if (lines <= 0) {
             QLabel::paintEvent(e);
         } else {
@@ -171,10 +183,7 @@ class CanvasItem : public QLabel {
         window_->focused(this);
     }
     void contextMenuEvent(QContextMenuEvent* e) override {
-        if (control.strip == StripId::kObjects && control.part == Part::kPicture)
-            window_->offerGroups(this, e->globalPos());
-        else
-            QLabel::contextMenuEvent(e);
+        window_->contextMenu(this, e->globalPos());
     }
     void mousePressEvent(QMouseEvent* e) override {
         if (e->button() != Qt::LeftButton) return QLabel::mousePressEvent(e);
@@ -192,7 +201,7 @@ class CanvasItem : public QLabel {
     void mouseReleaseEvent(QMouseEvent* e) override {
         const bool click = pressed_ && rect().contains(e->position().toPoint());
         pressed_ = false;
-        if (click) window_->clicked(this);
+        if (click) window_->clicked(this, e->modifiers());
     }
     void mouseDoubleClickEvent(QMouseEvent* e) override {
         pressed_ = false;
@@ -238,6 +247,7 @@ EditorWindow::EditorWindow(QWidget* parent) : QMainWindow(parent) {
     history_ = std::make_unique<EditHistory>(doc);
     timer_ = std::make_unique<QtRepeatTimer>([this] { showCanvas(); });
     placement_ = std::make_unique<editor::Placement>(*canvas_, timer_.get());
+    selection_ = std::make_unique<editor::ElementSelection>(*canvas_);
     canvas_->ReposAll();
     buildTools();
     buildCanvas();
@@ -291,6 +301,26 @@ void EditorWindow::buildTools() {
             } catch (const ProjectError& e) {
                 Messages().warning(texts::GetText(kTitle), e.what());
             }
+            showCanvas();
+        });
+        tools_[d.name] = a;
+    }
+    // The clipboard: window keys and the element menu, not on the bar.
+    const ToolDef clipboard[] = {
+        {"mnucopy", 1924, QKeySequence::Copy, [this] { copyElements(false); }},
+        {"mnucut", 1925, QKeySequence::Cut, [this] { copyElements(true); }},
+        {"mnupaste", 1926, QKeySequence::Paste, [this] { pasteElements(); }},
+    };
+    for (const ToolDef& d : clipboard) {
+        auto* a = new QAction(Text(d.textId), this);
+        a->setObjectName(QString::fromLatin1(d.name));
+        SetTextId(a, d.textId);
+        a->setShortcut(d.key);
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+        auto run = d.run;
+        connect(a, &QAction::triggered, this, [this, run] {
+            run();
             showCanvas();
         });
         tools_[d.name] = a;
@@ -552,6 +582,7 @@ void EditorWindow::showCanvas() {
         if (std::exchange(reloadPending_[size_t(g)], false)) canvas_->Reload(g);
     refreshPending_ = false;
     ++refreshes_;
+    selection_->Prune();
     const ScenarioDocument& doc = Document();
     for (int s = 0; s < editor::kStripCount; ++s) showStrip(static_cast<StripId>(s));
     repeat_->setChecked(canvas_->chkRepeatACT);
@@ -582,6 +613,14 @@ void EditorWindow::showStrip(StripId id) {
         const QString name = slotName(id, int(i) + 1);
         v.pictures[i]->setAccessibleName(name);
         v.labels[i]->setAccessibleName(name);
+        const bool selected =
+            slot.filled() && selection_->Contains(id, str::LenientInt(slot.labelTag));
+        for (CanvasItem* item : {v.pictures[i], v.labels[i]}) {
+            if (item->selected == selected) continue;
+            item->selected = selected;
+            item->setProperty("selected", selected);
+            item->update();
+        }
     }
     for (size_t i = 0; i < v.marks.size(); ++i) {
         const editor::Mark* m = i < s.marks.size() ? &s.marks[i] : nullptr;
@@ -638,8 +677,13 @@ QWidget* EditorWindow::Control(const QString& name, int index) const {
 
 // --- mouse ------------------------------------------------------------------
 
-void EditorWindow::clicked(CanvasItem* item) {
+void EditorWindow::clicked(CanvasItem* item, Qt::KeyboardModifiers mods) {
     const CanvasControl& c = item->control;
+    if (editor::IsSlotGroup(c.strip) && (c.part == Part::kPicture || c.part == Part::kLabel)) {
+        selectSlot(c, mods);
+        showCanvas();
+        return;
+    }
     if (c.part == Part::kScrollBack) {
         canvas_->ScrollBack(c.strip);
     } else if (c.part == Part::kScrollForward) {
@@ -779,7 +823,119 @@ QString EditorWindow::slotName(StripId id, int index) const {
     return QStringLiteral("%1 %2: %3").arg(Text(views_[at(id)].titleId)).arg(index).arg(holds);
 }
 
-void EditorWindow::focused(CanvasItem* item) { scroller_->ensureWidgetVisible(item, 8, 8); }
+void EditorWindow::focused(CanvasItem* item) {
+    scroller_->ensureWidgetVisible(item, 8, 8);
+    if (editor::IsSlotGroup(item->control.strip) && item->control.part == Part::kPicture)
+        lastSlot_ = item;
+}
+
+int64_t EditorWindow::elementAt(const CanvasControl& c) const {
+    if (!editor::IsSlotGroup(c.strip)) return 0;
+    const editor::Strip& s = canvas_->strip(c.strip);
+    if (c.index < 1 || c.index > int(s.slots.size()) || !s.slot(c.index).filled()) return 0;
+    return str::LenientInt(s.slot(c.index).labelTag);
+}
+
+void EditorWindow::selectSlot(const CanvasControl& c, Qt::KeyboardModifiers mods) {
+    const int64_t id = elementAt(c);
+    if (id < 1) {
+        // An empty slot: a plain click leaves nothing selected.
+        if (!(mods & (Qt::ShiftModifier | Qt::ControlModifier))) selection_->Clear();
+        return;
+    }
+    if (mods & Qt::ShiftModifier)
+        selection_->Extend(c.strip, id);
+    else if (mods & Qt::ControlModifier)
+        selection_->Toggle(c.strip, id);
+    else
+        selection_->Select(c.strip, id);
+}
+
+std::pair<StripId, std::vector<int64_t>> EditorWindow::chosenElements() const {
+    // The focused element belongs to the copy when it is not selected itself
+    // (a slot reached with Tab).
+    if (lastSlot_ && lastSlot_->hasFocus()) {
+        const CanvasControl& c = lastSlot_->control;
+        const int64_t id = elementAt(c);
+        if (id > 0 && !selection_->Contains(c.strip, id)) return {c.strip, {id}};
+    }
+    if (!selection_->Empty()) return {selection_->Group(), selection_->Ids()};
+    return {StripId::kTrigger, {}};
+}
+
+bool EditorWindow::copyElements(bool cut) {
+    const auto [group, ids] = chosenElements();
+    editor::CopiedElements copy;
+    try {
+        if (!ids.empty()) copy = editor::CopyElements(canvas_->database(), group, ids);
+    } catch (const db::Error&) {
+        copy.rows.clear();
+    }
+    if (copy.rows.empty()) {
+        QApplication::beep();
+        return false;
+    }
+    auto* mime = new QMimeData;
+    mime->setData(Q(std::string(editor::kElementsMimeType)),
+                  QByteArray::fromStdString(editor::WriteElements(copy)));
+    mime->setText(
+        Q(editor::DescribeElements(canvas_->database(), copy, U(Text(views_[at(group)].titleId)))));
+    QGuiApplication::clipboard()->setMimeData(mime);
+    if (cut) carryOut(placement_->PlanDeleteElements(group, ids));
+    return true;
+}
+
+void EditorWindow::pasteElements() {
+    std::shared_ptr<editor::CopiedElements> copy;
+    const QString type = Q(std::string(editor::kElementsMimeType));
+    if (const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+        mime && mime->hasFormat(type)) {
+        const QByteArray bytes = mime->data(type);
+        if (auto c =
+                editor::ReadElements(std::string_view(bytes.constData(), size_t(bytes.size()))))
+            copy = std::make_shared<editor::CopiedElements>(std::move(*c));
+    }
+    // Where it goes: after the focused element, else into its own group.
+    StripId group = copy ? copy->group : StripId::kTrigger;
+    int64_t after = 0;
+    if (lastSlot_ && lastSlot_->hasFocus()) {
+        group = lastSlot_->control.strip;
+        after = elementAt(lastSlot_->control);
+    } else if (copy && !selection_->Empty() && selection_->Group() == copy->group) {
+        after = selection_->Ids().back();
+    }
+    editor::EditPlan plan = placement_->PlanPaste(copy, group, after);
+    if (plan.warning) {
+        // The message once the key or menu has returned, as a drop's.
+        runPlanLater(std::move(plan));
+        return;
+    }
+    if (placement_->Commit(plan)) selection_->SelectAll(group, plan.Created());
+}
+
+void EditorWindow::contextMenu(CanvasItem* item, const QPoint& pos) {
+    CanvasControl c = item->control;
+    if (c.strip == StripId::kObjects && c.part == Part::kPicture) {
+        offerGroups(item, pos);
+        return;
+    }
+    if (c.part == Part::kLabel) c.part = Part::kPicture;
+    if (!editor::IsSlotGroup(c.strip) || c.part != Part::kPicture) return;
+    // The menu acts on the slot it was opened on.
+    CanvasItem* picture = views_[at(c.strip)].pictures[size_t(c.index - 1)];
+    picture->setFocus(Qt::OtherFocusReason);
+    const int64_t id = elementAt(c);
+    if (id > 0 && !selection_->Contains(c.strip, id)) selectSlot(c, Qt::NoModifier);
+    showCanvas();
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnuElement"));
+    for (const char* tool : {"mnucut", "mnucopy", "mnupaste"}) {
+        QAction* a = Tool(tool);
+        if (id < 1 && a != Tool("mnupaste")) continue;
+        menu.addAction(a);
+    }
+    menu.exec(pos);
+}
 
 CanvasControl EditorWindow::insertTarget(StripId group) const {
     const editor::Strip& s = canvas_->strip(group);
@@ -816,6 +972,10 @@ bool EditorWindow::keyPressed(CanvasItem* item, QKeyEvent* event) {
     const bool group = editor::IsSlotGroup(c.strip);
     StripView& v = views_[at(c.strip)];
 
+    if (key == Qt::Key_Menu || (key == Qt::Key_F10 && mods == Qt::ShiftModifier)) {
+        contextMenu(item, item->mapToGlobal(item->rect().center()));
+        return true;
+    }
     if (c.part == Part::kScrollBack || c.part == Part::kScrollForward ||
         (c.strip == StripId::kFamilies && c.part == Part::kPicture)) {
         if (mods != Qt::NoModifier || !(enter || key == Qt::Key_Space)) return false;
@@ -832,7 +992,18 @@ bool EditorWindow::keyPressed(CanvasItem* item, QKeyEvent* event) {
         return true;
     }
     if (group && key == Qt::Key_Delete && mods == Qt::NoModifier) {
-        if (placement_->CanDrag(c)) carryOut(placement_->PlanDrop(c, CanvasControl::Trash()));
+        const int64_t id = elementAt(c);
+        if (c.part == Part::kPicture && id > 0 && selection_->Contains(c.strip, id) &&
+            selection_->Ids().size() > 1)
+            // The whole selection, as one step.
+            carryOut(placement_->PlanDeleteElements(c.strip, selection_->Ids()));
+        else if (placement_->CanDrag(c))
+            carryOut(placement_->PlanDrop(c, CanvasControl::Trash()));
+        return true;
+    }
+    if (group && c.part == Part::kPicture && key == Qt::Key_Space && mods == Qt::ControlModifier) {
+        selectSlot(c, Qt::ControlModifier);
+        showCanvas();
         return true;
     }
     const bool back = key == Qt::Key_Up || key == Qt::Key_Left;
@@ -850,6 +1021,16 @@ bool EditorWindow::keyPressed(CanvasItem* item, QKeyEvent* event) {
             v.pictures[size_t(to.index - 1)]->setFocus(Qt::OtherFocusReason);
         return true;
     }
+    if (mods == Qt::ShiftModifier && group && c.part == Part::kPicture) {
+        // The selection grows to the neighbouring slot.
+        const CanvasControl to{c.strip, Part::kPicture, c.index + (back ? -1 : 1)};
+        if (to.index < 1 || size_t(to.index) > v.pictures.size()) return true;
+        if (selection_->Empty() || selection_->Group() != c.strip) selectSlot(c, Qt::NoModifier);
+        v.pictures[size_t(to.index - 1)]->setFocus(Qt::OtherFocusReason);
+        selectSlot(to, Qt::ShiftModifier);
+        showCanvas();
+        return true;
+    }
     if (mods != Qt::NoModifier) return false;
     // The slots of a strip in their order, with the marks between them.
     std::vector<CanvasItem*> order;
@@ -860,7 +1041,14 @@ bool EditorWindow::keyPressed(CanvasItem* item, QKeyEvent* event) {
     const auto it = std::find(order.begin(), order.end(), item);
     if (it == order.end()) return false;
     const auto next = back ? (it == order.begin() ? it : it - 1) : it + 1;
-    if (next != order.end() && next != it) (*next)->setFocus(Qt::OtherFocusReason);
+    if (next != order.end() && next != it) {
+        (*next)->setFocus(Qt::OtherFocusReason);
+        // The selection follows the focus from slot to slot.
+        if (group && (*next)->control.part == Part::kPicture) {
+            selectSlot((*next)->control, Qt::NoModifier);
+            showCanvas();
+        }
+    }
     return true;
 }
 

@@ -21,12 +21,18 @@
 //   same plans as the mouse: the groups offered for a palette object are the
 //   ones its drop would create in, Delete is a drop on the trash, Enter a
 //   double-click, Alt+Up/Down a drop on the neighbouring slot.
+// - Elements of one group are selected by click (Ctrl toggles, Shift extends)
+//   or by the arrow keys (Shift extends); copy, cut and paste move them
+//   through the clipboard (editor::kElementsMimeType, and a plain-text
+//   description for other programs); the window only moves the bytes, the
+//   editor models read, check and write them.
 #include <QMainWindow>
 #include <array>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/document.h"
@@ -51,6 +57,7 @@ class Canvas;
 class Placement;
 class RepeatTimer;
 class EditPlan;
+class ElementSelection;
 struct CanvasControl;
 struct Picture;
 enum class StripId;
@@ -89,6 +96,7 @@ class EditorWindow : public QMainWindow, private DocumentListener {
     int RefreshCount() const { return refreshes_; }
     // The rectangle showing where a hovering drag would land (hidden otherwise).
     QWidget* Highlight() const;
+    editor::ElementSelection& selection() { return *selection_; }
 
   signals:
     // The window has closed (its unsaved changes settled).
@@ -120,7 +128,7 @@ class EditorWindow : public QMainWindow, private DocumentListener {
     void setPicture(CanvasItem* item, const editor::Picture& picture);
 
     // Events of the canvas widgets.
-    void clicked(CanvasItem* item);
+    void clicked(CanvasItem* item, Qt::KeyboardModifiers mods = Qt::NoModifier);
     void doubleClicked(CanvasItem* item);
     void startDrag(CanvasItem* item);
     // The hover of a drag at `pos` (item coordinates); true when accepted.
@@ -145,6 +153,22 @@ class EditorWindow : public QMainWindow, private DocumentListener {
     editor::CanvasControl insertTarget(editor::StripId group) const;
     // What a slot holds, for assistive technology.
     QString slotName(editor::StripId id, int index) const;
+    // The context menu of a canvas control at `pos` (global), from the mouse
+    // or the keyboard (Menu, Shift+F10).
+    void contextMenu(CanvasItem* item, const QPoint& pos);
+    // A click or an arrow key on a slot of a group: the selection follows.
+    void selectSlot(const editor::CanvasControl& c, Qt::KeyboardModifiers mods);
+
+    // The clipboard. Copy and cut take the selection, or the element of the
+    // focused slot; a paste goes after the focused element (at the end of
+    // the group when the focused slot is empty), or into the group it was
+    // copied from when no slot of a group has the focus.
+    bool copyElements(bool cut);
+    void pasteElements();
+    // The group and elements copy and cut take.
+    std::pair<editor::StripId, std::vector<int64_t>> chosenElements() const;
+    // The element a slot of a group shows (0: empty).
+    int64_t elementAt(const editor::CanvasControl& c) const;
 
     // The plan's warning or dialog, then the commit; run from a queued call.
     void runPlan(editor::EditPlan& plan);
@@ -162,6 +186,9 @@ class EditorWindow : public QMainWindow, private DocumentListener {
     std::unique_ptr<EditHistory> history_;
     std::unique_ptr<editor::RepeatTimer> timer_;
     std::unique_ptr<editor::Placement> placement_;
+    std::unique_ptr<editor::ElementSelection> selection_;
+    // The slot of a group that had the focus last (a paste lands after it).
+    CanvasItem* lastSlot_ = nullptr;
     std::vector<StripView> views_;
     std::map<std::string, QAction*> tools_;
     std::map<QString, QPixmap> pixmaps_;

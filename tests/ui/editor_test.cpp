@@ -8,6 +8,8 @@
 // clang-format off
 #include "editor/canvas.h"
 #include "editor/control_names.h"
+#include "editor/element_clipboard.h"
+#include "editor/element_selection.h"
 #include "editor/placement.h"
 #include "model/document.h"
 #include "model/edit_history.h"
@@ -15,6 +17,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -22,6 +25,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
@@ -30,10 +34,12 @@
 
 #include "compiler/compile_run.h"
 #include "edit.h"
+#include "env/database.h"
 #include "env/environment.h"
 #include "env/state.h"
 #include "env/texts.h"
 #include "model/scenario_file.h"
+#include "model/scenario_json.h"
 #include "project/session.h"
 #include "support/test_env.h"
 #include "ui/application.h"
@@ -85,6 +91,34 @@ QString drag(StripId strip, Part part, int index) {
 
 QString name(StripId strip, Part part) {
     return QString::fromLatin1(editor::ControlName({strip, part, 0}));
+}
+
+// The rows of `table` as `tessed dump` prints a saved file, one a line, each
+// without its identity and place (a paste gives them anew).
+QStringList dumpRows(const std::string& file, const std::string& table) {
+    const QString json =
+        QString::fromStdString(scenario::ScenarioJson(scenario::ReadScenarioFile(file)));
+    QStringList out;
+    bool in = false;
+    for (const QString& line : json.split(QLatin1Char('\n'))) {
+        if (line.trimmed().startsWith(
+                QStringLiteral("\"%1\"").arg(QString::fromStdString(table)))) {
+            in = true;
+            continue;
+        }
+        if (!in) continue;
+        if (!line.trimmed().startsWith(QLatin1Char('{'))) break;
+        QString row = line.trimmed();
+        row.remove(QRegularExpression(QStringLiteral("^\\{\"ID\": \\d+, \"ORDINE\": \\d+, ")));
+        if (row.endsWith(QLatin1Char(','))) row.chop(1);
+        out << row;
+    }
+    return out;
+}
+
+// Whole-file dumps, to compare saved states.
+std::string dump(const std::string& file) {
+    return scenario::ScenarioJson(scenario::ReadScenarioFile(file));
 }
 
 size_t rowsIn(const scenario::ScenarioFile& f, const std::string& table) {
@@ -709,6 +743,140 @@ class EditorTest : public QObject {
         }
         for (int i = 1; i <= 2; ++i)
             QVERIFY(!e->Control("imgOPEOK", i)->accessibleName().isEmpty());
+    }
+
+    void copiedActionsPasteIntoAnotherScenarioAsTheyWereStored() {
+        startDemo();
+        openGoodMorning();
+        auto* e = editor();
+        e->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(e));
+        const std::string source = Document().CurrentFile();
+        QVERIFY(!tag(StripId::kStepAct, Part::kPicture, 3).isEmpty());
+        const QStringList captions = {caption(StripId::kStepAct, 1), caption(StripId::kStepAct, 2)};
+        // Two actions: a click on the first, Shift and a click on the second.
+        QTest::mouseClick(e->Control("imgICOStepACT", 1), Qt::LeftButton);
+        QTest::mouseClick(e->Control("imgICOStepACT", 2), Qt::LeftButton, Qt::ShiftModifier);
+        QCOMPARE(e->selection().Ids().size(), size_t(2));
+        QVERIFY(e->Control("imgICOStepACT", 2)->property("selected").toBool());
+        QVERIFY(e->Control("lblStepACT", 1)->property("selected").toBool());
+        QVERIFY(!e->Control("imgICOStepACT", 3)->property("selected").toBool());
+        QTest::keyClick(e, Qt::Key_C, Qt::ControlModifier);
+        const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(mime && mime->hasFormat(ui::Q(std::string(editor::kElementsMimeType))));
+        // Other programs get what the slots say: the group, then each element.
+        const QStringList text = mime->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(text.size(), 3);
+        QCOMPARE(text[0], ui::Text(1021));
+        QVERIFY2(text[1].contains(captions[0]), qPrintable(text[1]));
+        const QStringList copied = dumpRows(source, "TMP_STEP_ACT").mid(0, 2);
+        QCOMPARE(copied.size(), 2);
+
+        // Another scenario: the paste goes into its actions, as one step.
+        QVERIFY(e->RunTool("mnunew"));
+        QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
+        QTRY_COMPARE(caption(StripId::kStepAct, 2), captions[1]);
+        QCOMPARE(caption(StripId::kStepAct, 1), captions[0]);
+        QCOMPARE(e->history().UndoSteps(), size_t(1));
+        // The pasted elements are the selection now.
+        QVERIFY(e->Control("imgICOStepACT", 1)->property("selected").toBool());
+        const std::string other = (dir_->path() / "other.tdx").string();
+        files_->answers = {other};
+        QVERIFY(e->RunTool("mnusave"));
+        QCOMPARE(dumpRows(other, "TMP_STEP_ACT"), copied);
+        QVERIFY(messages_->calls.empty());
+    }
+
+    void aCutAndItsPasteAreOneUndoStepEach() {
+        startDemo();
+        openGoodMorning();
+        auto* e = editor();
+        e->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(e));
+        const std::string file = Document().CurrentFile();
+        QVERIFY(e->RunTool("mnusave"));
+        const std::string start = dump(file);
+        const QStringList was = {caption(StripId::kStepAct, 1), caption(StripId::kStepAct, 2),
+                                 caption(StripId::kStepAct, 3), caption(StripId::kStepAct, 4)};
+        QVERIFY(!was[3].isEmpty());
+        // The first and third actions, Ctrl and a click adding the third.
+        QTest::mouseClick(e->Control("imgICOStepACT", 1), Qt::LeftButton);
+        QTest::mouseClick(e->Control("imgICOStepACT", 3), Qt::LeftButton, Qt::ControlModifier);
+        QTest::keyClick(e, Qt::Key_X, Qt::ControlModifier);
+        QTRY_COMPARE(caption(StripId::kStepAct, 1), was[1]);
+        QCOMPARE(caption(StripId::kStepAct, 2), was[3]);
+        QCOMPARE(caption(StripId::kStepAct, 3), QString());
+        QVERIFY(e->RunTool("mnusave"));
+        const std::string cut = dump(file);
+        // Pasted after the action that is first now.
+        QTest::mouseClick(e->Control("imgICOStepACT", 1), Qt::LeftButton);
+        QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
+        QTRY_COMPARE(caption(StripId::kStepAct, 2), was[0]);
+        QCOMPARE(caption(StripId::kStepAct, 3), was[2]);
+        QCOMPARE(caption(StripId::kStepAct, 4), was[3]);
+        QVERIFY(e->RunTool("mnusave"));
+        const std::string pasted = dump(file);
+        QCOMPARE(e->history().UndoSteps(), size_t(2));
+
+        QTest::keyClick(e, Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(caption(StripId::kStepAct, 2), was[3]);
+        QVERIFY(e->RunTool("mnusave"));
+        QCOMPARE(dump(file), cut);
+        QTest::keyClick(e, Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(caption(StripId::kStepAct, 1), was[0]);
+        QVERIFY(e->RunTool("mnusave"));
+        QCOMPARE(dump(file), start);
+        QTest::keyClick(e, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::keyClick(e, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QTRY_COMPARE(caption(StripId::kStepAct, 2), was[0]);
+        QVERIFY(e->RunTool("mnusave"));
+        QCOMPARE(dump(file), pasted);
+        QVERIFY(messages_->calls.empty());
+    }
+
+    void aPasteIntoAFullGroupOrOfForeignBytesChangesNothing() {
+        startDemo();
+        openGoodMorning();
+        newScenario();
+        auto* e = editor();
+        e->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(e));
+        const int obj = findObject(StripId::kTrigger, DropEffect::kCreate);
+        QVERIFY(obj);
+        QStringList names;
+        for (int i = 1; i <= 20; ++i) names << QStringLiteral("T%1").arg(i);
+        addRows("TMP_TRIGGER", 3, objectId(obj), names);
+        QTRY_COMPARE(caption(StripId::kTrigger, 1), QStringLiteral("T1"));
+        QTest::mouseClick(e->Control("imgTrigger", 1), Qt::LeftButton);
+        QTest::keyClick(e, Qt::Key_C, Qt::ControlModifier);
+        const uint64_t revision = Document().Revision();
+        const size_t steps = e->history().UndoSteps();
+        QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
+        // The warning waits for the key to have returned, as a drop's does.
+        QTRY_COMPARE(messages_->calls.size(), size_t(1));
+        QCOMPARE(messages_->calls[0].kind, std::string("warning"));
+        QCOMPARE(messages_->calls[0].text, texts::GetText(1561));
+        QCOMPARE(Document().Revision(), revision);
+
+        // Bytes of our type that are no copy of ours, and a copy that is
+        // damaged: refused with a message, nothing changed.
+        const QString type = ui::Q(std::string(editor::kElementsMimeType));
+        for (const QByteArray& bytes :
+             {QByteArray("\x00\x01garbage{\"format\"", 20),
+              QByteArray(R"({"format":"tessed-elements","version":1,"table":"TMP_TRIGGER",)"
+                         R"("rows":[{"ID_OBJ":"DROP TABLE"}],"links":[]})")}) {
+            auto* mime = new QMimeData;
+            mime->setData(type, bytes);
+            QGuiApplication::clipboard()->setMimeData(mime);
+            const size_t calls = messages_->calls.size();
+            QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
+            QTRY_COMPARE(messages_->calls.size(), calls + 1);
+            QCOMPARE(messages_->calls.back().text, texts::GetText(1929));
+        }
+        QCOMPARE(Document().Revision(), revision);
+        QCOMPARE(e->history().UndoSteps(), steps);
+        QCOMPARE(env::Env().master().queryOne("SELECT COUNT(*) FROM TMP_TRIGGER")->at(0).toInt(),
+                 int64_t(20));
     }
 
     void showOnAScenarioFileOpensTheEditorAlone() {
