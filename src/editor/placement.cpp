@@ -554,6 +554,29 @@ EditPlan Placement::PlanPaste(std::shared_ptr<const CopiedElements> copy, StripI
     return p;
 }
 
+EditPlan Placement::PlanStep(StripId group, int64_t id, int delta) {
+    EditPlan p;
+    if (!IsSlotGroup(group) || !Movable(group) || delta == 0 || id < 1) return p;
+    std::vector<int64_t> order;
+    try {
+        for (const db::Row& r : canvas_.database().query(
+                 "SELECT ID FROM " + std::string(Info(group).table) + " ORDER BY ORDINE, ID"))
+            order.push_back(r.getInt("ID"));
+    } catch (const db::Error&) {
+        return p;
+    }
+    const auto at = std::find(order.begin(), order.end(), id);
+    if (at == order.end()) return p;
+    const auto place = (at - order.begin()) + (delta < 0 ? -1 : 1);
+    if (place < 0 || place >= static_cast<std::ptrdiff_t>(order.size())) return p;
+    p.effect = DropEffect::kMove;
+    p.group_ = group;
+    p.id_ = id;
+    p.target_ = order[static_cast<size_t>(place)];
+    p.committable_ = true;
+    return p;
+}
+
 EditPlan Placement::PlanDeleteElements(StripId group, const std::vector<int64_t>& ids) {
     EditPlan p;
     p.effect = DropEffect::kDelete;

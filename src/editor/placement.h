@@ -173,6 +173,11 @@ class Placement {
     // null copy (the clipboard held nothing readable) gives warning 1929.
     EditPlan PlanPaste(std::shared_ptr<const CopiedElements> copy, StripId group,
                        int64_t afterId = 0);
+    // The element `id` moved one place back (`delta` < 0) or forward in its
+    // group, past the slots shown too: the move of a drop on its neighbour
+    // (the keyboard's Alt+arrows and the element menu). Refused in groups
+    // that keep their order and at either end.
+    EditPlan PlanStep(StripId group, int64_t id, int delta);
     // Several elements of one group deleted at once (a cut, or a selection
     // deleted), their links with them: one step.
     EditPlan PlanDeleteElements(StripId group, const std::vector<int64_t>& ids);

@@ -23,6 +23,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScrollArea>
 #include <QStyle>
 #include <QTextLayout>
@@ -102,6 +103,31 @@ QStringList CaptionLines(QString text, const QFont& font, int width, int maxLine
     layout.endLayout();
     return lines;
 }
+
+// A modal window the editor opens (a dialog, a message, a file chooser) takes
+// the activation with it, and nothing gives it back where no window manager
+// does: once it has closed, the editor is the active window again with the
+// focus where it was, so its keys (Ctrl+Z, the arrows) act at once.
+class FocusBack {
+  public:
+    explicit FocusBack(QWidget* window) : window_(window), focus_(window->focusWidget()) {}
+    ~FocusBack() {
+        if (!window_ || !window_->isVisible()) return;
+        // Where the window's focus went meanwhile (a moved element), else
+        // where it was.
+        QWidget* to = window_->focusWidget();
+        if (!to || !to->isVisible()) to = focus_;
+        window_->activateWindow();
+        if (to && to->isVisible() && to->window() == window_)
+            to->setFocus(Qt::ActiveWindowFocusReason);
+    }
+    FocusBack(const FocusBack&) = delete;
+    FocusBack& operator=(const FocusBack&) = delete;
+
+  private:
+    QPointer<QWidget> window_;
+    QPointer<QWidget> focus_;
+};
 
 // The auto-scroll's repeating timer; after each tick the window shows the
 // scrolled group.
@@ -296,6 +322,7 @@ void EditorWindow::buildTools() {
         a->setShortcutContext(Qt::WindowShortcut);
         auto run = d.run;
         connect(a, &QAction::triggered, this, [this, run] {
+            FocusBack back(this);
             try {
                 run();
             } catch (const ProjectError& e) {
@@ -320,6 +347,7 @@ void EditorWindow::buildTools() {
         addAction(a);
         auto run = d.run;
         connect(a, &QAction::triggered, this, [this, run] {
+            FocusBack back(this);
             run();
             showCanvas();
         });
@@ -915,26 +943,172 @@ void EditorWindow::pasteElements() {
 
 void EditorWindow::contextMenu(CanvasItem* item, const QPoint& pos) {
     CanvasControl c = item->control;
-    if (c.strip == StripId::kObjects && c.part == Part::kPicture) {
-        offerGroups(item, pos);
-        return;
-    }
+    if (c.part == Part::kPicture && c.strip == StripId::kObjects) return offerGroups(item, pos);
+    if (c.part == Part::kPicture && c.strip == StripId::kOperators) return offerMarks(item, pos);
+    if (c.part == Part::kMark) return markMenu(item, pos);
     if (c.part == Part::kLabel) c.part = Part::kPicture;
     if (!editor::IsSlotGroup(c.strip) || c.part != Part::kPicture) return;
     // The menu acts on the slot it was opened on.
-    CanvasItem* picture = views_[at(c.strip)].pictures[size_t(c.index - 1)];
-    picture->setFocus(Qt::OtherFocusReason);
+    StripView& v = views_[at(c.strip)];
+    v.pictures[size_t(c.index - 1)]->setFocus(Qt::OtherFocusReason);
     const int64_t id = elementAt(c);
     if (id > 0 && !selection_->Contains(c.strip, id)) selectSlot(c, Qt::NoModifier);
     showCanvas();
+
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("mnuElement"));
-    for (const char* tool : {"mnucut", "mnucopy", "mnupaste"}) {
-        QAction* a = Tool(tool);
-        if (id < 1 && a != Tool("mnupaste")) continue;
-        menu.addAction(a);
+    auto entry = [&](QMenu* m, const char* name, long textId, bool enabled,
+                     std::function<void()> run) {
+        QAction* a = m->addAction(Text(textId));
+        a->setObjectName(QString::fromLatin1(name));
+        a->setEnabled(enabled);
+        connect(a, &QAction::triggered, this, std::move(run));
+        return a;
+    };
+    if (id > 0) {
+        entry(&menu, "mnuEdit", 1040, true, [this, c] {
+            editor::EditPlan plan = placement_->PlanDoubleClick(c);
+            if (plan.Committable() || plan.warning) runPlanLater(std::move(plan));
+        });
+        entry(&menu, "mnuDelete", 1513, true, [this, c] { deleteAt(c); });
+        const bool movable = placement_->PlanStep(c.strip, id, -1).Committable() ||
+                             placement_->PlanStep(c.strip, id, 1).Committable();
+        if (movable) {
+            menu.addSeparator();
+            entry(&menu, "mnuMoveBack", 1927, placement_->PlanStep(c.strip, id, -1).Committable(),
+                  [this, c] { moveElement(c, -1); });
+            entry(&menu, "mnuMoveForward", 1928, placement_->PlanStep(c.strip, id, 1).Committable(),
+                  [this, c] { moveElement(c, 1); });
+        }
+        menu.addSeparator();
+        menu.addAction(Tool("mnucut"));
+        menu.addAction(Tool("mnucopy"));
     }
+    menu.addAction(Tool("mnupaste"));
+    // A condition linked with the next one shown: its operator.
+    if (id > 0 && editor::Info(c.strip).hasMarks() && size_t(c.index) <= v.marks.size() &&
+        elementAt({c.strip, Part::kPicture, c.index + 1}) > 0) {
+        menu.addSeparator();
+        QMenu* ope = menu.addMenu(Text(1057));
+        ope->setObjectName(QStringLiteral("mnuOperator"));
+        ope->menuAction()->setObjectName(QStringLiteral("mnuOperator"));
+        operatorEntries(ope, {c.strip, Part::kMark, c.index});
+    }
+    FocusBack back(this);
     menu.exec(pos);
+}
+
+void EditorWindow::markMenu(CanvasItem* item, const QPoint& pos) {
+    const CanvasControl mark = item->control;
+    const editor::Strip& s = canvas_->strip(mark.strip);
+    // Only between two conditions shown.
+    if (elementAt({mark.strip, Part::kPicture, mark.index}) < 1 ||
+        elementAt({mark.strip, Part::kPicture, mark.index + 1}) < 1 ||
+        mark.index > int(s.marks.size()))
+        return;
+    item->setFocus(Qt::OtherFocusReason);
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnuMark"));
+    if (mark.strip == StripId::kCondOk) {
+        QAction* dialog = menu.addAction(Text(1057) + QStringLiteral("…"));
+        dialog->setObjectName(QStringLiteral("mnuOperatorDialog"));
+        connect(dialog, &QAction::triggered, this, [this, mark] {
+            editor::EditPlan plan = placement_->PlanDoubleClick(mark);
+            if (plan.Committable()) runPlanLater(std::move(plan));
+        });
+        menu.addSeparator();
+    }
+    operatorEntries(&menu, mark);
+    FocusBack back(this);
+    menu.exec(pos);
+}
+
+void EditorWindow::operatorEntries(QMenu* menu, const CanvasControl& mark) {
+    const editor::Strip& ops = canvas_->strip(StripId::kOperators);
+    const editor::Strip& s = canvas_->strip(mark.strip);
+    const std::string& linked = s.marks.at(size_t(mark.index - 1)).tag;
+    // What dropping each palette operator on the mark would do.
+    for (int i = 1; i <= int(ops.slots.size()); ++i) {
+        if (!ops.slot(i).filled()) continue;
+        const CanvasControl op{StripId::kOperators, Part::kPicture, i};
+        if (placement_->Effect(op, mark) != editor::DropEffect::kLink) continue;
+        QAction* a = menu->addAction(Q(ops.slot(i).caption));
+        a->setObjectName(QStringLiteral("imgOpe"));
+        a->setProperty("index", i);
+        a->setToolTip(Q(ops.slot(i).toolTip));
+        a->setCheckable(true);
+        a->setChecked(linked == ops.slot(i).labelTag);
+        connect(a, &QAction::triggered, this,
+                [this, op, mark] { carryOut(placement_->PlanDrop(op, mark)); });
+    }
+    // A link goes as when dragged onto the operator palette.
+    if (placement_->CanDrag(mark)) {
+        QAction* a = menu->addAction(Text(1513));
+        a->setObjectName(QStringLiteral("mnuUnlink"));
+        connect(a, &QAction::triggered, this, [this, mark] { deleteAt(mark); });
+    }
+}
+
+void EditorWindow::offerMarks(CanvasItem* item, const QPoint& pos) {
+    const CanvasControl op{StripId::kOperators, Part::kPicture, item->control.index};
+    if (!placement_->CanDrag(op)) return;
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnuLinkAt"));
+    // Every place between two conditions shown where the drop would link.
+    for (StripId g : {StripId::kCondOk, StripId::kCondKo}) {
+        const StripView& v = views_[at(g)];
+        for (size_t i = 0; i < v.marks.size(); ++i) {
+            const CanvasControl mark{g, Part::kMark, int(i) + 1};
+            if (!placement_->PlanDrop(op, mark).Committable()) continue;
+            QAction* a = menu.addAction(v.marks[i]->accessibleName());
+            a->setObjectName(QString::fromLatin1(editor::ControlName(mark)));
+            a->setProperty("index", mark.index);
+            connect(a, &QAction::triggered, this,
+                    [this, op, mark] { carryOut(placement_->PlanDrop(op, mark)); });
+        }
+    }
+    if (menu.isEmpty()) {
+        QApplication::beep();
+        return;
+    }
+    FocusBack back(this);
+    menu.exec(pos);
+}
+
+void EditorWindow::deleteAt(const CanvasControl& c) {
+    if (c.part == Part::kMark) {
+        // A link, as when dragged onto the operator palette (the bin takes
+        // only the conditions' links).
+        if (placement_->CanDrag(c))
+            carryOut(placement_->PlanDrop(c, {StripId::kOperators, Part::kFrame, 0}));
+        return;
+    }
+    const int64_t id = elementAt(c);
+    if (id > 0 && selection_->Contains(c.strip, id) && selection_->Ids().size() > 1)
+        // The whole selection, as one step.
+        carryOut(placement_->PlanDeleteElements(c.strip, selection_->Ids()));
+    else if (placement_->CanDrag(c))
+        carryOut(placement_->PlanDrop(c, CanvasControl::Trash()));
+}
+
+void EditorWindow::moveElement(const CanvasControl& c, int delta) {
+    const int64_t id = elementAt(c);
+    editor::EditPlan plan = placement_->PlanStep(c.strip, id, delta);
+    if (!plan.Committable() || !placement_->Commit(plan)) return;
+    // The focus follows the element, scrolling the group when it left the
+    // slots shown.
+    const editor::Strip& s = canvas_->strip(c.strip);
+    if (!s.slotOfId(id)) {
+        if (delta < 0)
+            canvas_->ScrollBack(c.strip);
+        else
+            canvas_->ScrollForward(c.strip);
+    }
+    if (const int slot = s.slotOfId(id)) {
+        views_[at(c.strip)].pictures[size_t(slot - 1)]->setFocus(Qt::OtherFocusReason);
+        selection_->Select(c.strip, id);
+    }
+    showCanvas();
 }
 
 CanvasControl EditorWindow::insertTarget(StripId group) const {
@@ -959,6 +1133,7 @@ void EditorWindow::offerGroups(CanvasItem* item, const QPoint& pos) {
         QApplication::beep();
         return;
     }
+    FocusBack back(this);
     const QAction* chosen = menu.exec(pos);
     if (!chosen) return;
     carryOut(placement_->PlanDrop(source, insertTarget(StripId(chosen->data().toInt()))));
@@ -982,9 +1157,10 @@ bool EditorWindow::keyPressed(CanvasItem* item, QKeyEvent* event) {
         clicked(item);
         return true;
     }
-    if (c.strip == StripId::kObjects && c.part == Part::kPicture &&
+    if ((c.strip == StripId::kObjects || c.strip == StripId::kOperators) &&
+        c.part == Part::kPicture &&
         ((enter && mods == Qt::NoModifier) || (key == Qt::Key_I && mods == Qt::ControlModifier))) {
-        offerGroups(item, item->mapToGlobal(item->rect().bottomLeft()));
+        contextMenu(item, item->mapToGlobal(item->rect().bottomLeft()));
         return true;
     }
     if (group && enter && mods == Qt::NoModifier) {
@@ -992,13 +1168,7 @@ bool EditorWindow::keyPressed(CanvasItem* item, QKeyEvent* event) {
         return true;
     }
     if (group && key == Qt::Key_Delete && mods == Qt::NoModifier) {
-        const int64_t id = elementAt(c);
-        if (c.part == Part::kPicture && id > 0 && selection_->Contains(c.strip, id) &&
-            selection_->Ids().size() > 1)
-            // The whole selection, as one step.
-            carryOut(placement_->PlanDeleteElements(c.strip, selection_->Ids()));
-        else if (placement_->CanDrag(c))
-            carryOut(placement_->PlanDrop(c, CanvasControl::Trash()));
+        deleteAt(c);
         return true;
     }
     if (group && c.part == Part::kPicture && key == Qt::Key_Space && mods == Qt::ControlModifier) {
@@ -1010,15 +1180,9 @@ bool EditorWindow::keyPressed(CanvasItem* item, QKeyEvent* event) {
     const bool forward = key == Qt::Key_Down || key == Qt::Key_Right;
     if (!back && !forward) return false;
     if (mods == Qt::AltModifier) {
-        // A move within the group: the drop on the neighbouring slot.
+        // A move within the group: the drop on the neighbouring element.
         if (!group || c.part != Part::kPicture) return false;
-        const CanvasControl to{c.strip, Part::kPicture, c.index + (back ? -1 : 1)};
-        if (to.index < 1 || size_t(to.index) > v.pictures.size() || !placement_->CanDrag(c) ||
-            placement_->Effect(c, to) != editor::DropEffect::kMove)
-            return true;
-        editor::EditPlan plan = placement_->PlanDrop(c, to);
-        if (plan.Committable() && carryOut(std::move(plan)))
-            v.pictures[size_t(to.index - 1)]->setFocus(Qt::OtherFocusReason);
+        moveElement(c, back ? -1 : 1);
         return true;
     }
     if (mods == Qt::ShiftModifier && group && c.part == Part::kPicture) {
@@ -1059,6 +1223,7 @@ void EditorWindow::runPlanLater(editor::EditPlan plan) {
 }
 
 void EditorWindow::runPlan(editor::EditPlan& plan) {
+    FocusBack back(this);
     if (plan.warning) {
         Messages().warning(texts::GetText(kTitle), texts::GetText(plan.warning));
         return;

@@ -43,6 +43,7 @@ class QFrame;
 class QKeyEvent;
 class QMimeData;
 class QLabel;
+class QMenu;
 class QScrollArea;
 class QToolBar;
 
@@ -154,8 +155,22 @@ class EditorWindow : public QMainWindow, private DocumentListener {
     // What a slot holds, for assistive technology.
     QString slotName(editor::StripId id, int index) const;
     // The context menu of a canvas control at `pos` (global), from the mouse
-    // or the keyboard (Menu, Shift+F10).
+    // or the keyboard (Menu, Shift+F10): a palette object's groups, a palette
+    // operator's places, an element's or an empty slot's commands, a mark's
+    // operators.
     void contextMenu(CanvasItem* item, const QPoint& pos);
+    void markMenu(CanvasItem* item, const QPoint& pos);
+    // The palette operators as menu entries that link at `mark`, and the
+    // entry that removes its link.
+    void operatorEntries(QMenu* menu, const editor::CanvasControl& mark);
+    // The places between two conditions shown where a palette operator would
+    // link, offered in a menu; the chosen one gets the operator's drop.
+    void offerMarks(CanvasItem* item, const QPoint& pos);
+    // Delete on a slot (the selection, or the element as a drop on the bin)
+    // or on a mark (the link as a drop on the operator palette).
+    void deleteAt(const editor::CanvasControl& c);
+    // The element of a slot one place back or forward; the focus follows it.
+    void moveElement(const editor::CanvasControl& c, int delta);
     // A click or an arrow key on a slot of a group: the selection follows.
     void selectSlot(const editor::CanvasControl& c, Qt::KeyboardModifiers mods);
 

@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -209,18 +210,44 @@ class EditorTest : public QObject {
         QVERIFY(Document().Modified());
     }
 
-    // Keys to the focused widget of the editor.
+    // Keys to the focused widget of the editor, as a user types them: once a
+    // window that closed (a dialog, a menu) has given the activation back.
     void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QWidget* w = QApplication::focusWidget();
-        QVERIFY(w);
-        QTest::keyClick(w, k, mods);
+        QTRY_VERIFY(QApplication::focusWidget());
+        QTest::keyClick(QApplication::focusWidget(), k, mods);
     }
 
     // Tab until `target` has the focus; false when it never does.
     bool tabTo(QWidget* target) {
+        if (!QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; }, 2000))
+            return false;
         for (int i = 0; i < 200 && QApplication::focusWidget() != target; ++i)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         return QApplication::focusWidget() == target;
+    }
+
+    // The entry `entry` (object name, and `index` when not 0) of the menu
+    // `menuName` that the next key opens, chosen with the arrow keys and
+    // Return; true once chosen. Set up before the key.
+    std::shared_ptr<bool> chooseInMenu(const QString& menuName, const QString& entry,
+                                       int index = 0) {
+        auto chosen = std::make_shared<bool>(false);
+        QTimer::singleShot(0, [chosen, menuName, entry, index] {
+            QMenu* menu = nullptr;
+            QVERIFY(QTest::qWaitFor(
+                [&] { return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())); },
+                5000));
+            QCOMPARE(menu->objectName(), menuName);
+            auto matches = [&](const QAction* a) {
+                return a && a->objectName() == entry &&
+                       (index == 0 || a->property("index").toInt() == index);
+            };
+            for (int i = 0; i < 20 && !matches(menu->activeAction()); ++i)
+                QTest::keyClick(menu, Qt::Key_Down);
+            *chosen = matches(menu->activeAction());
+            QTest::keyClick(menu, *chosen ? Qt::Key_Return : Qt::Key_Escape);
+        });
+        return chosen;
     }
 
     // The palette object `obj` offered for insertion with Enter, the group
@@ -249,9 +276,8 @@ class EditorTest : public QObject {
         QVERIFY(!shownWindow("frmProp"));
         whenShown("frmProp", [text](QWidget* d) {
             QTest::keyClicks(d->findChild<QLineEdit*>("txtDescri"), text);
-            auto* ok = d->findChild<QPushButton*>("cmdOK");
-            QTRY_VERIFY(ok->isEnabled());
-            QTest::mouseClick(ok, Qt::LeftButton);
+            QTRY_VERIFY(d->findChild<QPushButton*>("cmdOK")->isEnabled());
+            QTest::keyClick(d, Qt::Key_Return);
         });
     }
 
@@ -877,6 +903,227 @@ class EditorTest : public QObject {
         QCOMPARE(e->history().UndoSteps(), steps);
         QCOMPARE(env::Env().master().queryOne("SELECT COUNT(*) FROM TMP_TRIGGER")->at(0).toInt(),
                  int64_t(20));
+    }
+
+    // Insert a light into the actions, move it back, link two conditions,
+    // change their operator and delete an element, by the keyboard alone;
+    // then the same with the mouse: the saved files are the same.
+    void theKeyboardAloneBuildsWhatTheMouseBuilds() {
+        startDemo();
+        openGoodMorning();
+        newScenario();
+        auto* e = editor();
+        e->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(e));
+        const int cond = findObject(StripId::kCondOk, DropEffect::kCreate);
+        QVERIFY(cond);
+        addRows("TMP_COND_OK", 4, objectId(cond), {"A", "B"});
+        const int act = findObject(StripId::kStepAct, DropEffect::kCreate);
+        QVERIFY(act);
+        addRows("TMP_STEP_ACT", 5, objectId(act), {"X", "Y"});
+        QTRY_COMPARE(caption(StripId::kStepAct, 2), QStringLiteral("Y"));
+        QCOMPARE(tag(StripId::kCondOk, Part::kMark, 1), QStringLiteral("?"));
+        const QString and_ = tag(StripId::kOperators, Part::kLabel, 1);
+        const QString or_ = tag(StripId::kOperators, Part::kLabel, 2);
+        QVERIFY(!and_.isEmpty() && !or_.isEmpty() && and_ != or_);
+        const std::string start = (dir_->path() / "start.tdx").string();
+        files_->answers = {start};
+        QVERIFY(e->RunTool("mnusave"));
+
+        // From here on no mouse event reaches the application.
+        struct MouseWatch : QObject {
+            int events = 0;
+            bool eventFilter(QObject*, QEvent* ev) override {
+                const auto t = ev->type();
+                if (t == QEvent::MouseButtonPress || t == QEvent::MouseButtonRelease ||
+                    t == QEvent::MouseButtonDblClick)
+                    ++events;
+                return false;
+            }
+        } watch;
+        qApp->installEventFilter(&watch);
+        QVERIFY(tabTo(e->Control("imgFam", 1)));
+        key(Qt::Key_Space);
+        int light = 0;
+        for (int i = 1; i <= 8 && !light; ++i) {
+            const CanvasControl src{StripId::kObjects, Part::kPicture, i};
+            if (e->placement().CanDrag(src) &&
+                e->placement().Effect(src, {StripId::kStepAct, Part::kFrame, 0}) ==
+                    DropEffect::kCreate)
+                light = i;
+        }
+        QVERIFY(light);
+        // 1. The light into the actions, third.
+        insertWithKeys(light, QStringLiteral("imgfraACT"), QStringLiteral("Hall light"));
+        QTRY_COMPARE(caption(StripId::kStepAct, 3), QStringLiteral("Hall light"));
+        // 2. Moved back one place from its menu (Shift+F10).
+        QVERIFY(tabTo(e->Control("imgICOStepACT", 3)));
+        auto moved = chooseInMenu(QStringLiteral("mnuElement"), QStringLiteral("mnuMoveBack"));
+        key(Qt::Key_F10, Qt::ShiftModifier);
+        QVERIFY(*moved);
+        QCOMPARE(caption(StripId::kStepAct, 2), QStringLiteral("Hall light"));
+        QTRY_COMPARE(QApplication::focusWidget(), e->Control("imgICOStepACT", 2));
+        // 3. The first palette operator between A and B (Enter on it).
+        QVERIFY(tabTo(e->Control("imgOpe", 1)));
+        auto linked = chooseInMenu(QStringLiteral("mnuLinkAt"), QStringLiteral("imgOPEOK"), 1);
+        key(Qt::Key_Return);
+        QVERIFY(*linked);
+        QTRY_COMPARE(tag(StripId::kCondOk, Part::kMark, 1), and_);
+        // 4. The other operator, from the mark's menu (the Menu key).
+        QVERIFY(tabTo(e->Control("imgOPEOK", 1)));
+        auto changed = chooseInMenu(QStringLiteral("mnuMark"), QStringLiteral("imgOpe"), 2);
+        key(Qt::Key_Menu);
+        QVERIFY(*changed);
+        QTRY_COMPARE(tag(StripId::kCondOk, Part::kMark, 1), or_);
+        // 5. The first action deleted.
+        QVERIFY(tabTo(e->Control("imgICOStepACT", 1)));
+        key(Qt::Key_Delete);
+        QTRY_COMPARE(caption(StripId::kStepAct, 1), QStringLiteral("Hall light"));
+        qApp->removeEventFilter(&watch);
+        QCOMPARE(watch.events, 0);
+        const std::string keys = (dir_->path() / "keys.tdx").string();
+        files_->answers = {keys};
+        QVERIFY(e->RunTool("mnusaveas"));
+
+        // Five steps back lead to the start.
+        for (int i = 0; i < 5; ++i) QVERIFY(e->RunTool("mnuundo"));
+        QTRY_COMPARE(caption(StripId::kStepAct, 3), QString());
+        const std::string back = (dir_->path() / "back.tdx").string();
+        files_->answers = {back};
+        QVERIFY(e->RunTool("mnusaveas"));
+        QCOMPARE(dump(back), dump(start));
+
+        // The mouse: drags, a double-click and the operator dialog.
+        QVERIFY(
+            dragTo(drag(StripId::kObjects, Part::kPicture, light), e->Control("imgfraACT")).drop);
+        whenShown("frmProp", [](QWidget* d) {
+            QTest::keyClicks(d->findChild<QLineEdit*>("txtDescri"), "Hall light");
+            auto* ok = d->findChild<QPushButton*>("cmdOK");
+            QTRY_VERIFY(ok->isEnabled());
+            QTest::mouseClick(ok, Qt::LeftButton);
+        });
+        QTRY_COMPARE(caption(StripId::kStepAct, 3), QStringLiteral("Hall light"));
+        QVERIFY(dragTo(drag(StripId::kStepAct, Part::kPicture, 3), e->Control("imgICOStepACT", 2))
+                    .drop);
+        QTRY_COMPARE(caption(StripId::kStepAct, 2), QStringLiteral("Hall light"));
+        QVERIFY(
+            dragTo(drag(StripId::kOperators, Part::kPicture, 1), e->Control("imgOPEOK", 1)).drop);
+        QTRY_COMPARE(tag(StripId::kCondOk, Part::kMark, 1), and_);
+        QTest::mouseDClick(e->Control("imgOPEOK", 1), Qt::LeftButton);
+        whenShown("frmOpe", [or_](QWidget* d) {
+            auto* list = d->findChild<QComboBox*>("cmbOperatore");
+            QVERIFY(list);
+            list->setCurrentIndex(list->findData(or_.toInt()));
+            QTest::mouseClick(d->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+        });
+        QTRY_COMPARE(tag(StripId::kCondOk, Part::kMark, 1), or_);
+        QVERIFY(dragTo(drag(StripId::kStepAct, Part::kPicture, 1), e->Control("imgCestino")).drop);
+        QTRY_COMPARE(caption(StripId::kStepAct, 1), QStringLiteral("Hall light"));
+        const std::string mouse = (dir_->path() / "mouse.tdx").string();
+        files_->answers = {mouse};
+        QVERIFY(e->RunTool("mnusaveas"));
+        QCOMPARE(dump(mouse), dump(keys));
+        QVERIFY(dump(keys) != dump(start));
+        QVERIFY(messages_->calls.empty());
+    }
+
+    // The element menu says what a slot allows; a condition's operator and an
+    // excluded condition's link are reached from it too.
+    void theElementMenusOfferWhatTheSlotAllows() {
+        startDemo();
+        openGoodMorning();
+        newScenario();
+        auto* e = editor();
+        e->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(e));
+        const int trig = findObject(StripId::kTrigger, DropEffect::kCreate);
+        const int ko = findObject(StripId::kCondKo, DropEffect::kCreate);
+        QVERIFY(trig && ko);
+        addRows("TMP_TRIGGER", 3, objectId(trig), {"T"});
+        addRows("TMP_COND_KO", 0, objectId(ko), {"N1", "N2"});
+        QTRY_COMPARE(caption(StripId::kCondKo, 2), QStringLiteral("N2"));
+        // What a menu holds, by the entries' object names, shown or not.
+        auto entries = [&](QWidget* at, Qt::Key k, Qt::KeyboardModifiers mods) {
+            auto names = std::make_shared<QStringList>();
+            QTimer::singleShot(0, [names] {
+                QMenu* menu = nullptr;
+                QVERIFY(QTest::qWaitFor(
+                    [&] {
+                        return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()));
+                    },
+                    5000));
+                for (QAction* a : menu->actions())
+                    if (!a->isSeparator()) *names << a->objectName() + (a->isEnabled() ? "" : "-");
+                menu->close();
+            });
+            at->setFocus();
+            QTest::keyClick(at, k, mods);
+            // The editor takes the activation back from the menu.
+            const bool back =
+                QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; }, 2000);
+            return back ? *names : QStringList{QStringLiteral("the focus did not come back")};
+        };
+        // A start event keeps its place: no moves.
+        QCOMPARE(entries(e->Control("imgTrigger", 1), Qt::Key_Menu, Qt::NoModifier),
+                 (QStringList{"mnuEdit", "mnuDelete", "mnucut", "mnucopy", "mnupaste"}));
+        // An empty slot takes a paste only.
+        QCOMPARE(entries(e->Control("imgTrigger", 2), Qt::Key_F10, Qt::ShiftModifier),
+                 (QStringList{"mnupaste"}));
+        // An excluded condition followed by another: its operator too.
+        QCOMPARE(
+            entries(e->Control("imgCondKO", 1), Qt::Key_Menu, Qt::NoModifier),
+            (QStringList{"mnuEdit", "mnuDelete", "mnucut", "mnucopy", "mnupaste", "mnuOperator"}));
+        // The excluded conditions' mark: the palette operators, no dialog.
+        QCOMPARE(entries(e->Control("imgOPEKO", 1), Qt::Key_Menu, Qt::NoModifier),
+                 (QStringList{"imgOpe", "imgOpe"}));
+        e->Control("imgOPEKO", 1)->setFocus();
+        auto linked = chooseInMenu(QStringLiteral("mnuMark"), QStringLiteral("imgOpe"), 1);
+        key(Qt::Key_Menu);
+        QVERIFY(*linked);
+        QTRY_COMPARE(tag(StripId::kCondKo, Part::kMark, 1),
+                     tag(StripId::kOperators, Part::kLabel, 1));
+        // Linked: it may go, by the menu or by Delete (as onto the operator
+        // palette: the bin does not take these links).
+        QCOMPARE(entries(e->Control("imgOPEKO", 1), Qt::Key_Menu, Qt::NoModifier),
+                 (QStringList{"imgOpe", "imgOpe", "mnuUnlink"}));
+        e->Control("imgOPEKO", 1)->setFocus();
+        key(Qt::Key_Delete);
+        QTRY_COMPARE(tag(StripId::kCondKo, Part::kMark, 1), QString());
+        QVERIFY(messages_->calls.empty());
+    }
+
+    // Once a dialog opened by a drop has closed, the editor has the keyboard
+    // again: Ctrl+Z reaches its tools without a click.
+    void theKeysActAtOnceAfterADialogClosed() {
+        startDemo();
+        openGoodMorning();
+        auto* e = editor();
+        e->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(e));
+        const int obj = findObject(StripId::kStepAct, DropEffect::kCreate);
+        QVERIFY(obj);
+        e->Control("imgICOStepACT", 1)->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), e->Control("imgICOStepACT", 1));
+        const QString first = caption(StripId::kStepAct, 1);
+        QVERIFY(dragTo(drag(StripId::kObjects, Part::kPicture, obj), e->Control("imgICOStepACT", 1))
+                    .drop);
+        whenShown("frmProp", [](QWidget* d) {
+            QTest::keyClicks(d->findChild<QLineEdit*>("txtDescri"), "Porch");
+            auto* ok = d->findChild<QPushButton*>("cmdOK");
+            QTRY_VERIFY(ok->isEnabled());
+            QTest::keyClick(d, Qt::Key_Return);
+        });
+        QTRY_COMPARE(caption(StripId::kStepAct, 1), QStringLiteral("Porch"));
+        // The focus is back where it was, in the active editor.
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(e));
+        QTRY_COMPARE(QApplication::focusWidget(), e->Control("imgICOStepACT", 1));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(caption(StripId::kStepAct, 1), first);
+        // And after a message box (the row limit's, or a refused paste's).
+        QGuiApplication::clipboard()->setText(QStringLiteral("no elements"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+        QTRY_COMPARE(messages_->calls.size(), size_t(1));
+        QTRY_COMPARE(QApplication::focusWidget(), e->Control("imgICOStepACT", 1));
     }
 
     void showOnAScenarioFileOpensTheEditorAlone() {
