@@ -29,6 +29,7 @@
 #include <QTextLayout>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
@@ -46,6 +47,7 @@
 #include "ui/chrome.h"
 #include "ui/dialogs.h"
 #include "ui/property_dialog.h"
+#include "ui/splash.h"
 #include "ui/time_dialog.h"
 
 // The canvas's slot counts and lists are called "slots"; this file declares no
@@ -262,6 +264,13 @@ class CanvasItem : public QLabel {
 
 // --- building ---------------------------------------------------------------
 
+EditorWindow::ToolsHook& EditorWindow::ToolsHookRef() {
+    static ToolsHook hook;
+    return hook;
+}
+
+void EditorWindow::SetToolsHook(ToolsHook hook) { ToolsHookRef() = std::move(hook); }
+
 EditorWindow::EditorWindow(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmMain"));
     SetTextId(this, 1000);
@@ -332,6 +341,68 @@ void EditorWindow::buildTools() {
         });
         tools_[d.name] = a;
     }
+    // The project and the tools, menus at the end of the bar. The project's
+    // tools and the language are the project window's, handed over to it.
+    auto menuTool = [this](const char* name, long textId) {
+        auto* menu = new QMenu(this);
+        menu->setObjectName(QString::fromLatin1(name));
+        SetTextId(menu, textId);
+        menu->setTitle(Text(textId));
+        auto* button = new QToolButton(bar_);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setMenu(menu);
+        button->setPopupMode(QToolButton::InstantPopup);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setDefaultAction(menu->menuAction());
+        bar_->addWidget(button);
+        return menu;
+    };
+    QMenu* project = menuTool("popupprj", 1563);
+    for (auto [name, textId] : {std::pair{"mnunewprj", 1502L}, std::pair{"mnuapriprj", 1503L},
+                                std::pair{"mnuviewprj", 1596L}}) {
+        QAction* a = project->addAction(Text(textId));
+        a->setObjectName(QString::fromLatin1(name));
+        SetTextId(a, textId);
+        const std::string tool = name;
+        connect(a, &QAction::triggered, this, [this, tool] {
+            FocusBack back(this);
+            if (projectCommand) projectCommand(tool, {});
+        });
+        tools_[name] = a;
+    }
+    QMenu* tools = menuTool("popuptools", 1517);
+    QMenu* languages = tools->addMenu(Text(1518));
+    // Each language a tool "mnulang" with its code, as in the project window.
+    languages->setObjectName(QStringLiteral("mnulanguage"));
+    languages->menuAction()->setObjectName(QStringLiteral("mnulanguage"));
+    SetTextId(languages, 1518);
+    tools_["mnulanguage"] = languages->menuAction();
+    for (const auto& l : env::Env().languages()) {
+        QAction* a = languages->addAction(Q(l.caption));
+        a->setObjectName(Q(l.name));
+        a->setData(Q(l.tag));
+        a->setCheckable(true);
+        a->setChecked(l.checked);
+        connect(a, &QAction::triggered, this, [this, a] {
+            a->setChecked(U(a->data().toString()) == env::Env().currentLanguage());
+            FocusBack back(this);
+            if (projectCommand) projectCommand("mnulang", U(a->data().toString()));
+        });
+    }
+    QAction* about = tools->addAction(Text(1519));
+    about->setObjectName(QStringLiteral("mnuinfo"));
+    SetTextId(about, 1519);
+    about->setShortcut(QKeySequence::HelpContents);
+    about->setShortcutContext(Qt::WindowShortcut);
+    addAction(about);
+    connect(about, &QAction::triggered, this, [this] {
+        FocusBack back(this);
+        SplashWindow box(SplashWindow::Role::About, this);
+        box.exec();
+    });
+    tools_["mnuinfo"] = about;
+    if (ToolsHookRef()) ToolsHookRef()(*this, *tools);
+
     // The clipboard: window keys and the element menu, not on the bar.
     const ToolDef clipboard[] = {
         {"mnucopy", 1924, QKeySequence::Copy, [this] { copyElements(false); }},
@@ -623,6 +694,8 @@ void EditorWindow::showCanvas() {
     setWindowModified(doc.Modified());
     tools_["mnuundo"]->setEnabled(history_->CanUndo());
     tools_["mnuredo"]->setEnabled(history_->CanRedo());
+    for (const char* t : {"mnunewprj", "mnuapriprj", "mnuviewprj", "mnulanguage"})
+        tools_[t]->setEnabled(bool(projectCommand));
 }
 
 void EditorWindow::showStrip(StripId id) {
@@ -1353,10 +1426,16 @@ void EditorWindow::compile() {
     RunCompileWindow(this, run);
 }
 
+void EditorWindow::CloseSettled() {
+    settled_ = true;
+    close();
+    settled_ = false;
+}
+
 void EditorWindow::closeEvent(QCloseEvent* event) {
     // Unsaved changes: Yes saves and compiles; a save that did not happen keeps
     // the window open with its edits. No closes without saving, Cancel stays.
-    if (Document().Modified()) {
+    if (!settled_ && Document().Modified()) {
         switch (Messages().yesNoCancel(texts::GetText(kTitle), texts::GetText(kCloseQuestion))) {
             case Answer::Yes:
                 if (!save(false)) {

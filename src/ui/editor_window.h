@@ -28,6 +28,7 @@
 //   editor models read, check and write them.
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -98,6 +99,25 @@ class EditorWindow : public QMainWindow, private DocumentListener {
     // The rectangle showing where a hovering drag would land (hidden otherwise).
     QWidget* Highlight() const;
     editor::ElementSelection& selection() { return *selection_; }
+
+    // Unsaved changes before the scenario goes (another project, another
+    // language): text 1015, Yes saves (a save that did not happen stops), No
+    // goes on, Cancel stops. True when the scenario may go.
+    bool SettleChanges() { return settleChanges(); }
+    // Closes without the close question: the changes were settled.
+    void CloseSettled();
+
+    // The project window's side of the editor's project tools ("mnunewprj",
+    // "mnuapriprj", "mnuviewprj") and of its language menu ("mnulanguage":
+    // each language a tool "mnulang", handed over with its code); set by the
+    // window that opens the editor. Without it those tools are disabled.
+    std::function<void(const std::string& tool, const std::string& language)> projectCommand;
+
+    // Adds tools of other parts of the interface to an editor's "popuptools"
+    // menu once, when the editor is built. The configurator's "runLX" goes
+    // here (shown when the host enables the configurator).
+    using ToolsHook = std::function<void(EditorWindow& editor, QMenu& tools)>;
+    static void SetToolsHook(ToolsHook hook);
 
   signals:
     // The window has closed (its unsaved changes settled).
@@ -220,6 +240,8 @@ class EditorWindow : public QMainWindow, private DocumentListener {
     QFrame* highlight_ = nullptr;
     bool hoverAccepted_ = true;
     bool refreshPending_ = false;
+    bool settled_ = false;  // CloseSettled: no close question
+    static ToolsHook& ToolsHookRef();
     bool restorePending_ = false;
     std::array<bool, 6> reloadPending_{};  // per slot group
     int refreshes_ = 0;

@@ -37,6 +37,7 @@
 #include "edit.h"
 #include "env/database.h"
 #include "env/environment.h"
+#include "env/profile.h"
 #include "env/state.h"
 #include "env/texts.h"
 #include "model/scenario_file.h"
@@ -1124,6 +1125,136 @@ class EditorTest : public QObject {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
         QTRY_COMPARE(messages_->calls.size(), size_t(1));
         QTRY_COMPARE(QApplication::focusWidget(), e->Control("imgICOStepACT", 1));
+    }
+
+    // The editor's project tools hand over to the project window once the
+    // scenario and then the project are settled; a Cancel anywhere, a
+    // cancelled file dialog or a file that is no project keeps the editor.
+    void theEditorsProjectToolsSettleTheScenarioThenTheProject() {
+        startDemo();
+        openGoodMorning();
+        auto* e = editor();
+        QVERIFY(e->Tool("mnunewprj")->isEnabled());
+        QVERIFY(dragTo(drag(StripId::kStepAct, Part::kPicture, 1), e->Control("imgCestino")).drop);
+        QTRY_VERIFY(Document().Modified());
+        project_->Session().SetChanged(true);
+        // Cancel on the scenario, then on the project: the editor stays, with
+        // its edits.
+        messages_->answers = {Answer::Cancel};
+        QVERIFY(e->RunTool("mnunewprj"));
+        messages_->answers = {Answer::No, Answer::Cancel};
+        QVERIFY(e->RunTool("mnunewprj"));
+        QCOMPARE(messages_->calls.size(), size_t(3));
+        QCOMPARE(messages_->calls[0].text, texts::GetText(1015));
+        QCOMPARE(messages_->calls[2].text, texts::GetText(1092));
+        QVERIFY(editor() == e && e->isVisible() && Document().Modified());
+        QVERIFY(project_->Session().Project()->Scenari()->Count() > 0);
+        // Open: a cancelled file dialog, then a file that is no project (1031).
+        messages_->calls.clear();
+        messages_->answers = {Answer::No};
+        QVERIFY(e->RunTool("mnuapriprj"));
+        const fs::path notProject = dir_->path() / "notes.tdj";
+        test::WriteText(notProject, "not a project");
+        messages_->answers = {Answer::No};
+        files_->answers = {notProject.string()};
+        QVERIFY(e->RunTool("mnuapriprj"));
+        QCOMPARE(messages_->calls.back().text, texts::GetText(1031));
+        QVERIFY(editor() == e && Document().Modified());
+        // No and No: the editor closes without a second question and the
+        // project window shows the new, empty project.
+        messages_->calls.clear();
+        messages_->answers = {Answer::No, Answer::No};
+        QVERIFY(e->RunTool("mnunewprj"));
+        QTRY_VERIFY(!editor());
+        QVERIFY(project_->isVisible());
+        QCOMPARE(messages_->calls.size(), size_t(2));
+        QCOMPARE(project_->Session().Project()->Scenari()->Count(), size_t(0));
+        QVERIFY(ui::Running());
+    }
+
+    void theEditorsProjectViewAboutAndLanguage() {
+        // Opened alone on a scenario file: the project view shows the project
+        // window instead of ending the interface.
+        const fs::path file = dir_->path() / "alone.tdx";
+        fs::copy_file(test::SourceFixtures() / "scenarios" / "windows_shape.tdx", file);
+        startDemo(file.string());
+        QTRY_VERIFY(editor() && editor()->isVisible());
+        QVERIFY(editor()->RunTool("mnuviewprj"));
+        QTRY_VERIFY(!editor());
+        QVERIFY(project_->isVisible());
+        QVERIFY(ui::Running());
+        QVERIFY(messages_->calls.empty());
+
+        // The demo's scenario again: the about box, then the language.
+        key_.clear();
+        fs::path p = dir_->path() / "house.tdj";
+        fs::copy_file(fs::path(TESSED_DEMO_PROJECT), p, fs::copy_options::overwrite_existing);
+        files_->answers = {p.string()};
+        QVERIFY(project_->RunTool("mnuapriprj"));
+        for (const auto& s : *project_->Session().Project()->Scenari())
+            if (s->ScriptName == "Good morning") key_ = s->Key;
+        openGoodMorning();
+        auto* e = editor();
+        bool about = false;
+        whenShown("frmAbout", [&](QWidget* w) {
+            about = true;
+            w->close();
+        });
+        QVERIFY(e->RunTool("mnuinfo"));
+        QVERIFY(about);
+
+        auto* languages = e->findChild<QMenu*>("mnulanguage");
+        QVERIFY(languages);
+        QAction* other = nullptr;
+        for (QAction* a : languages->actions()) {
+            QCOMPARE(a->objectName(), QStringLiteral("mnulang"));
+            QCOMPARE(a->isChecked(), a->data().toString() == "ITA");
+            if (a->data().toString() != "ITA") other = a;
+        }
+        QVERIFY(other);
+        QVERIFY(dragTo(drag(StripId::kStepAct, Part::kPicture, 1), e->Control("imgCestino")).drop);
+        QTRY_VERIFY(Document().Modified());
+        const std::string file1 = Document().CurrentFile();
+        const std::string saved = test::ReadText(file1);
+        auto lingua = [] {
+            return profile::GetString(env::Env().configFile(), "GENERALE", "LINGUA", "");
+        };
+        const std::string before = lingua();
+        // Yes to the switch, Cancel on the scenario: nothing written, nothing lost.
+        messages_->answers = {Answer::Yes, Answer::Cancel};
+        other->trigger();
+        QCOMPARE(messages_->calls.size(), size_t(2));
+        QCOMPARE(messages_->calls[1].text, texts::GetText(1015));
+        QCOMPARE(lingua(), before);
+        QVERIFY(editor() == e && Document().Modified());
+        // Yes, the scenario saved, the project not: the language is written and
+        // the interface ends without asking again.
+        messages_->calls.clear();
+        messages_->answers = {Answer::Yes, Answer::Yes, Answer::No};
+        project_->Session().SetChanged(true);
+        const std::string code = other->data().toString().toStdString();
+        other->trigger();  // the editor and its menu go
+        QTRY_VERIFY(!ui::Running());
+        QCOMPARE(lingua(), code);
+        QCOMPARE(messages_->calls.size(), size_t(3));
+        QVERIFY(test::ReadText(file1) != saved);
+    }
+
+    // Tools of other parts (the configurator's) join the editor's menu.
+    void theToolsHookAddsToTheToolsMenu() {
+        ui::EditorWindow::SetToolsHook([](ui::EditorWindow& w, QMenu& tools) {
+            QAction* a = tools.addAction(QStringLiteral("runLX"));
+            a->setObjectName(QStringLiteral("runLX"));
+            a->setParent(&w);
+        });
+        startDemo();
+        openGoodMorning();
+        auto* tools = editor()->findChild<QMenu*>("popuptools");
+        ui::EditorWindow::SetToolsHook(nullptr);
+        QVERIFY(tools);
+        bool found = false;
+        for (QAction* a : tools->actions()) found = found || a->objectName() == "runLX";
+        QVERIFY(found);
     }
 
     void showOnAScenarioFileOpensTheEditorAlone() {
