@@ -671,6 +671,11 @@ void EditorWindow::scheduleRefresh() {
         Qt::QueuedConnection);
 }
 
+void EditorWindow::RefreshAll() {
+    restorePending_ = true;
+    showCanvas();
+}
+
 void EditorWindow::showCanvas() {
     if (restorePending_) {
         restorePending_ = false;

@@ -96,6 +96,9 @@ class EditorWindow : public QMainWindow, private DocumentListener {
     editor::DragIcon HoverIcon() const;
     // How many full refreshes of the view ran.
     int RefreshCount() const { return refreshes_; }
+    // Reloads the six groups from the positions they show and shows the whole
+    // canvas, as after an undo.
+    void RefreshAll();
     // The rectangle showing where a hovering drag would land (hidden otherwise).
     QWidget* Highlight() const;
     editor::ElementSelection& selection() { return *selection_; }

@@ -626,33 +626,6 @@ class EditorTest : public QObject {
         QCOMPARE(caption(StripId::kCondOk, 1), QStringLiteral("kept"));
     }
 
-    // A drop's whole path with 20 elements in every group: plan, commit (with
-    // its undo step), the group's reload and the window's full refresh.
-    void benchmarkADropWithTwentyElementsPerGroup() {
-        startDemo();
-        openGoodMorning();
-        newScenario();
-        auto* e = editor();
-        for (StripId g : editor::kSlotGroups) {
-            const int obj = findObject(g, DropEffect::kCreate);
-            QVERIFY(obj);
-            QStringList names;
-            for (int i = 1; i <= 20; ++i) names << QStringLiteral("E%1").arg(i);
-            addRows(editor::Info(g).table, editor::Info(g).area, objectId(obj), names);
-        }
-        QTRY_COMPARE(caption(StripId::kStepActElse, 10), QStringLiteral("E10"));
-        QWidget* target = e->Control("imgICOStepACT", 3);
-        const int refreshes = e->RefreshCount();
-        QBENCHMARK {
-            dragTo(drag(StripId::kStepAct, Part::kPicture, 1), target);
-            QCoreApplication::sendPostedEvents(e, QEvent::MetaCall);
-        }
-        QVERIFY(e->RefreshCount() > refreshes);
-        // Run once as a test: the first action went to the third slot.
-        if (e->RefreshCount() == refreshes + 1)
-            QCOMPARE(caption(StripId::kStepAct, 3), QStringLiteral("E1"));
-    }
-
     void theKeyboardInsertsALightIntoTheActionsAsADropDoes() {
         startDemo();
         openGoodMorning();
