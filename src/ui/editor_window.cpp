@@ -24,6 +24,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
 #include <QTextLayout>
@@ -71,6 +72,8 @@ constexpr int kSlotWidth = 92;
 constexpr int kOperatorWidth = 56;
 constexpr int kMarkWidth = 36;
 constexpr int kArrowSize = 20;
+// Room for the bin's text on three lines.
+constexpr int kTrashWidth = 150;
 // Caption lines of a slot: groups have room for a time range, palettes for a
 // two-word name.
 constexpr int kGroupCaptionLines = 3;
@@ -354,6 +357,8 @@ void EditorWindow::buildTools() {
         button->setPopupMode(QToolButton::InstantPopup);
         button->setToolButtonStyle(Qt::ToolButtonTextOnly);
         button->setDefaultAction(menu->menuAction());
+        // The menu's arrow beside the text, not over it.
+        button->setStyleSheet(QStringLiteral("QToolButton { padding-right: 14px; }"));
         bar_->addWidget(button);
         return menu;
     };
@@ -576,8 +581,10 @@ void EditorWindow::buildCanvas() {
     trashFrame_->setObjectName(QStringLiteral("imgfraCestino"));
     trashFrame_->setFrameShape(QFrame::StyledPanel);
     trashFrame_->setToolTip(Text(1030));
-    trashFrame_->setFixedWidth(kSlotWidth);
+    trashFrame_->setFixedWidth(kTrashWidth);
     auto* tl = new QVBoxLayout(trashFrame_);
+    tl->setContentsMargins(6, 4, 6, 4);
+    tl->setSpacing(2);
     trash_ = makeItem(CanvasControl::Trash(), trashFrame_);
     trash_->setObjectName(QStringLiteral("imgCestino"));
     trash_->setPixmap(style()->standardIcon(QStyle::SP_TrashIcon).pixmap(32, 32));
@@ -585,6 +592,15 @@ void EditorWindow::buildCanvas() {
     trash_->setToolTip(Text(1030));
     trash_->setAccessibleName(Text(1030));
     tl->addWidget(trash_);
+    // What the bin is for, in the words of its tool tip; a drop on them is a
+    // drop on the bin.
+    CanvasItem* trashText = makeItem(CanvasControl::Trash(), trashFrame_);
+    trashText->setObjectName(QStringLiteral("lblCestino"));
+    SetTextId(trashText, 1030);
+    trashText->setText(Text(1030));
+    trashText->lines = kPaletteCaptionLines + 1;
+    trashText->setFixedSize(kTrashWidth - 12, fontMetrics().lineSpacing() * trashText->lines);
+    tl->addWidget(trashText, 0, Qt::AlignHCenter);
     palettes->addWidget(trashFrame_);
     main->addLayout(palettes);
 
@@ -669,6 +685,16 @@ void EditorWindow::scheduleRefresh() {
             if (refreshPending_) showCanvas();
         },
         Qt::QueuedConnection);
+}
+
+QSize EditorWindow::sizeHint() const {
+    // The whole canvas, as far as the screen allows: no empty band, no
+    // scroll bar where there is room.
+    QSize s = scroller_->widget()->sizeHint();
+    s.rheight() += bar_->sizeHint().height();
+    s += QSize(4, 4);
+    if (const QScreen* sc = screen()) s = s.boundedTo(sc->availableGeometry().size());
+    return s;
 }
 
 void EditorWindow::RefreshAll() {

@@ -99,6 +99,8 @@ class EditorWindow : public QMainWindow, private DocumentListener {
     // Reloads the six groups from the positions they show and shows the whole
     // canvas, as after an undo.
     void RefreshAll();
+    // The whole canvas with the tool bar, within the screen.
+    QSize sizeHint() const override;
     // The rectangle showing where a hovering drag would land (hidden otherwise).
     QWidget* Highlight() const;
     editor::ElementSelection& selection() { return *selection_; }
