@@ -637,3 +637,12 @@ INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
   (1933, 'The configurator is already open in another editor that uses the same data folder.'),
   (1934, 'No configurator program is set in the configuration file %1 (section LEXORA, key Program).'),
   (1935, 'The configurator program %1 cannot be started.');
+
+-- The scenario editor's clipboard and its element menu.
+INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
+  (1924, 'Copy'),
+  (1925, 'Cut'),
+  (1926, 'Paste'),
+  (1927, 'Move back'),
+  (1928, 'Move forward'),
+  (1929, 'The clipboard holds no elements that this group can take.');

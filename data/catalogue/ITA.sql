@@ -637,3 +637,12 @@ INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
   (1933, 'Il configuratore è già aperto in un altro editor che usa la stessa cartella dei dati.'),
   (1934, 'Nessun programma configuratore è indicato nel file di configurazione %1 (sezione LEXORA, chiave Program).'),
   (1935, 'Impossibile avviare il programma configuratore %1.');
+
+-- The scenario editor's clipboard and its element menu.
+INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
+  (1924, 'Copia'),
+  (1925, 'Taglia'),
+  (1926, 'Incolla'),
+  (1927, 'Sposta indietro'),
+  (1928, 'Sposta avanti'),
+  (1929, 'Gli appunti non contengono elementi che questo gruppo può accogliere.');

@@ -136,6 +136,11 @@ int Strip::slotOfId(int64_t id) const {
     return 0;
 }
 
+SlotTexts ElementSlotTexts(db::Database& db, StripId group, const db::Row& row) {
+    Captioned c = CaptionOf(db, group, row);
+    return {std::move(c.caption), OneLineToolTip(c.toolTip)};
+}
+
 void SetPicture(Picture& picture, const std::filesystem::path& resources, std::string_view file,
                 int kind) {
     if (file.empty()) {
@@ -321,9 +326,9 @@ void Canvas::LoadGroup(StripId group, int start) {
         slot.pictureTag = std::to_string(p);
         slot.labelTag = text(r, "ID");
         try {
-            Captioned c = CaptionOf(db, group, r);
+            SlotTexts c = ElementSlotTexts(db, group, r);
             slot.caption = std::move(c.caption);
-            slot.toolTip = OneLineToolTip(c.toolTip);
+            slot.toolTip = std::move(c.toolTip);
         } catch (const db::Error&) {
             slot.caption.clear();
             slot.toolTip.clear();

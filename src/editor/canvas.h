@@ -16,7 +16,8 @@
 
 namespace tessed::db {
 class Database;
-}
+class Row;
+}  // namespace tessed::db
 
 namespace tessed {
 class ScenarioDocument;
@@ -143,6 +144,13 @@ std::string SelectedFamilyPicture(std::string_view file);
 
 // A tool tip on one line: every CR LF and every CR becomes two spaces.
 std::string OneLineToolTip(std::string_view text);
+
+// What a slot of `group` says of an element row (a row of the group's table):
+// its caption and its tool tip on one line. Throws db::Error.
+struct SlotTexts {
+    std::string caption, toolTip;
+};
+SlotTexts ElementSlotTexts(db::Database& db, StripId group, const db::Row& row);
 
 class Canvas {
   public:

@@ -1,7 +1,9 @@
 #include "editor/placement.h"
 
+#include <algorithm>
 #include <utility>
 
+#include "editor/element_clipboard.h"
 #include "env/database.h"
 #include "env/messages.h"
 #include "env/texts.h"
@@ -13,6 +15,8 @@ namespace {
 
 constexpr int kTitle = 1002;
 constexpr int kTooManyElements = 1561;
+// The clipboard holds no elements the group can take.
+constexpr int kNothingToPaste = 1929;
 constexpr const char* kOptional = "OPTIONAL";
 constexpr int kTimeObject = 23;
 constexpr const char* kUnlinked = "?";
@@ -483,6 +487,108 @@ EditPlan Placement::PlanOperatorEdit(int mark) {
     return p;
 }
 
+bool Placement::Allowed(int64_t idObj, StripId group) const {
+    const char* flag = nullptr;
+    switch (group) {
+        case StripId::kTrigger:
+            flag = "TRIGGER";
+            break;
+        case StripId::kTriggerStop:
+            flag = "TRIGGERSTOP";
+            break;
+        case StripId::kCondOk:
+            flag = "COND_OK";
+            break;
+        case StripId::kCondKo:
+            flag = "COND_KO";
+            break;
+        case StripId::kStepAct:
+            flag = "ACT";
+            break;
+        case StripId::kStepActElse:
+            flag = "ACT_ELSE";
+            break;
+        default:
+            return false;
+    }
+    try {
+        auto row = canvas_.database().queryOne(
+            std::string("SELECT ") + flag + " AS F FROM ASS_OBJ_AREE WHERE ID_OBJ=?",
+            {static_cast<long long>(idObj)});
+        return row && row->getBool("F");
+    } catch (const db::Error&) {
+        return false;
+    }
+}
+
+EditPlan Placement::PlanPaste(std::shared_ptr<const CopiedElements> copy, StripId group,
+                              int64_t afterId) {
+    EditPlan p;
+    p.effect = DropEffect::kPaste;
+    p.group_ = group;
+    p.warning = kNothingToPaste;
+    if (!copy || !IsSlotGroup(group) || copy->group != group || copy->rows.empty()) return p;
+    // Every element as a drop of its object would be: one the group does not
+    // take refuses the whole paste.
+    for (const auto& row : copy->rows)
+        if (row.size() < 3 || !Allowed(row[2].toInt(), group)) return p;
+    if (Limited(group)) {
+        int64_t rows = 0;
+        try {
+            if (auto r = canvas_.database().queryOne("SELECT COUNT(*) AS MYMAX FROM " +
+                                                     std::string(Info(group).table)))
+                rows = r->getInt("MYMAX");
+        } catch (const db::Error&) {
+            return p;
+        }
+        if (rows + static_cast<int64_t>(copy->rows.size()) > kMaxRows) {
+            p.warning = kTooManyElements;
+            return p;
+        }
+    }
+    p.warning = 0;
+    p.paste_ = std::move(copy);
+    p.target_ = afterId;
+    p.firstShown_ = canvas_.strip(group).firstShown();
+    p.committable_ = true;
+    return p;
+}
+
+EditPlan Placement::PlanStep(StripId group, int64_t id, int delta) {
+    EditPlan p;
+    if (!IsSlotGroup(group) || !Movable(group) || delta == 0 || id < 1) return p;
+    std::vector<int64_t> order;
+    try {
+        for (const db::Row& r : canvas_.database().query(
+                 "SELECT ID FROM " + std::string(Info(group).table) + " ORDER BY ORDINE, ID"))
+            order.push_back(r.getInt("ID"));
+    } catch (const db::Error&) {
+        return p;
+    }
+    const auto at = std::find(order.begin(), order.end(), id);
+    if (at == order.end()) return p;
+    const auto place = (at - order.begin()) + (delta < 0 ? -1 : 1);
+    if (place < 0 || place >= static_cast<std::ptrdiff_t>(order.size())) return p;
+    p.effect = DropEffect::kMove;
+    p.group_ = group;
+    p.id_ = id;
+    p.target_ = order[static_cast<size_t>(place)];
+    p.committable_ = true;
+    return p;
+}
+
+EditPlan Placement::PlanDeleteElements(StripId group, const std::vector<int64_t>& ids) {
+    EditPlan p;
+    p.effect = DropEffect::kDelete;
+    p.group_ = group;
+    if (!IsSlotGroup(group)) return p;
+    for (int64_t id : ids)
+        if (id >= 1 && std::find(p.ids_.begin(), p.ids_.end(), id) == p.ids_.end())
+            p.ids_.push_back(id);
+    p.committable_ = !p.ids_.empty();
+    return p;
+}
+
 EditPlan Placement::PlanDoubleClick(const CanvasControl& target) {
     if (target.strip == StripId::kCondOk && target.part == Part::kMark)
         return PlanOperatorEdit(target.index);
@@ -559,6 +665,26 @@ bool Placement::commit(EditPlan& p) {
                 doc.RebuildOrder(table, id, static_cast<int32_t>(p.target_));
             if (group == StripId::kStepAct) canvas_.WriteActionFlags();
             canvas_.Load(group, p.firstShown_ > 0 ? p.firstShown_ : 1);
+            p.created_ = {id};
+            return true;
+        }
+        case DropEffect::kPaste: {
+            // All of it or nothing: a link that fails puts the rows back out.
+            const ScenarioSnapshot before = doc.TakeSnapshot();
+            std::vector<int32_t> ids;
+            if (!doc.InsertElementRows(table, p.paste_->rows, static_cast<int32_t>(p.target_), ids))
+                return false;
+            for (const CopiedLink& l : p.paste_->links) {
+                if (!doc.InsertIntoOPE(ope, l.idOpe, ids.at(l.upper), ids.at(l.lower))) {
+                    doc.Restore(before);
+                    canvas_.Reload(group);
+                    return false;
+                }
+            }
+            // New actions repeat and restart as the others do, as a created one.
+            if (group == StripId::kStepAct) canvas_.WriteActionFlags();
+            canvas_.Load(group, p.firstShown_ > 0 ? p.firstShown_ : 1);
+            p.created_.assign(ids.begin(), ids.end());
             return true;
         }
         case DropEffect::kEdit: {
@@ -588,8 +714,22 @@ bool Placement::commit(EditPlan& p) {
             return ok;
         }
         case DropEffect::kDelete: {
-            const bool ok = doc.DeletePRJ(table, static_cast<int32_t>(p.id_), ope);
+            bool ok = true;
+            if (p.ids_.empty()) {
+                ok = doc.DeletePRJ(table, static_cast<int32_t>(p.id_), ope);
+            } else {
+                // All of them or, on a failure, none.
+                const ScenarioSnapshot before = doc.TakeSnapshot();
+                for (int64_t id : p.ids_) {
+                    if (!doc.DeletePRJ(table, static_cast<int32_t>(id), ope)) {
+                        doc.Restore(before);
+                        ok = false;
+                        break;
+                    }
+                }
+            }
             canvas_.Reload(group);
+            if (canvas_.strip(group).firstShown() == 0) canvas_.Load(group, 1);
             return ok;
         }
         case DropEffect::kDeleteLink: {

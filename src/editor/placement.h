@@ -25,6 +25,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "editor/canvas.h"
 #include "editor/property_dialog.h"
@@ -68,7 +69,9 @@ class RepeatTimer {
 };
 
 // What a drop does (the acceptance table); kEdit and kEditLink are the
-// double-click edits of an element and of an operator mark.
+// double-click edits of an element and of an operator mark, kPaste a paste of
+// copied elements (kDelete also deletes several elements of a group at once:
+// a cut, or the Delete key on a selection).
 enum class DropEffect {
     kRefuse,
     kNoEffect,
@@ -78,8 +81,11 @@ enum class DropEffect {
     kDelete,
     kDeleteLink,
     kEdit,
-    kEditLink
+    kEditLink,
+    kPaste
 };
+
+struct CopiedElements;
 
 // The dialog a plan waits for.
 enum class PlanDialog { kNone, kProperty, kTimeSingle, kTimeRange, kOperator };
@@ -105,6 +111,10 @@ class EditPlan {
     OperatorDialog* Operator() const { return operator_.get(); }
     // No dialog is needed, or it was confirmed.
     bool Confirmed() const;
+    // After a committed creation or paste: the new elements' identities.
+    const std::vector<int64_t>& Created() const { return created_; }
+    // The slot group the plan changes.
+    StripId Group() const { return group_; }
 
   private:
     friend class Placement;
@@ -113,7 +123,10 @@ class EditPlan {
     StripId group_ = StripId::kTrigger;
     int32_t idObj_ = 0;
     bool custom_ = false;
-    int64_t id_ = 0;             // the element created, edited, moved or deleted
+    int64_t id_ = 0;            // the element created, edited, moved or deleted
+    std::vector<int64_t> ids_;  // the elements deleted (several: a cut)
+    std::vector<int64_t> created_;
+    std::shared_ptr<const CopiedElements> paste_;
     int64_t target_ = 0;         // the element of the slot dropped on (create, move)
     int firstShown_ = 0;         // the position slot 1 showed when planned (create)
     int idOpe_ = 0;              // link: the operator; link delete: the link's operator
@@ -153,6 +166,21 @@ class Placement {
     // A double-click on a slot picture (edit) or an operator mark of the
     // conditions (operator dialog).
     EditPlan PlanDoubleClick(const CanvasControl& target);
+    // Copied elements pasted into `group` after its element `afterId` (0: at
+    // the end), with the checks of a drop: the copy must come from that group
+    // and every object be one the group takes (else warning 1929), and a
+    // limited group must have room for all of them (else warning 1561). A
+    // null copy (the clipboard held nothing readable) gives warning 1929.
+    EditPlan PlanPaste(std::shared_ptr<const CopiedElements> copy, StripId group,
+                       int64_t afterId = 0);
+    // The element `id` moved one place back (`delta` < 0) or forward in its
+    // group, past the slots shown too: the move of a drop on its neighbour
+    // (the keyboard's Alt+arrows and the element menu). Refused in groups
+    // that keep their order and at either end.
+    EditPlan PlanStep(StripId group, int64_t id, int delta);
+    // Several elements of one group deleted at once (a cut, or a selection
+    // deleted), their links with them: one step.
+    EditPlan PlanDeleteElements(StripId group, const std::vector<int64_t>& ids);
     // Second phase: writes what the plan holds, when it is committable and its
     // dialog confirmed, as one step; reloads the group. True when the tables
     // changed. A plan commits once.
@@ -184,6 +212,8 @@ class Placement {
 
     // The most rows a trigger, stop-trigger or condition group takes.
     static constexpr int kMaxRows = 20;
+    // Whether the catalogue lets object `idObj` be placed in `group`.
+    bool Allowed(int64_t idObj, StripId group) const;
 
   private:
     struct Resolved {

@@ -405,6 +405,62 @@ bool ScenarioDocument::InsertIntoPRJ(std::string_view table, const ElementValues
     }
 }
 
+bool ScenarioDocument::InsertElementRows(std::string_view table, const rowset::TableRows& rows,
+                                         int32_t afterId, std::vector<int32_t>& ids) {
+    ids.clear();
+    const std::string t = canonical(schema::kElementTables, table);
+    if (t.empty() || rows.empty()) return false;
+    db::Database& db = database();
+    Step step(*this);
+    try {
+        auto max = db.queryOne("SELECT MAX(ID) AS MAXID, MAX(ORDINE) AS MAXORDINE FROM " + t);
+        const int64_t firstId = max ? (*max)["MAXID"].toInt(0) + 1 : 1;
+        int64_t place = max ? (*max)["MAXORDINE"].toInt(0) : 0;
+        if (afterId != 0)
+            if (auto after = db.queryOne("SELECT ORDINE FROM " + t + " WHERE ID=?", {afterId});
+                after && !(*after)["ORDINE"].isNull())
+                place = after->getInt("ORDINE");
+        const auto n = static_cast<int64_t>(rows.size());
+        // Identity and order are Long columns: no number past their range.
+        constexpr int64_t kLongMax = std::numeric_limits<int32_t>::max();
+        if (firstId + n - 1 > kLongMax || (max ? (*max)["MAXORDINE"].toInt(0) : 0) + n > kLongMax)
+            return false;
+        const auto columns = rowset::ColumnsOf(t);
+        std::string names, marks;
+        for (const auto& c : columns) {
+            names += (names.empty() ? "" : ",") + std::string(c.name);
+            marks += marks.empty() ? "?" : ",?";
+        }
+        aboutToChange();
+        Savepoint sp(db, "insert_rows");
+        const int moved = db.execute("UPDATE " + t + " SET ORDINE=ORDINE+? WHERE ORDINE>?",
+                                     {static_cast<long long>(n), static_cast<long long>(place)});
+        db::Statement st =
+            db.prepare("INSERT INTO " + t + " (" + names + ") VALUES (" + marks + ")");
+        std::vector<int32_t> made;
+        for (int64_t i = 0; i < n; ++i) {
+            const auto& row = rows[static_cast<size_t>(i)];
+            st.reset();
+            for (size_t c = 0; c < columns.size(); ++c) {
+                db::Value v = c < row.size() ? row[c] : db::Value();
+                if (columns[c].name == "ID") v = static_cast<long long>(firstId + i);
+                if (columns[c].name == "ORDINE") v = static_cast<long long>(place + 1 + i);
+                st.bind(static_cast<int>(c + 1), v);
+            }
+            if (st.execute() < 1) return false;
+            made.push_back(static_cast<int32_t>(firstId + i));
+        }
+        sp.commit();
+        ids = made;
+        changed(ChangeKind::kInsert, t, std::move(made));
+        if (moved > 0) changed(ChangeKind::kReorder, t);
+        return true;
+    } catch (const db::Error&) {
+        ids.clear();
+        return false;
+    }
+}
+
 bool ScenarioDocument::InsertIntoOPE(std::string_view opeTable, int32_t ID_OPE, int32_t ID1,
                                      int32_t ID2) {
     const std::string t = canonical(schema::kOperatorTables, opeTable);

@@ -147,6 +147,13 @@ class ScenarioDocument {
     // Inserts a new element (`ID` not found in `table`) or updates the element
     // `ID`; `ID` receives the element's identity. True on success.
     bool InsertIntoPRJ(std::string_view table, const ElementValues& values, int32_t& ID);
+    // Inserts whole element rows (in the table's column order; their ID and
+    // ORDINE are ignored) after the element `afterId`, or after the last one
+    // when `afterId` is 0 or not in the table: new identities after the
+    // largest, the places after it moved on. All rows or none; `ids` receives
+    // the new identities in the order of `rows`. A paste of copied elements.
+    bool InsertElementRows(std::string_view table, const rowset::TableRows& rows, int32_t afterId,
+                           std::vector<int32_t>& ids);
     // Links two conditions; `ID1` 0 takes the last condition before `ID2`.
     bool InsertIntoOPE(std::string_view opeTable, int32_t ID_OPE, int32_t ID1, int32_t ID2);
     // Changes the operator of the link between `ID1` and `ID2`.

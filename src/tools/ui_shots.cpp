@@ -3,19 +3,27 @@
 // Pictures of the windows for docs/ui/, taken from the real windows on a
 // scratch data folder seeded from the build's catalogue: the splash, the
 // project window with the demo project (at rest and with a scenario's
-// property list), the compile window after compiling all, the import dialog
-// and the about box. scripts/ui-screenshots runs it under Xvfb.
+// property list), the scenario editor (a demo scenario, a full one, a drag
+// hovering over an action slot, the property dialog a drop opened), the
+// compile window after compiling all, the import dialog and the about box.
+// scripts/ui-screenshots runs it under Xvfb.
 // The editor models come before Qt, whose "slots" keyword would clash with
 // the strips' slot counts.
 #include "editor/canvas.h"
+#include "editor/element_clipboard.h"
+#include "editor/placement.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -31,6 +39,7 @@
 #include "env/messages.h"
 #include "env/profile.h"
 #include "model/catalogue_ids.h"
+#include "project/session.h"
 #include "ui/application.h"
 #include "ui/choice_dialogs.h"
 #include "ui/chrome.h"
@@ -107,6 +116,165 @@ struct QueuedFiles : ui::FileChooser {
         return next();
     }
 };
+
+using editor::CanvasControl;
+using editor::Part;
+using editor::StripId;
+
+// A scenario of the demo in the editor, by name.
+ui::EditorWindow* OpenScenario(ui::ProjectWindow* prj, const std::string& name) {
+    for (const auto& s : *prj->Session().Project()->Scenari())
+        if (s->ScriptName == name) prj->SelectNode(project::ScenarioNodeKey(s->Key));
+    prj->RunTool("edit");
+    QApplication::processEvents();
+    ui::EditorWindow* e = prj->Editor();
+    if (!e) {
+        std::cerr << "tessed_ui_shots: the editor did not open on " << name << "\n";
+        ++g_failures;
+    }
+    return e;
+}
+
+// Every element of a group of the scenario in the editor, as a copy.
+std::shared_ptr<editor::CopiedElements> CopyGroup(StripId group) {
+    db::Database& db = env::Env().master();
+    std::vector<int64_t> ids;
+    for (const db::Row& r :
+         db.query("SELECT ID FROM " + std::string(editor::Info(group).table) + " ORDER BY ORDINE"))
+        ids.push_back(r.getInt("ID"));
+    return std::make_shared<editor::CopiedElements>(editor::CopyElements(db, group, ids));
+}
+
+// A window with a dialog over it, where the dialog stands, with an outline
+// and a shadow as a window manager would give it.
+void SaveOver(QWidget* window, QWidget* dialog, const char* name) {
+    QApplication::processEvents();
+    QPixmap shot = window->grab();
+    const QPixmap top = dialog->grab();
+    QPoint at = dialog->mapToGlobal(QPoint(0, 0)) - window->mapToGlobal(QPoint(0, 0));
+    // Inside the picture whatever the screen did with it.
+    at.setX(std::clamp(at.x(), 8, std::max(8, shot.width() - top.width() - 8)));
+    at.setY(std::clamp(at.y(), 8, std::max(8, shot.height() - top.height() - 8)));
+    {
+        QPainter p(&shot);
+        p.fillRect(QRect(at + QPoint(5, 5), top.size()), QColor(0, 0, 0, 70));
+        p.drawPixmap(at, top);
+        p.setPen(QColor(90, 90, 90));
+        p.drawRect(QRect(at, top.size()).adjusted(-1, -1, 0, 0));
+    }
+    const fs::path file = g_out / (std::string(name) + ".png");
+    if (!shot.save(QString::fromStdString(file.string()))) {
+        std::cerr << "tessed_ui_shots: could not take " << file << "\n";
+        ++g_failures;
+        return;
+    }
+    std::cout << file.string() << "\n";
+}
+
+// The editor pictures: a full scenario (the demo's "Night path" with the
+// conditions of "Comfort heat", the actions of "Leaving home" and the
+// alternative action of "Summer shade" pasted in), a palette object hovering
+// over the third action, and the property dialog its drop opens.
+void EditorPictures(ui::ProjectWindow* prj) {
+    std::shared_ptr<editor::CopiedElements> conditions, actions, alternative;
+    if (auto* e = OpenScenario(prj, "Comfort heat")) {
+        conditions = CopyGroup(StripId::kCondOk);
+        e->close();
+    }
+    if (auto* e = OpenScenario(prj, "Leaving home")) {
+        actions = CopyGroup(StripId::kStepAct);
+        e->close();
+    }
+    if (auto* e = OpenScenario(prj, "Summer shade")) {
+        alternative = CopyGroup(StripId::kStepActElse);
+        e->close();
+    }
+    QApplication::processEvents();
+    ui::EditorWindow* e = OpenScenario(prj, "Night path");
+    if (!e) return;
+    e->move(0, 0);
+    e->resize(e->sizeHint());
+    for (auto [copy, group] :
+         {std::pair{conditions, StripId::kCondOk}, std::pair{actions, StripId::kStepAct},
+          std::pair{alternative, StripId::kStepActElse}}) {
+        editor::EditPlan plan = e->placement().PlanPaste(copy, group);
+        if (!e->placement().Commit(plan)) {
+            std::cerr << "tessed_ui_shots: a paste into the full scenario failed\n";
+            ++g_failures;
+        }
+    }
+    // The scenario's own condition and the first pasted one joined by OR.
+    editor::EditPlan link = e->placement().PlanDrop({StripId::kOperators, Part::kPicture, 2},
+                                                    {StripId::kCondOk, Part::kMark, 1});
+    e->placement().Commit(link);
+    QApplication::processEvents();
+    save(e, "frmMain-full");
+
+    // A palette object of the lights hovering over the third action.
+    e->canvas().imgFam_Click(1);
+    e->RefreshAll();
+    int obj = 0;
+    for (int i = 1; i <= 8 && !obj; ++i) {
+        const CanvasControl src{StripId::kObjects, Part::kPicture, i};
+        if (e->placement().CanDrag(src) &&
+            e->placement().Effect(src, {StripId::kStepAct, Part::kFrame, 0}) ==
+                editor::DropEffect::kCreate)
+            obj = i;
+    }
+    QWidget* target = e->Control(QStringLiteral("imgICOStepACT"), 3);
+    auto* source = qobject_cast<QLabel*>(e->Control(QStringLiteral("imgObj"), obj));
+    if (!obj || !target || !source) {
+        std::cerr << "tessed_ui_shots: no object to drag\n";
+        ++g_failures;
+        return;
+    }
+    QMimeData mime;
+    mime.setText(ui::EditorWindow::DragText({StripId::kObjects, Part::kPicture, obj}));
+    const QPoint pos = target->rect().center() + QPoint(6, 6);
+    QDragEnterEvent enter(pos, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(pos, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    QApplication::processEvents();
+    // The window as it shows the hover; the dragged picture and the drag
+    // pointer drawn where the pointer stands, as the toolkit shows them.
+    QPixmap shot = e->grab();
+    {
+        QPainter p(&shot);
+        const QPoint at = target->mapTo(e, pos);
+        // The toolkit holds the picture by its top left corner.
+        p.setOpacity(0.75);
+        p.drawPixmap(at, source->pixmap());
+        p.setOpacity(1);
+        if (auto* pointer = e->findChild<QLabel*>(QStringLiteral("imgDrag")))
+            p.drawPixmap(at, pointer->pixmap().scaled(20, 20, Qt::KeepAspectRatio,
+                                                      Qt::SmoothTransformation));
+    }
+    const fs::path file = g_out / "frmMain-drag.png";
+    if (shot.save(QString::fromStdString(file.string())))
+        std::cout << file.string() << "\n";
+    else
+        ++g_failures;
+
+    // The drop: its property dialog over the editor.
+    whenShown(
+        "frmProp",
+        [](QWidget* d) {
+            auto* ok = d->findChild<QAbstractButton*>("cmdOK");
+            return ok && ok->isEnabled();
+        },
+        [e](QWidget* d) {
+            SaveOver(e, d, "frmMain-drop");
+            if (auto* cancel = d->findChild<QAbstractButton*>("cmdAnnulla")) cancel->click();
+        });
+    QDropEvent drop(QPointF(pos), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    // The dialog comes from a queued call and runs its own loop.
+    for (int i = 0; i < 100 && !topLevel("frmProp"); ++i) QApplication::processEvents();
+    QApplication::processEvents();
+    e->close();
+    QApplication::processEvents();
+}
 
 // One picture per object of the catalogue in the first group that takes it,
 // laid out as a sheet, and the time, operator and ambiguity dialogs; in the
@@ -215,8 +383,14 @@ int main(int argc, char** argv) {
 
     edit.setFileToOpen(project.string());
     edit.Show();
+    // Once the project has been read (the window reads it on a worker thread).
     whenShown(
-        "frmPrj", [](QWidget*) { return true; },
+        "frmPrj",
+        [](QWidget* w) {
+            auto* prj = static_cast<ui::ProjectWindow*>(w);
+            return prj->Session().Project() && prj->Session().Project()->Scenari()->Count() > 0 &&
+                   prj->Tool("mnuapriprj")->isEnabled() && prj->centralWidget()->isEnabled();
+        },
         [&](QWidget* w) {
             auto* prj = static_cast<ui::ProjectWindow*>(w);
             prj->resize(900, 560);
@@ -239,7 +413,7 @@ int main(int argc, char** argv) {
             prj->RunTool("edit");
             QApplication::processEvents();
             if (ui::EditorWindow* editor = prj->Editor()) {
-                editor->resize(1100, 760);
+                editor->resize(editor->sizeHint());
                 save(editor, "frmMain");
                 editor->close();
             } else {
@@ -247,6 +421,7 @@ int main(int argc, char** argv) {
                 ++g_failures;
             }
             QApplication::processEvents();
+            EditorPictures(prj);
 
             // Compile all: the window is pictured once its run has ended.
             whenShown(

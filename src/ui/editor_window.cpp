@@ -2,6 +2,8 @@
 // clang-format off
 #include "editor/canvas.h"
 #include "editor/control_names.h"
+#include "editor/element_clipboard.h"
+#include "editor/element_selection.h"
 #include "editor/placement.h"
 // clang-format on
 #include "ui/editor_window.h"
@@ -9,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDrag>
@@ -20,26 +23,32 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
 #include <QTextLayout>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
 
 #include "compiler/compile_run.h"
 #include "compiler/listing.h"
+#include "env/database.h"
 #include "env/environment.h"
 #include "env/errors.h"
 #include "env/messages.h"
+#include "env/strings.h"
 #include "env/texts.h"
 #include "model/edit_history.h"
 #include "ui/choice_dialogs.h"
 #include "ui/chrome.h"
 #include "ui/dialogs.h"
 #include "ui/property_dialog.h"
+#include "ui/splash.h"
 #include "ui/time_dialog.h"
 
 // The canvas's slot counts and lists are called "slots"; this file declares no
@@ -63,6 +72,8 @@ constexpr int kSlotWidth = 92;
 constexpr int kOperatorWidth = 56;
 constexpr int kMarkWidth = 36;
 constexpr int kArrowSize = 20;
+// Room for the bin's text on three lines.
+constexpr int kTrashWidth = 150;
 // Caption lines of a slot: groups have room for a time range, palettes for a
 // two-word name.
 constexpr int kGroupCaptionLines = 3;
@@ -98,6 +109,31 @@ QStringList CaptionLines(QString text, const QFont& font, int width, int maxLine
     return lines;
 }
 
+// A modal window the editor opens (a dialog, a message, a file chooser) takes
+// the activation with it, and nothing gives it back where no window manager
+// does: once it has closed, the editor is the active window again with the
+// focus where it was, so its keys (Ctrl+Z, the arrows) act at once.
+class FocusBack {
+  public:
+    explicit FocusBack(QWidget* window) : window_(window), focus_(window->focusWidget()) {}
+    ~FocusBack() {
+        if (!window_ || !window_->isVisible()) return;
+        // Where the window's focus went meanwhile (a moved element), else
+        // where it was.
+        QWidget* to = window_->focusWidget();
+        if (!to || !to->isVisible()) to = focus_;
+        window_->activateWindow();
+        if (to && to->isVisible() && to->window() == window_)
+            to->setFocus(Qt::ActiveWindowFocusReason);
+    }
+    FocusBack(const FocusBack&) = delete;
+    FocusBack& operator=(const FocusBack&) = delete;
+
+  private:
+    QPointer<QWidget> window_;
+    QPointer<QWidget> focus_;
+};
+
 // The auto-scroll's repeating timer; after each tick the window shows the
 // scrolled group.
 class QtRepeatTimer : public editor::RepeatTimer {
@@ -132,8 +168,9 @@ class CanvasItem : public QLabel {
         setAcceptDrops(true);
     }
     const CanvasControl control;
-    QString file;   // the picture shown
-    int lines = 0;  // a caption: the lines it shows (its height)
+    QString file;           // the picture shown
+    int lines = 0;          // a caption: the lines it shows (its height)
+    bool selected = false;  // a slot of a selected element
     // A frame sizes itself from the slots laid out in it, not from a text.
     QSize sizeHint() const override { return layout() ? QWidget::sizeHint() : QLabel::sizeHint(); }
     QSize minimumSizeHint() const override {
@@ -144,6 +181,12 @@ class CanvasItem : public QLabel {
     // A caption keeps its whole text (the tool tip shows it too) and draws what
     // fits its lines, so every slot of a row has the same height.
     void paintEvent(QPaintEvent* e) override {
+        if (selected) {
+            QPainter p(this);
+            QColor c = palette().color(QPalette::Highlight);
+            c.setAlpha(60);
+            p.fillRect(rect(), c);
+        }
         if (lines <= 0) {
             QLabel::paintEvent(e);
         } else {
@@ -171,10 +214,7 @@ class CanvasItem : public QLabel {
         window_->focused(this);
     }
     void contextMenuEvent(QContextMenuEvent* e) override {
-        if (control.strip == StripId::kObjects && control.part == Part::kPicture)
-            window_->offerGroups(this, e->globalPos());
-        else
-            QLabel::contextMenuEvent(e);
+        window_->contextMenu(this, e->globalPos());
     }
     void mousePressEvent(QMouseEvent* e) override {
         if (e->button() != Qt::LeftButton) return QLabel::mousePressEvent(e);
@@ -192,7 +232,7 @@ class CanvasItem : public QLabel {
     void mouseReleaseEvent(QMouseEvent* e) override {
         const bool click = pressed_ && rect().contains(e->position().toPoint());
         pressed_ = false;
-        if (click) window_->clicked(this);
+        if (click) window_->clicked(this, e->modifiers());
     }
     void mouseDoubleClickEvent(QMouseEvent* e) override {
         pressed_ = false;
@@ -227,6 +267,13 @@ class CanvasItem : public QLabel {
 
 // --- building ---------------------------------------------------------------
 
+EditorWindow::ToolsHook& EditorWindow::ToolsHookRef() {
+    static ToolsHook hook;
+    return hook;
+}
+
+void EditorWindow::SetToolsHook(ToolsHook hook) { ToolsHookRef() = std::move(hook); }
+
 EditorWindow::EditorWindow(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmMain"));
     SetTextId(this, 1000);
@@ -238,6 +285,7 @@ EditorWindow::EditorWindow(QWidget* parent) : QMainWindow(parent) {
     history_ = std::make_unique<EditHistory>(doc);
     timer_ = std::make_unique<QtRepeatTimer>([this] { showCanvas(); });
     placement_ = std::make_unique<editor::Placement>(*canvas_, timer_.get());
+    selection_ = std::make_unique<editor::ElementSelection>(*canvas_);
     canvas_->ReposAll();
     buildTools();
     buildCanvas();
@@ -286,11 +334,97 @@ void EditorWindow::buildTools() {
         a->setShortcutContext(Qt::WindowShortcut);
         auto run = d.run;
         connect(a, &QAction::triggered, this, [this, run] {
+            FocusBack back(this);
             try {
                 run();
             } catch (const ProjectError& e) {
                 Messages().warning(texts::GetText(kTitle), e.what());
             }
+            showCanvas();
+        });
+        tools_[d.name] = a;
+    }
+    // The project and the tools, menus at the end of the bar. The project's
+    // tools and the language are the project window's, handed over to it.
+    auto menuTool = [this](const char* name, long textId) {
+        auto* menu = new QMenu(this);
+        menu->setObjectName(QString::fromLatin1(name));
+        SetTextId(menu, textId);
+        menu->setTitle(Text(textId));
+        auto* button = new QToolButton(bar_);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setMenu(menu);
+        button->setPopupMode(QToolButton::InstantPopup);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setDefaultAction(menu->menuAction());
+        // The menu's arrow beside the text, not over it.
+        button->setStyleSheet(QStringLiteral("QToolButton { padding-right: 14px; }"));
+        bar_->addWidget(button);
+        return menu;
+    };
+    QMenu* project = menuTool("popupprj", 1563);
+    for (auto [name, textId] : {std::pair{"mnunewprj", 1502L}, std::pair{"mnuapriprj", 1503L},
+                                std::pair{"mnuviewprj", 1596L}}) {
+        QAction* a = project->addAction(Text(textId));
+        a->setObjectName(QString::fromLatin1(name));
+        SetTextId(a, textId);
+        const std::string tool = name;
+        connect(a, &QAction::triggered, this, [this, tool] {
+            FocusBack back(this);
+            if (projectCommand) projectCommand(tool, {});
+        });
+        tools_[name] = a;
+    }
+    QMenu* tools = menuTool("popuptools", 1517);
+    QMenu* languages = tools->addMenu(Text(1518));
+    // Each language a tool "mnulang" with its code, as in the project window.
+    languages->setObjectName(QStringLiteral("mnulanguage"));
+    languages->menuAction()->setObjectName(QStringLiteral("mnulanguage"));
+    SetTextId(languages, 1518);
+    tools_["mnulanguage"] = languages->menuAction();
+    for (const auto& l : env::Env().languages()) {
+        QAction* a = languages->addAction(Q(l.caption));
+        a->setObjectName(Q(l.name));
+        a->setData(Q(l.tag));
+        a->setCheckable(true);
+        a->setChecked(l.checked);
+        connect(a, &QAction::triggered, this, [this, a] {
+            a->setChecked(U(a->data().toString()) == env::Env().currentLanguage());
+            FocusBack back(this);
+            if (projectCommand) projectCommand("mnulang", U(a->data().toString()));
+        });
+    }
+    QAction* about = tools->addAction(Text(1519));
+    about->setObjectName(QStringLiteral("mnuinfo"));
+    SetTextId(about, 1519);
+    about->setShortcut(QKeySequence::HelpContents);
+    about->setShortcutContext(Qt::WindowShortcut);
+    addAction(about);
+    connect(about, &QAction::triggered, this, [this] {
+        FocusBack back(this);
+        SplashWindow box(SplashWindow::Role::About, this);
+        box.exec();
+    });
+    tools_["mnuinfo"] = about;
+    if (ToolsHookRef()) ToolsHookRef()(*this, *tools);
+
+    // The clipboard: window keys and the element menu, not on the bar.
+    const ToolDef clipboard[] = {
+        {"mnucopy", 1924, QKeySequence::Copy, [this] { copyElements(false); }},
+        {"mnucut", 1925, QKeySequence::Cut, [this] { copyElements(true); }},
+        {"mnupaste", 1926, QKeySequence::Paste, [this] { pasteElements(); }},
+    };
+    for (const ToolDef& d : clipboard) {
+        auto* a = new QAction(Text(d.textId), this);
+        a->setObjectName(QString::fromLatin1(d.name));
+        SetTextId(a, d.textId);
+        a->setShortcut(d.key);
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+        auto run = d.run;
+        connect(a, &QAction::triggered, this, [this, run] {
+            FocusBack back(this);
+            run();
             showCanvas();
         });
         tools_[d.name] = a;
@@ -447,8 +581,10 @@ void EditorWindow::buildCanvas() {
     trashFrame_->setObjectName(QStringLiteral("imgfraCestino"));
     trashFrame_->setFrameShape(QFrame::StyledPanel);
     trashFrame_->setToolTip(Text(1030));
-    trashFrame_->setFixedWidth(kSlotWidth);
+    trashFrame_->setFixedWidth(kTrashWidth);
     auto* tl = new QVBoxLayout(trashFrame_);
+    tl->setContentsMargins(6, 4, 6, 4);
+    tl->setSpacing(2);
     trash_ = makeItem(CanvasControl::Trash(), trashFrame_);
     trash_->setObjectName(QStringLiteral("imgCestino"));
     trash_->setPixmap(style()->standardIcon(QStyle::SP_TrashIcon).pixmap(32, 32));
@@ -456,6 +592,15 @@ void EditorWindow::buildCanvas() {
     trash_->setToolTip(Text(1030));
     trash_->setAccessibleName(Text(1030));
     tl->addWidget(trash_);
+    // What the bin is for, in the words of its tool tip; a drop on them is a
+    // drop on the bin.
+    CanvasItem* trashText = makeItem(CanvasControl::Trash(), trashFrame_);
+    trashText->setObjectName(QStringLiteral("lblCestino"));
+    SetTextId(trashText, 1030);
+    trashText->setText(Text(1030));
+    trashText->lines = kPaletteCaptionLines + 1;
+    trashText->setFixedSize(kTrashWidth - 12, fontMetrics().lineSpacing() * trashText->lines);
+    tl->addWidget(trashText, 0, Qt::AlignHCenter);
     palettes->addWidget(trashFrame_);
     main->addLayout(palettes);
 
@@ -542,6 +687,21 @@ void EditorWindow::scheduleRefresh() {
         Qt::QueuedConnection);
 }
 
+QSize EditorWindow::sizeHint() const {
+    // The whole canvas, as far as the screen allows: no empty band, no
+    // scroll bar where there is room.
+    QSize s = scroller_->widget()->sizeHint();
+    s.rheight() += bar_->sizeHint().height();
+    s += QSize(4, 4);
+    if (const QScreen* sc = screen()) s = s.boundedTo(sc->availableGeometry().size());
+    return s;
+}
+
+void EditorWindow::RefreshAll() {
+    restorePending_ = true;
+    showCanvas();
+}
+
 void EditorWindow::showCanvas() {
     if (restorePending_) {
         restorePending_ = false;
@@ -552,6 +712,7 @@ void EditorWindow::showCanvas() {
         if (std::exchange(reloadPending_[size_t(g)], false)) canvas_->Reload(g);
     refreshPending_ = false;
     ++refreshes_;
+    selection_->Prune();
     const ScenarioDocument& doc = Document();
     for (int s = 0; s < editor::kStripCount; ++s) showStrip(static_cast<StripId>(s));
     repeat_->setChecked(canvas_->chkRepeatACT);
@@ -564,6 +725,8 @@ void EditorWindow::showCanvas() {
     setWindowModified(doc.Modified());
     tools_["mnuundo"]->setEnabled(history_->CanUndo());
     tools_["mnuredo"]->setEnabled(history_->CanRedo());
+    for (const char* t : {"mnunewprj", "mnuapriprj", "mnuviewprj", "mnulanguage"})
+        tools_[t]->setEnabled(bool(projectCommand));
 }
 
 void EditorWindow::showStrip(StripId id) {
@@ -582,6 +745,14 @@ void EditorWindow::showStrip(StripId id) {
         const QString name = slotName(id, int(i) + 1);
         v.pictures[i]->setAccessibleName(name);
         v.labels[i]->setAccessibleName(name);
+        const bool selected =
+            slot.filled() && selection_->Contains(id, str::LenientInt(slot.labelTag));
+        for (CanvasItem* item : {v.pictures[i], v.labels[i]}) {
+            if (item->selected == selected) continue;
+            item->selected = selected;
+            item->setProperty("selected", selected);
+            item->update();
+        }
     }
     for (size_t i = 0; i < v.marks.size(); ++i) {
         const editor::Mark* m = i < s.marks.size() ? &s.marks[i] : nullptr;
@@ -638,8 +809,13 @@ QWidget* EditorWindow::Control(const QString& name, int index) const {
 
 // --- mouse ------------------------------------------------------------------
 
-void EditorWindow::clicked(CanvasItem* item) {
+void EditorWindow::clicked(CanvasItem* item, Qt::KeyboardModifiers mods) {
     const CanvasControl& c = item->control;
+    if (editor::IsSlotGroup(c.strip) && (c.part == Part::kPicture || c.part == Part::kLabel)) {
+        selectSlot(c, mods);
+        showCanvas();
+        return;
+    }
     if (c.part == Part::kScrollBack) {
         canvas_->ScrollBack(c.strip);
     } else if (c.part == Part::kScrollForward) {
@@ -779,7 +955,265 @@ QString EditorWindow::slotName(StripId id, int index) const {
     return QStringLiteral("%1 %2: %3").arg(Text(views_[at(id)].titleId)).arg(index).arg(holds);
 }
 
-void EditorWindow::focused(CanvasItem* item) { scroller_->ensureWidgetVisible(item, 8, 8); }
+void EditorWindow::focused(CanvasItem* item) {
+    scroller_->ensureWidgetVisible(item, 8, 8);
+    if (editor::IsSlotGroup(item->control.strip) && item->control.part == Part::kPicture)
+        lastSlot_ = item;
+}
+
+int64_t EditorWindow::elementAt(const CanvasControl& c) const {
+    if (!editor::IsSlotGroup(c.strip)) return 0;
+    const editor::Strip& s = canvas_->strip(c.strip);
+    if (c.index < 1 || c.index > int(s.slots.size()) || !s.slot(c.index).filled()) return 0;
+    return str::LenientInt(s.slot(c.index).labelTag);
+}
+
+void EditorWindow::selectSlot(const CanvasControl& c, Qt::KeyboardModifiers mods) {
+    const int64_t id = elementAt(c);
+    if (id < 1) {
+        // An empty slot: a plain click leaves nothing selected.
+        if (!(mods & (Qt::ShiftModifier | Qt::ControlModifier))) selection_->Clear();
+        return;
+    }
+    if (mods & Qt::ShiftModifier)
+        selection_->Extend(c.strip, id);
+    else if (mods & Qt::ControlModifier)
+        selection_->Toggle(c.strip, id);
+    else
+        selection_->Select(c.strip, id);
+}
+
+std::pair<StripId, std::vector<int64_t>> EditorWindow::chosenElements() const {
+    // The focused element belongs to the copy when it is not selected itself
+    // (a slot reached with Tab).
+    if (lastSlot_ && lastSlot_->hasFocus()) {
+        const CanvasControl& c = lastSlot_->control;
+        const int64_t id = elementAt(c);
+        if (id > 0 && !selection_->Contains(c.strip, id)) return {c.strip, {id}};
+    }
+    if (!selection_->Empty()) return {selection_->Group(), selection_->Ids()};
+    return {StripId::kTrigger, {}};
+}
+
+bool EditorWindow::copyElements(bool cut) {
+    const auto [group, ids] = chosenElements();
+    editor::CopiedElements copy;
+    try {
+        if (!ids.empty()) copy = editor::CopyElements(canvas_->database(), group, ids);
+    } catch (const db::Error&) {
+        copy.rows.clear();
+    }
+    if (copy.rows.empty()) {
+        QApplication::beep();
+        return false;
+    }
+    auto* mime = new QMimeData;
+    mime->setData(Q(std::string(editor::kElementsMimeType)),
+                  QByteArray::fromStdString(editor::WriteElements(copy)));
+    mime->setText(
+        Q(editor::DescribeElements(canvas_->database(), copy, U(Text(views_[at(group)].titleId)))));
+    QGuiApplication::clipboard()->setMimeData(mime);
+    if (cut) carryOut(placement_->PlanDeleteElements(group, ids));
+    return true;
+}
+
+void EditorWindow::pasteElements() {
+    std::shared_ptr<editor::CopiedElements> copy;
+    const QString type = Q(std::string(editor::kElementsMimeType));
+    if (const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+        mime && mime->hasFormat(type)) {
+        const QByteArray bytes = mime->data(type);
+        if (auto c =
+                editor::ReadElements(std::string_view(bytes.constData(), size_t(bytes.size()))))
+            copy = std::make_shared<editor::CopiedElements>(std::move(*c));
+    }
+    // Where it goes: after the focused element, else into its own group.
+    StripId group = copy ? copy->group : StripId::kTrigger;
+    int64_t after = 0;
+    if (lastSlot_ && lastSlot_->hasFocus()) {
+        group = lastSlot_->control.strip;
+        after = elementAt(lastSlot_->control);
+    } else if (copy && !selection_->Empty() && selection_->Group() == copy->group) {
+        after = selection_->Ids().back();
+    }
+    editor::EditPlan plan = placement_->PlanPaste(copy, group, after);
+    if (plan.warning) {
+        // The message once the key or menu has returned, as a drop's.
+        runPlanLater(std::move(plan));
+        return;
+    }
+    if (placement_->Commit(plan)) selection_->SelectAll(group, plan.Created());
+}
+
+void EditorWindow::contextMenu(CanvasItem* item, const QPoint& pos) {
+    CanvasControl c = item->control;
+    if (c.part == Part::kPicture && c.strip == StripId::kObjects) return offerGroups(item, pos);
+    if (c.part == Part::kPicture && c.strip == StripId::kOperators) return offerMarks(item, pos);
+    if (c.part == Part::kMark) return markMenu(item, pos);
+    if (c.part == Part::kLabel) c.part = Part::kPicture;
+    if (!editor::IsSlotGroup(c.strip) || c.part != Part::kPicture) return;
+    // The menu acts on the slot it was opened on.
+    StripView& v = views_[at(c.strip)];
+    v.pictures[size_t(c.index - 1)]->setFocus(Qt::OtherFocusReason);
+    const int64_t id = elementAt(c);
+    if (id > 0 && !selection_->Contains(c.strip, id)) selectSlot(c, Qt::NoModifier);
+    showCanvas();
+
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnuElement"));
+    auto entry = [&](QMenu* m, const char* name, long textId, bool enabled,
+                     std::function<void()> run) {
+        QAction* a = m->addAction(Text(textId));
+        a->setObjectName(QString::fromLatin1(name));
+        a->setEnabled(enabled);
+        connect(a, &QAction::triggered, this, std::move(run));
+        return a;
+    };
+    if (id > 0) {
+        entry(&menu, "mnuEdit", 1040, true, [this, c] {
+            editor::EditPlan plan = placement_->PlanDoubleClick(c);
+            if (plan.Committable() || plan.warning) runPlanLater(std::move(plan));
+        });
+        entry(&menu, "mnuDelete", 1513, true, [this, c] { deleteAt(c); });
+        const bool movable = placement_->PlanStep(c.strip, id, -1).Committable() ||
+                             placement_->PlanStep(c.strip, id, 1).Committable();
+        if (movable) {
+            menu.addSeparator();
+            entry(&menu, "mnuMoveBack", 1927, placement_->PlanStep(c.strip, id, -1).Committable(),
+                  [this, c] { moveElement(c, -1); });
+            entry(&menu, "mnuMoveForward", 1928, placement_->PlanStep(c.strip, id, 1).Committable(),
+                  [this, c] { moveElement(c, 1); });
+        }
+        menu.addSeparator();
+        menu.addAction(Tool("mnucut"));
+        menu.addAction(Tool("mnucopy"));
+    }
+    menu.addAction(Tool("mnupaste"));
+    // A condition linked with the next one shown: its operator.
+    if (id > 0 && editor::Info(c.strip).hasMarks() && size_t(c.index) <= v.marks.size() &&
+        elementAt({c.strip, Part::kPicture, c.index + 1}) > 0) {
+        menu.addSeparator();
+        QMenu* ope = menu.addMenu(Text(1057));
+        ope->setObjectName(QStringLiteral("mnuOperator"));
+        ope->menuAction()->setObjectName(QStringLiteral("mnuOperator"));
+        operatorEntries(ope, {c.strip, Part::kMark, c.index});
+    }
+    FocusBack back(this);
+    menu.exec(pos);
+}
+
+void EditorWindow::markMenu(CanvasItem* item, const QPoint& pos) {
+    const CanvasControl mark = item->control;
+    const editor::Strip& s = canvas_->strip(mark.strip);
+    // Only between two conditions shown.
+    if (elementAt({mark.strip, Part::kPicture, mark.index}) < 1 ||
+        elementAt({mark.strip, Part::kPicture, mark.index + 1}) < 1 ||
+        mark.index > int(s.marks.size()))
+        return;
+    item->setFocus(Qt::OtherFocusReason);
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnuMark"));
+    if (mark.strip == StripId::kCondOk) {
+        QAction* dialog = menu.addAction(Text(1057) + QStringLiteral("…"));
+        dialog->setObjectName(QStringLiteral("mnuOperatorDialog"));
+        connect(dialog, &QAction::triggered, this, [this, mark] {
+            editor::EditPlan plan = placement_->PlanDoubleClick(mark);
+            if (plan.Committable()) runPlanLater(std::move(plan));
+        });
+        menu.addSeparator();
+    }
+    operatorEntries(&menu, mark);
+    FocusBack back(this);
+    menu.exec(pos);
+}
+
+void EditorWindow::operatorEntries(QMenu* menu, const CanvasControl& mark) {
+    const editor::Strip& ops = canvas_->strip(StripId::kOperators);
+    const editor::Strip& s = canvas_->strip(mark.strip);
+    const std::string& linked = s.marks.at(size_t(mark.index - 1)).tag;
+    // What dropping each palette operator on the mark would do.
+    for (int i = 1; i <= int(ops.slots.size()); ++i) {
+        if (!ops.slot(i).filled()) continue;
+        const CanvasControl op{StripId::kOperators, Part::kPicture, i};
+        if (placement_->Effect(op, mark) != editor::DropEffect::kLink) continue;
+        QAction* a = menu->addAction(Q(ops.slot(i).caption));
+        a->setObjectName(QStringLiteral("imgOpe"));
+        a->setProperty("index", i);
+        a->setToolTip(Q(ops.slot(i).toolTip));
+        a->setCheckable(true);
+        a->setChecked(linked == ops.slot(i).labelTag);
+        connect(a, &QAction::triggered, this,
+                [this, op, mark] { carryOut(placement_->PlanDrop(op, mark)); });
+    }
+    // A link goes as when dragged onto the operator palette.
+    if (placement_->CanDrag(mark)) {
+        QAction* a = menu->addAction(Text(1513));
+        a->setObjectName(QStringLiteral("mnuUnlink"));
+        connect(a, &QAction::triggered, this, [this, mark] { deleteAt(mark); });
+    }
+}
+
+void EditorWindow::offerMarks(CanvasItem* item, const QPoint& pos) {
+    const CanvasControl op{StripId::kOperators, Part::kPicture, item->control.index};
+    if (!placement_->CanDrag(op)) return;
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnuLinkAt"));
+    // Every place between two conditions shown where the drop would link.
+    for (StripId g : {StripId::kCondOk, StripId::kCondKo}) {
+        const StripView& v = views_[at(g)];
+        for (size_t i = 0; i < v.marks.size(); ++i) {
+            const CanvasControl mark{g, Part::kMark, int(i) + 1};
+            if (!placement_->PlanDrop(op, mark).Committable()) continue;
+            QAction* a = menu.addAction(v.marks[i]->accessibleName());
+            a->setObjectName(QString::fromLatin1(editor::ControlName(mark)));
+            a->setProperty("index", mark.index);
+            connect(a, &QAction::triggered, this,
+                    [this, op, mark] { carryOut(placement_->PlanDrop(op, mark)); });
+        }
+    }
+    if (menu.isEmpty()) {
+        QApplication::beep();
+        return;
+    }
+    FocusBack back(this);
+    menu.exec(pos);
+}
+
+void EditorWindow::deleteAt(const CanvasControl& c) {
+    if (c.part == Part::kMark) {
+        // A link, as when dragged onto the operator palette (the bin takes
+        // only the conditions' links).
+        if (placement_->CanDrag(c))
+            carryOut(placement_->PlanDrop(c, {StripId::kOperators, Part::kFrame, 0}));
+        return;
+    }
+    const int64_t id = elementAt(c);
+    if (id > 0 && selection_->Contains(c.strip, id) && selection_->Ids().size() > 1)
+        // The whole selection, as one step.
+        carryOut(placement_->PlanDeleteElements(c.strip, selection_->Ids()));
+    else if (placement_->CanDrag(c))
+        carryOut(placement_->PlanDrop(c, CanvasControl::Trash()));
+}
+
+void EditorWindow::moveElement(const CanvasControl& c, int delta) {
+    const int64_t id = elementAt(c);
+    editor::EditPlan plan = placement_->PlanStep(c.strip, id, delta);
+    if (!plan.Committable() || !placement_->Commit(plan)) return;
+    // The focus follows the element, scrolling the group when it left the
+    // slots shown.
+    const editor::Strip& s = canvas_->strip(c.strip);
+    if (!s.slotOfId(id)) {
+        if (delta < 0)
+            canvas_->ScrollBack(c.strip);
+        else
+            canvas_->ScrollForward(c.strip);
+    }
+    if (const int slot = s.slotOfId(id)) {
+        views_[at(c.strip)].pictures[size_t(slot - 1)]->setFocus(Qt::OtherFocusReason);
+        selection_->Select(c.strip, id);
+    }
+    showCanvas();
+}
 
 CanvasControl EditorWindow::insertTarget(StripId group) const {
     const editor::Strip& s = canvas_->strip(group);
@@ -803,6 +1237,7 @@ void EditorWindow::offerGroups(CanvasItem* item, const QPoint& pos) {
         QApplication::beep();
         return;
     }
+    FocusBack back(this);
     const QAction* chosen = menu.exec(pos);
     if (!chosen) return;
     carryOut(placement_->PlanDrop(source, insertTarget(StripId(chosen->data().toInt()))));
@@ -816,15 +1251,20 @@ bool EditorWindow::keyPressed(CanvasItem* item, QKeyEvent* event) {
     const bool group = editor::IsSlotGroup(c.strip);
     StripView& v = views_[at(c.strip)];
 
+    if (key == Qt::Key_Menu || (key == Qt::Key_F10 && mods == Qt::ShiftModifier)) {
+        contextMenu(item, item->mapToGlobal(item->rect().center()));
+        return true;
+    }
     if (c.part == Part::kScrollBack || c.part == Part::kScrollForward ||
         (c.strip == StripId::kFamilies && c.part == Part::kPicture)) {
         if (mods != Qt::NoModifier || !(enter || key == Qt::Key_Space)) return false;
         clicked(item);
         return true;
     }
-    if (c.strip == StripId::kObjects && c.part == Part::kPicture &&
+    if ((c.strip == StripId::kObjects || c.strip == StripId::kOperators) &&
+        c.part == Part::kPicture &&
         ((enter && mods == Qt::NoModifier) || (key == Qt::Key_I && mods == Qt::ControlModifier))) {
-        offerGroups(item, item->mapToGlobal(item->rect().bottomLeft()));
+        contextMenu(item, item->mapToGlobal(item->rect().bottomLeft()));
         return true;
     }
     if (group && enter && mods == Qt::NoModifier) {
@@ -832,22 +1272,31 @@ bool EditorWindow::keyPressed(CanvasItem* item, QKeyEvent* event) {
         return true;
     }
     if (group && key == Qt::Key_Delete && mods == Qt::NoModifier) {
-        if (placement_->CanDrag(c)) carryOut(placement_->PlanDrop(c, CanvasControl::Trash()));
+        deleteAt(c);
+        return true;
+    }
+    if (group && c.part == Part::kPicture && key == Qt::Key_Space && mods == Qt::ControlModifier) {
+        selectSlot(c, Qt::ControlModifier);
+        showCanvas();
         return true;
     }
     const bool back = key == Qt::Key_Up || key == Qt::Key_Left;
     const bool forward = key == Qt::Key_Down || key == Qt::Key_Right;
     if (!back && !forward) return false;
     if (mods == Qt::AltModifier) {
-        // A move within the group: the drop on the neighbouring slot.
+        // A move within the group: the drop on the neighbouring element.
         if (!group || c.part != Part::kPicture) return false;
+        moveElement(c, back ? -1 : 1);
+        return true;
+    }
+    if (mods == Qt::ShiftModifier && group && c.part == Part::kPicture) {
+        // The selection grows to the neighbouring slot.
         const CanvasControl to{c.strip, Part::kPicture, c.index + (back ? -1 : 1)};
-        if (to.index < 1 || size_t(to.index) > v.pictures.size() || !placement_->CanDrag(c) ||
-            placement_->Effect(c, to) != editor::DropEffect::kMove)
-            return true;
-        editor::EditPlan plan = placement_->PlanDrop(c, to);
-        if (plan.Committable() && carryOut(std::move(plan)))
-            v.pictures[size_t(to.index - 1)]->setFocus(Qt::OtherFocusReason);
+        if (to.index < 1 || size_t(to.index) > v.pictures.size()) return true;
+        if (selection_->Empty() || selection_->Group() != c.strip) selectSlot(c, Qt::NoModifier);
+        v.pictures[size_t(to.index - 1)]->setFocus(Qt::OtherFocusReason);
+        selectSlot(to, Qt::ShiftModifier);
+        showCanvas();
         return true;
     }
     if (mods != Qt::NoModifier) return false;
@@ -860,7 +1309,14 @@ bool EditorWindow::keyPressed(CanvasItem* item, QKeyEvent* event) {
     const auto it = std::find(order.begin(), order.end(), item);
     if (it == order.end()) return false;
     const auto next = back ? (it == order.begin() ? it : it - 1) : it + 1;
-    if (next != order.end() && next != it) (*next)->setFocus(Qt::OtherFocusReason);
+    if (next != order.end() && next != it) {
+        (*next)->setFocus(Qt::OtherFocusReason);
+        // The selection follows the focus from slot to slot.
+        if (group && (*next)->control.part == Part::kPicture) {
+            selectSlot((*next)->control, Qt::NoModifier);
+            showCanvas();
+        }
+    }
     return true;
 }
 
@@ -871,6 +1327,7 @@ void EditorWindow::runPlanLater(editor::EditPlan plan) {
 }
 
 void EditorWindow::runPlan(editor::EditPlan& plan) {
+    FocusBack back(this);
     if (plan.warning) {
         Messages().warning(texts::GetText(kTitle), texts::GetText(plan.warning));
         return;
@@ -1000,10 +1457,16 @@ void EditorWindow::compile() {
     RunCompileWindow(this, run);
 }
 
+void EditorWindow::CloseSettled() {
+    settled_ = true;
+    close();
+    settled_ = false;
+}
+
 void EditorWindow::closeEvent(QCloseEvent* event) {
     // Unsaved changes: Yes saves and compiles; a save that did not happen keeps
     // the window open with its edits. No closes without saving, Cancel stays.
-    if (Document().Modified()) {
+    if (!settled_ && Document().Modified()) {
         switch (Messages().yesNoCancel(texts::GetText(kTitle), texts::GetText(kCloseQuestion))) {
             case Answer::Yes:
                 if (!save(false)) {

@@ -21,12 +21,19 @@
 //   same plans as the mouse: the groups offered for a palette object are the
 //   ones its drop would create in, Delete is a drop on the trash, Enter a
 //   double-click, Alt+Up/Down a drop on the neighbouring slot.
+// - Elements of one group are selected by click (Ctrl toggles, Shift extends)
+//   or by the arrow keys (Shift extends); copy, cut and paste move them
+//   through the clipboard (editor::kElementsMimeType, and a plain-text
+//   description for other programs); the window only moves the bytes, the
+//   editor models read, check and write them.
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/document.h"
@@ -37,6 +44,7 @@ class QFrame;
 class QKeyEvent;
 class QMimeData;
 class QLabel;
+class QMenu;
 class QScrollArea;
 class QToolBar;
 
@@ -51,6 +59,7 @@ class Canvas;
 class Placement;
 class RepeatTimer;
 class EditPlan;
+class ElementSelection;
 struct CanvasControl;
 struct Picture;
 enum class StripId;
@@ -87,8 +96,33 @@ class EditorWindow : public QMainWindow, private DocumentListener {
     editor::DragIcon HoverIcon() const;
     // How many full refreshes of the view ran.
     int RefreshCount() const { return refreshes_; }
+    // Reloads the six groups from the positions they show and shows the whole
+    // canvas, as after an undo.
+    void RefreshAll();
+    // The whole canvas with the tool bar, within the screen.
+    QSize sizeHint() const override;
     // The rectangle showing where a hovering drag would land (hidden otherwise).
     QWidget* Highlight() const;
+    editor::ElementSelection& selection() { return *selection_; }
+
+    // Unsaved changes before the scenario goes (another project, another
+    // language): text 1015, Yes saves (a save that did not happen stops), No
+    // goes on, Cancel stops. True when the scenario may go.
+    bool SettleChanges() { return settleChanges(); }
+    // Closes without the close question: the changes were settled.
+    void CloseSettled();
+
+    // The project window's side of the editor's project tools ("mnunewprj",
+    // "mnuapriprj", "mnuviewprj") and of its language menu ("mnulanguage":
+    // each language a tool "mnulang", handed over with its code); set by the
+    // window that opens the editor. Without it those tools are disabled.
+    std::function<void(const std::string& tool, const std::string& language)> projectCommand;
+
+    // Adds tools of other parts of the interface to an editor's "popuptools"
+    // menu once, when the editor is built. The configurator's "runLX" goes
+    // here (shown when the host enables the configurator).
+    using ToolsHook = std::function<void(EditorWindow& editor, QMenu& tools)>;
+    static void SetToolsHook(ToolsHook hook);
 
   signals:
     // The window has closed (its unsaved changes settled).
@@ -120,7 +154,7 @@ class EditorWindow : public QMainWindow, private DocumentListener {
     void setPicture(CanvasItem* item, const editor::Picture& picture);
 
     // Events of the canvas widgets.
-    void clicked(CanvasItem* item);
+    void clicked(CanvasItem* item, Qt::KeyboardModifiers mods = Qt::NoModifier);
     void doubleClicked(CanvasItem* item);
     void startDrag(CanvasItem* item);
     // The hover of a drag at `pos` (item coordinates); true when accepted.
@@ -145,6 +179,36 @@ class EditorWindow : public QMainWindow, private DocumentListener {
     editor::CanvasControl insertTarget(editor::StripId group) const;
     // What a slot holds, for assistive technology.
     QString slotName(editor::StripId id, int index) const;
+    // The context menu of a canvas control at `pos` (global), from the mouse
+    // or the keyboard (Menu, Shift+F10): a palette object's groups, a palette
+    // operator's places, an element's or an empty slot's commands, a mark's
+    // operators.
+    void contextMenu(CanvasItem* item, const QPoint& pos);
+    void markMenu(CanvasItem* item, const QPoint& pos);
+    // The palette operators as menu entries that link at `mark`, and the
+    // entry that removes its link.
+    void operatorEntries(QMenu* menu, const editor::CanvasControl& mark);
+    // The places between two conditions shown where a palette operator would
+    // link, offered in a menu; the chosen one gets the operator's drop.
+    void offerMarks(CanvasItem* item, const QPoint& pos);
+    // Delete on a slot (the selection, or the element as a drop on the bin)
+    // or on a mark (the link as a drop on the operator palette).
+    void deleteAt(const editor::CanvasControl& c);
+    // The element of a slot one place back or forward; the focus follows it.
+    void moveElement(const editor::CanvasControl& c, int delta);
+    // A click or an arrow key on a slot of a group: the selection follows.
+    void selectSlot(const editor::CanvasControl& c, Qt::KeyboardModifiers mods);
+
+    // The clipboard. Copy and cut take the selection, or the element of the
+    // focused slot; a paste goes after the focused element (at the end of
+    // the group when the focused slot is empty), or into the group it was
+    // copied from when no slot of a group has the focus.
+    bool copyElements(bool cut);
+    void pasteElements();
+    // The group and elements copy and cut take.
+    std::pair<editor::StripId, std::vector<int64_t>> chosenElements() const;
+    // The element a slot of a group shows (0: empty).
+    int64_t elementAt(const editor::CanvasControl& c) const;
 
     // The plan's warning or dialog, then the commit; run from a queued call.
     void runPlan(editor::EditPlan& plan);
@@ -162,6 +226,9 @@ class EditorWindow : public QMainWindow, private DocumentListener {
     std::unique_ptr<EditHistory> history_;
     std::unique_ptr<editor::RepeatTimer> timer_;
     std::unique_ptr<editor::Placement> placement_;
+    std::unique_ptr<editor::ElementSelection> selection_;
+    // The slot of a group that had the focus last (a paste lands after it).
+    CanvasItem* lastSlot_ = nullptr;
     std::vector<StripView> views_;
     std::map<std::string, QAction*> tools_;
     std::map<QString, QPixmap> pixmaps_;
@@ -178,6 +245,8 @@ class EditorWindow : public QMainWindow, private DocumentListener {
     QFrame* highlight_ = nullptr;
     bool hoverAccepted_ = true;
     bool refreshPending_ = false;
+    bool settled_ = false;  // CloseSettled: no close question
+    static ToolsHook& ToolsHookRef();
     bool restorePending_ = false;
     std::array<bool, 6> reloadPending_{};  // per slot group
     int refreshes_ = 0;

@@ -26,6 +26,7 @@
 #include "env/profile.h"
 #include "env/state.h"
 #include "env/texts.h"
+#include "project/settings.h"
 #include "ui/chrome.h"
 #include "ui/dialogs.h"
 #include "ui/editor_window.h"
@@ -499,7 +500,11 @@ void ProjectWindow::fillLanguages() {
         a->setData(Q(l.tag));
         a->setCheckable(true);
         a->setChecked(l.checked);
-        connect(a, &QAction::triggered, this, [this, a] { switchLanguage(a); });
+        connect(a, &QAction::triggered, this, [this, a] {
+            // The menu keeps showing the language in use until the switch is done.
+            a->setChecked(U(a->data().toString()) == env::Env().currentLanguage());
+            SwitchLanguage(U(a->data().toString()));
+        });
     }
 }
 
@@ -691,6 +696,13 @@ void ProjectWindow::openEditor(const std::string& file, const std::string& key) 
     }
     auto* editor = new EditorWindow;
     editor->setAttribute(Qt::WA_DeleteOnClose);
+    // The editor's project tools and language menu are this window's.
+    editor->projectCommand = [this](const std::string& tool, const std::string& language) {
+        if (tool == "mnulang")
+            SwitchLanguage(language);
+        else
+            HandOver(tool);
+    };
     ApplyCaptions(editor);
     if (!editor->OpenFile(file)) {
         delete editor;
@@ -701,7 +713,7 @@ void ProjectWindow::openEditor(const std::string& file, const std::string& key) 
         // It is deleted once its close has returned; an "edit" meanwhile opens
         // a new one.
         editor_ = nullptr;
-        if (key.empty()) {
+        if (key.empty() && !handingOver_) {
             // Opened on a file of its own: closing the editor ends the interface.
             QMetaObject::invokeMethod(
                 this, [this] { RunTool("mnuesci"); }, Qt::QueuedConnection);
@@ -782,23 +794,62 @@ void ProjectWindow::importProject() {
     if (!message.empty()) warn(message);
 }
 
-void ProjectWindow::switchLanguage(QAction* tool) {
-    const std::string code = U(tool->data().toString());
-    // The menu keeps showing the language in use until the switch is done.
-    tool->setChecked(code == env::Env().currentLanguage());
-    if (code == env::Env().currentLanguage()) return;
+bool ProjectWindow::SwitchLanguage(const std::string& code) {
+    if (code.empty() || code == env::Env().currentLanguage()) return false;
     if (Messages().yesNo(title(), texts::GetText(1055) + "\n" + texts::GetText(1056)) !=
         Answer::Yes)
-        return;
-    if (!settleChanges()) return;
+        return false;
+    // The scenario in the editor first, then the project: the working tables
+    // and the working folder go with the interface.
+    if (editor_ && !editor_->SettleChanges()) return false;
+    if (!settleChanges()) return false;
     if (!profile::WriteString(env::Env().configFile(), "GENERALE", "LINGUA", code)) {
         warn(texts::GetText(1020));
-        return;
+        return false;
     }
-    // Nothing is left to save: the window closes and the new language applies
+    // Nothing is left to save: the windows close and the new language applies
     // at the next start.
     session_.SetChanged(false);
+    if (editor_) closeSettledEditor();
     quit();
+    return true;
+}
+
+bool ProjectWindow::HandOver(const std::string& tool) {
+    if (!editor_ || busy_) return false;
+    if (tool != "mnunewprj" && tool != "mnuapriprj" && tool != "mnuviewprj") return false;
+    if (!editor_->SettleChanges()) return false;
+    std::string file;
+    if (tool == "mnuapriprj") {
+        auto f = Files().openFile(editor_, Text(1503), Text(1640), QStringLiteral("*.tdj"),
+                                  env::Env().documentsFolder().string());
+        if (!f) return false;
+        file = WithExtension(*f, ".tdj");
+        std::string checked = file;
+        if (project::OpenPrj(checked) != -1) {
+            warn(texts::GetText(1031));
+            return false;
+        }
+    }
+    // A new or opened project replaces this one and its working folder.
+    if (tool != "mnuviewprj" && !settleChanges()) return false;
+    closeSettledEditor();
+    try {
+        if (tool == "mnunewprj") newProject();
+        if (tool == "mnuapriprj") openProject(file);
+    } catch (const ProjectError& e) {
+        warn(e.what());
+    }
+    updateProjectLabel();
+    updateTools();
+    return true;
+}
+
+void ProjectWindow::closeSettledEditor() {
+    if (!editor_) return;
+    handingOver_ = true;
+    editor_->CloseSettled();
+    handingOver_ = false;
 }
 
 bool ProjectWindow::quit() {

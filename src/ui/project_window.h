@@ -47,6 +47,19 @@ class ProjectWindow : public QMainWindow {
     QTreeWidgetItem* NodeItem(const std::string& key) const;
     // The scenario editor while it is open (this window is hidden meanwhile).
     EditorWindow* Editor() const;
+    // The editor's project tools, handed over to this window: "mnunewprj",
+    // "mnuapriprj" (its file chosen here and checked as a project file),
+    // "mnuviewprj" (back to this window). The editor's scenario is settled
+    // first (text 1015), then the project (text 1092); a Cancel anywhere, a
+    // cancelled file dialog or a file that is no project changes nothing.
+    // Then the editor closes without asking again and this window shows,
+    // with the new or opened project. False when nothing was done.
+    bool HandOver(const std::string& tool);
+    // The language switch of this window's menu and of the editor's: the
+    // question (1055, 1056), the editor's scenario, the project, then the new
+    // language written and the interface closed; a No or a Cancel changes
+    // nothing. False when nothing was done.
+    bool SwitchLanguage(const std::string& code);
 
   signals:
     // The window has decided to close and unloads: the application ends the
@@ -94,7 +107,8 @@ class ProjectWindow : public QMainWindow {
     void newScenario();
     void deleteScenario();
     void duplicateScenario();
-    void switchLanguage(QAction* tool);
+    // Closes the editor whose changes were settled; this window shows.
+    void closeSettledEditor();
     // "mnuesci": true when the window unloads.
     bool quit();
     std::string selectedScenario() const;
@@ -117,6 +131,8 @@ class ProjectWindow : public QMainWindow {
     bool fillingProperties_ = false;
     bool unloading_ = false;
     bool busy_ = false;
+    // The editor closes to hand a project tool over: this window stays.
+    bool handingOver_ = false;
 };
 
 }  // namespace tessed::ui

@@ -446,3 +446,25 @@ TEST(Placement, PlansSayWhatTheyNeed) {
     EXPECT_FALSE(bare.Drop(Control("IMGOBJ", 1), Control("imgfraACT")));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM TMP_STEP_ACT"), 0);
 }
+
+TEST(Placement, AStepMovesAnElementPastTheSlotsShownAndStopsAtTheEnds) {
+    Editor e;
+    for (int i = 1; i <= 12; ++i) AddElement("TMP_STEP_ACT", i, 700);
+    AddElement("TMP_TRIGGER", 1, 700);
+    AddElement("TMP_TRIGGER", 2, 700);
+    e.canvas.PresetApp();
+    // Slot 10 shows the tenth; the eleventh is beyond the slots shown.
+    EditPlan forward = e.place.PlanStep(StripId::kStepAct, 10, 1);
+    EXPECT_EQ(forward.effect, DropEffect::kMove);
+    ASSERT_TRUE(e.place.Commit(forward));
+    EXPECT_EQ(e.ids("TMP_STEP_ACT"), (std::vector<int64_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 10, 12}));
+    EditPlan back = e.place.PlanStep(StripId::kStepAct, 10, -1);
+    ASSERT_TRUE(e.place.Commit(back));
+    EXPECT_EQ(e.ids("TMP_STEP_ACT"), (std::vector<int64_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+    // Nothing before the first, after the last, in groups that keep their
+    // order, or for an element that is not there.
+    EXPECT_FALSE(e.place.PlanStep(StripId::kStepAct, 1, -1).Committable());
+    EXPECT_FALSE(e.place.PlanStep(StripId::kStepAct, 12, 1).Committable());
+    EXPECT_FALSE(e.place.PlanStep(StripId::kTrigger, 1, 1).Committable());
+    EXPECT_FALSE(e.place.PlanStep(StripId::kStepAct, 99, 1).Committable());
+}

@@ -8,6 +8,8 @@
 // clang-format off
 #include "editor/canvas.h"
 #include "editor/control_names.h"
+#include "editor/element_clipboard.h"
+#include "editor/element_selection.h"
 #include "editor/placement.h"
 #include "model/document.h"
 #include "model/edit_history.h"
@@ -15,6 +17,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -22,6 +26,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
@@ -30,10 +35,13 @@
 
 #include "compiler/compile_run.h"
 #include "edit.h"
+#include "env/database.h"
 #include "env/environment.h"
+#include "env/profile.h"
 #include "env/state.h"
 #include "env/texts.h"
 #include "model/scenario_file.h"
+#include "model/scenario_json.h"
 #include "project/session.h"
 #include "support/test_env.h"
 #include "ui/application.h"
@@ -85,6 +93,34 @@ QString drag(StripId strip, Part part, int index) {
 
 QString name(StripId strip, Part part) {
     return QString::fromLatin1(editor::ControlName({strip, part, 0}));
+}
+
+// The rows of `table` as `tessed dump` prints a saved file, one a line, each
+// without its identity and place (a paste gives them anew).
+QStringList dumpRows(const std::string& file, const std::string& table) {
+    const QString json =
+        QString::fromStdString(scenario::ScenarioJson(scenario::ReadScenarioFile(file)));
+    QStringList out;
+    bool in = false;
+    for (const QString& line : json.split(QLatin1Char('\n'))) {
+        if (line.trimmed().startsWith(
+                QStringLiteral("\"%1\"").arg(QString::fromStdString(table)))) {
+            in = true;
+            continue;
+        }
+        if (!in) continue;
+        if (!line.trimmed().startsWith(QLatin1Char('{'))) break;
+        QString row = line.trimmed();
+        row.remove(QRegularExpression(QStringLiteral("^\\{\"ID\": \\d+, \"ORDINE\": \\d+, ")));
+        if (row.endsWith(QLatin1Char(','))) row.chop(1);
+        out << row;
+    }
+    return out;
+}
+
+// Whole-file dumps, to compare saved states.
+std::string dump(const std::string& file) {
+    return scenario::ScenarioJson(scenario::ReadScenarioFile(file));
 }
 
 size_t rowsIn(const scenario::ScenarioFile& f, const std::string& table) {
@@ -175,18 +211,44 @@ class EditorTest : public QObject {
         QVERIFY(Document().Modified());
     }
 
-    // Keys to the focused widget of the editor.
+    // Keys to the focused widget of the editor, as a user types them: once a
+    // window that closed (a dialog, a menu) has given the activation back.
     void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QWidget* w = QApplication::focusWidget();
-        QVERIFY(w);
-        QTest::keyClick(w, k, mods);
+        QTRY_VERIFY(QApplication::focusWidget());
+        QTest::keyClick(QApplication::focusWidget(), k, mods);
     }
 
     // Tab until `target` has the focus; false when it never does.
     bool tabTo(QWidget* target) {
+        if (!QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; }, 2000))
+            return false;
         for (int i = 0; i < 200 && QApplication::focusWidget() != target; ++i)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         return QApplication::focusWidget() == target;
+    }
+
+    // The entry `entry` (object name, and `index` when not 0) of the menu
+    // `menuName` that the next key opens, chosen with the arrow keys and
+    // Return; true once chosen. Set up before the key.
+    std::shared_ptr<bool> chooseInMenu(const QString& menuName, const QString& entry,
+                                       int index = 0) {
+        auto chosen = std::make_shared<bool>(false);
+        QTimer::singleShot(0, [chosen, menuName, entry, index] {
+            QMenu* menu = nullptr;
+            QVERIFY(QTest::qWaitFor(
+                [&] { return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())); },
+                5000));
+            QCOMPARE(menu->objectName(), menuName);
+            auto matches = [&](const QAction* a) {
+                return a && a->objectName() == entry &&
+                       (index == 0 || a->property("index").toInt() == index);
+            };
+            for (int i = 0; i < 20 && !matches(menu->activeAction()); ++i)
+                QTest::keyClick(menu, Qt::Key_Down);
+            *chosen = matches(menu->activeAction());
+            QTest::keyClick(menu, *chosen ? Qt::Key_Return : Qt::Key_Escape);
+        });
+        return chosen;
     }
 
     // The palette object `obj` offered for insertion with Enter, the group
@@ -215,9 +277,8 @@ class EditorTest : public QObject {
         QVERIFY(!shownWindow("frmProp"));
         whenShown("frmProp", [text](QWidget* d) {
             QTest::keyClicks(d->findChild<QLineEdit*>("txtDescri"), text);
-            auto* ok = d->findChild<QPushButton*>("cmdOK");
-            QTRY_VERIFY(ok->isEnabled());
-            QTest::mouseClick(ok, Qt::LeftButton);
+            QTRY_VERIFY(d->findChild<QPushButton*>("cmdOK")->isEnabled());
+            QTest::keyClick(d, Qt::Key_Return);
         });
     }
 
@@ -565,33 +626,6 @@ class EditorTest : public QObject {
         QCOMPARE(caption(StripId::kCondOk, 1), QStringLiteral("kept"));
     }
 
-    // A drop's whole path with 20 elements in every group: plan, commit (with
-    // its undo step), the group's reload and the window's full refresh.
-    void benchmarkADropWithTwentyElementsPerGroup() {
-        startDemo();
-        openGoodMorning();
-        newScenario();
-        auto* e = editor();
-        for (StripId g : editor::kSlotGroups) {
-            const int obj = findObject(g, DropEffect::kCreate);
-            QVERIFY(obj);
-            QStringList names;
-            for (int i = 1; i <= 20; ++i) names << QStringLiteral("E%1").arg(i);
-            addRows(editor::Info(g).table, editor::Info(g).area, objectId(obj), names);
-        }
-        QTRY_COMPARE(caption(StripId::kStepActElse, 10), QStringLiteral("E10"));
-        QWidget* target = e->Control("imgICOStepACT", 3);
-        const int refreshes = e->RefreshCount();
-        QBENCHMARK {
-            dragTo(drag(StripId::kStepAct, Part::kPicture, 1), target);
-            QCoreApplication::sendPostedEvents(e, QEvent::MetaCall);
-        }
-        QVERIFY(e->RefreshCount() > refreshes);
-        // Run once as a test: the first action went to the third slot.
-        if (e->RefreshCount() == refreshes + 1)
-            QCOMPARE(caption(StripId::kStepAct, 3), QStringLiteral("E1"));
-    }
-
     void theKeyboardInsertsALightIntoTheActionsAsADropDoes() {
         startDemo();
         openGoodMorning();
@@ -709,6 +743,491 @@ class EditorTest : public QObject {
         }
         for (int i = 1; i <= 2; ++i)
             QVERIFY(!e->Control("imgOPEOK", i)->accessibleName().isEmpty());
+    }
+
+    void copiedActionsPasteIntoAnotherScenarioAsTheyWereStored() {
+        startDemo();
+        openGoodMorning();
+        auto* e = editor();
+        e->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(e));
+        const std::string source = Document().CurrentFile();
+        QVERIFY(!tag(StripId::kStepAct, Part::kPicture, 3).isEmpty());
+        const QStringList captions = {caption(StripId::kStepAct, 1), caption(StripId::kStepAct, 2)};
+        // Two actions: a click on the first, Shift and a click on the second.
+        QTest::mouseClick(e->Control("imgICOStepACT", 1), Qt::LeftButton);
+        QTest::mouseClick(e->Control("imgICOStepACT", 2), Qt::LeftButton, Qt::ShiftModifier);
+        QCOMPARE(e->selection().Ids().size(), size_t(2));
+        QVERIFY(e->Control("imgICOStepACT", 2)->property("selected").toBool());
+        QVERIFY(e->Control("lblStepACT", 1)->property("selected").toBool());
+        QVERIFY(!e->Control("imgICOStepACT", 3)->property("selected").toBool());
+        QTest::keyClick(e, Qt::Key_C, Qt::ControlModifier);
+        const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(mime && mime->hasFormat(ui::Q(std::string(editor::kElementsMimeType))));
+        // Other programs get what the slots say: the group, then each element.
+        const QStringList text = mime->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(text.size(), 3);
+        QCOMPARE(text[0], ui::Text(1021));
+        QVERIFY2(text[1].contains(captions[0]), qPrintable(text[1]));
+        const QStringList copied = dumpRows(source, "TMP_STEP_ACT").mid(0, 2);
+        QCOMPARE(copied.size(), 2);
+
+        // Another scenario: the paste goes into its actions, as one step.
+        QVERIFY(e->RunTool("mnunew"));
+        QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
+        QTRY_COMPARE(caption(StripId::kStepAct, 2), captions[1]);
+        QCOMPARE(caption(StripId::kStepAct, 1), captions[0]);
+        QCOMPARE(e->history().UndoSteps(), size_t(1));
+        // The pasted elements are the selection now.
+        QVERIFY(e->Control("imgICOStepACT", 1)->property("selected").toBool());
+        const std::string other = (dir_->path() / "other.tdx").string();
+        files_->answers = {other};
+        QVERIFY(e->RunTool("mnusave"));
+        QCOMPARE(dumpRows(other, "TMP_STEP_ACT"), copied);
+        QVERIFY(messages_->calls.empty());
+    }
+
+    void aCutAndItsPasteAreOneUndoStepEach() {
+        startDemo();
+        openGoodMorning();
+        auto* e = editor();
+        e->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(e));
+        const std::string file = Document().CurrentFile();
+        QVERIFY(e->RunTool("mnusave"));
+        const std::string start = dump(file);
+        const QStringList was = {caption(StripId::kStepAct, 1), caption(StripId::kStepAct, 2),
+                                 caption(StripId::kStepAct, 3), caption(StripId::kStepAct, 4)};
+        QVERIFY(!was[3].isEmpty());
+        // The first and third actions, Ctrl and a click adding the third.
+        QTest::mouseClick(e->Control("imgICOStepACT", 1), Qt::LeftButton);
+        QTest::mouseClick(e->Control("imgICOStepACT", 3), Qt::LeftButton, Qt::ControlModifier);
+        QTest::keyClick(e, Qt::Key_X, Qt::ControlModifier);
+        QTRY_COMPARE(caption(StripId::kStepAct, 1), was[1]);
+        QCOMPARE(caption(StripId::kStepAct, 2), was[3]);
+        QCOMPARE(caption(StripId::kStepAct, 3), QString());
+        QVERIFY(e->RunTool("mnusave"));
+        const std::string cut = dump(file);
+        // Pasted after the action that is first now.
+        QTest::mouseClick(e->Control("imgICOStepACT", 1), Qt::LeftButton);
+        QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
+        QTRY_COMPARE(caption(StripId::kStepAct, 2), was[0]);
+        QCOMPARE(caption(StripId::kStepAct, 3), was[2]);
+        QCOMPARE(caption(StripId::kStepAct, 4), was[3]);
+        QVERIFY(e->RunTool("mnusave"));
+        const std::string pasted = dump(file);
+        QCOMPARE(e->history().UndoSteps(), size_t(2));
+
+        QTest::keyClick(e, Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(caption(StripId::kStepAct, 2), was[3]);
+        QVERIFY(e->RunTool("mnusave"));
+        QCOMPARE(dump(file), cut);
+        QTest::keyClick(e, Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(caption(StripId::kStepAct, 1), was[0]);
+        QVERIFY(e->RunTool("mnusave"));
+        QCOMPARE(dump(file), start);
+        QTest::keyClick(e, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::keyClick(e, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QTRY_COMPARE(caption(StripId::kStepAct, 2), was[0]);
+        QVERIFY(e->RunTool("mnusave"));
+        QCOMPARE(dump(file), pasted);
+        QVERIFY(messages_->calls.empty());
+    }
+
+    void aPasteIntoAFullGroupOrOfForeignBytesChangesNothing() {
+        startDemo();
+        openGoodMorning();
+        newScenario();
+        auto* e = editor();
+        e->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(e));
+        const int obj = findObject(StripId::kTrigger, DropEffect::kCreate);
+        QVERIFY(obj);
+        QStringList names;
+        for (int i = 1; i <= 20; ++i) names << QStringLiteral("T%1").arg(i);
+        addRows("TMP_TRIGGER", 3, objectId(obj), names);
+        QTRY_COMPARE(caption(StripId::kTrigger, 1), QStringLiteral("T1"));
+        QTest::mouseClick(e->Control("imgTrigger", 1), Qt::LeftButton);
+        QTest::keyClick(e, Qt::Key_C, Qt::ControlModifier);
+        const uint64_t revision = Document().Revision();
+        const size_t steps = e->history().UndoSteps();
+        QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
+        // The warning waits for the key to have returned, as a drop's does.
+        QTRY_COMPARE(messages_->calls.size(), size_t(1));
+        QCOMPARE(messages_->calls[0].kind, std::string("warning"));
+        QCOMPARE(messages_->calls[0].text, texts::GetText(1561));
+        QCOMPARE(Document().Revision(), revision);
+
+        // Bytes of our type that are no copy of ours, and a copy that is
+        // damaged: refused with a message, nothing changed.
+        const QString type = ui::Q(std::string(editor::kElementsMimeType));
+        for (const QByteArray& bytes :
+             {QByteArray("\x00\x01garbage{\"format\"", 20),
+              QByteArray(R"({"format":"tessed-elements","version":1,"table":"TMP_TRIGGER",)"
+                         R"("rows":[{"ID_OBJ":"DROP TABLE"}],"links":[]})")}) {
+            auto* mime = new QMimeData;
+            mime->setData(type, bytes);
+            QGuiApplication::clipboard()->setMimeData(mime);
+            const size_t calls = messages_->calls.size();
+            QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
+            QTRY_COMPARE(messages_->calls.size(), calls + 1);
+            QCOMPARE(messages_->calls.back().text, texts::GetText(1929));
+        }
+        QCOMPARE(Document().Revision(), revision);
+        QCOMPARE(e->history().UndoSteps(), steps);
+        QCOMPARE(env::Env().master().queryOne("SELECT COUNT(*) FROM TMP_TRIGGER")->at(0).toInt(),
+                 int64_t(20));
+    }
+
+    // Insert a light into the actions, move it back, link two conditions,
+    // change their operator and delete an element, by the keyboard alone;
+    // then the same with the mouse: the saved files are the same.
+    void theKeyboardAloneBuildsWhatTheMouseBuilds() {
+        startDemo();
+        openGoodMorning();
+        newScenario();
+        auto* e = editor();
+        e->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(e));
+        const int cond = findObject(StripId::kCondOk, DropEffect::kCreate);
+        QVERIFY(cond);
+        addRows("TMP_COND_OK", 4, objectId(cond), {"A", "B"});
+        const int act = findObject(StripId::kStepAct, DropEffect::kCreate);
+        QVERIFY(act);
+        addRows("TMP_STEP_ACT", 5, objectId(act), {"X", "Y"});
+        QTRY_COMPARE(caption(StripId::kStepAct, 2), QStringLiteral("Y"));
+        QCOMPARE(tag(StripId::kCondOk, Part::kMark, 1), QStringLiteral("?"));
+        const QString and_ = tag(StripId::kOperators, Part::kLabel, 1);
+        const QString or_ = tag(StripId::kOperators, Part::kLabel, 2);
+        QVERIFY(!and_.isEmpty() && !or_.isEmpty() && and_ != or_);
+        const std::string start = (dir_->path() / "start.tdx").string();
+        files_->answers = {start};
+        QVERIFY(e->RunTool("mnusave"));
+
+        // From here on no mouse event reaches the application.
+        struct MouseWatch : QObject {
+            int events = 0;
+            bool eventFilter(QObject*, QEvent* ev) override {
+                const auto t = ev->type();
+                if (t == QEvent::MouseButtonPress || t == QEvent::MouseButtonRelease ||
+                    t == QEvent::MouseButtonDblClick)
+                    ++events;
+                return false;
+            }
+        } watch;
+        qApp->installEventFilter(&watch);
+        QVERIFY(tabTo(e->Control("imgFam", 1)));
+        key(Qt::Key_Space);
+        int light = 0;
+        for (int i = 1; i <= 8 && !light; ++i) {
+            const CanvasControl src{StripId::kObjects, Part::kPicture, i};
+            if (e->placement().CanDrag(src) &&
+                e->placement().Effect(src, {StripId::kStepAct, Part::kFrame, 0}) ==
+                    DropEffect::kCreate)
+                light = i;
+        }
+        QVERIFY(light);
+        // 1. The light into the actions, third.
+        insertWithKeys(light, QStringLiteral("imgfraACT"), QStringLiteral("Hall light"));
+        QTRY_COMPARE(caption(StripId::kStepAct, 3), QStringLiteral("Hall light"));
+        // 2. Moved back one place from its menu (Shift+F10).
+        QVERIFY(tabTo(e->Control("imgICOStepACT", 3)));
+        auto moved = chooseInMenu(QStringLiteral("mnuElement"), QStringLiteral("mnuMoveBack"));
+        key(Qt::Key_F10, Qt::ShiftModifier);
+        QVERIFY(*moved);
+        QCOMPARE(caption(StripId::kStepAct, 2), QStringLiteral("Hall light"));
+        QTRY_COMPARE(QApplication::focusWidget(), e->Control("imgICOStepACT", 2));
+        // 3. The first palette operator between A and B (Enter on it).
+        QVERIFY(tabTo(e->Control("imgOpe", 1)));
+        auto linked = chooseInMenu(QStringLiteral("mnuLinkAt"), QStringLiteral("imgOPEOK"), 1);
+        key(Qt::Key_Return);
+        QVERIFY(*linked);
+        QTRY_COMPARE(tag(StripId::kCondOk, Part::kMark, 1), and_);
+        // 4. The other operator, from the mark's menu (the Menu key).
+        QVERIFY(tabTo(e->Control("imgOPEOK", 1)));
+        auto changed = chooseInMenu(QStringLiteral("mnuMark"), QStringLiteral("imgOpe"), 2);
+        key(Qt::Key_Menu);
+        QVERIFY(*changed);
+        QTRY_COMPARE(tag(StripId::kCondOk, Part::kMark, 1), or_);
+        // 5. The first action deleted.
+        QVERIFY(tabTo(e->Control("imgICOStepACT", 1)));
+        key(Qt::Key_Delete);
+        QTRY_COMPARE(caption(StripId::kStepAct, 1), QStringLiteral("Hall light"));
+        qApp->removeEventFilter(&watch);
+        QCOMPARE(watch.events, 0);
+        const std::string keys = (dir_->path() / "keys.tdx").string();
+        files_->answers = {keys};
+        QVERIFY(e->RunTool("mnusaveas"));
+
+        // Five steps back lead to the start.
+        for (int i = 0; i < 5; ++i) QVERIFY(e->RunTool("mnuundo"));
+        QTRY_COMPARE(caption(StripId::kStepAct, 3), QString());
+        const std::string back = (dir_->path() / "back.tdx").string();
+        files_->answers = {back};
+        QVERIFY(e->RunTool("mnusaveas"));
+        QCOMPARE(dump(back), dump(start));
+
+        // The mouse: drags, a double-click and the operator dialog.
+        QVERIFY(
+            dragTo(drag(StripId::kObjects, Part::kPicture, light), e->Control("imgfraACT")).drop);
+        whenShown("frmProp", [](QWidget* d) {
+            QTest::keyClicks(d->findChild<QLineEdit*>("txtDescri"), "Hall light");
+            auto* ok = d->findChild<QPushButton*>("cmdOK");
+            QTRY_VERIFY(ok->isEnabled());
+            QTest::mouseClick(ok, Qt::LeftButton);
+        });
+        QTRY_COMPARE(caption(StripId::kStepAct, 3), QStringLiteral("Hall light"));
+        QVERIFY(dragTo(drag(StripId::kStepAct, Part::kPicture, 3), e->Control("imgICOStepACT", 2))
+                    .drop);
+        QTRY_COMPARE(caption(StripId::kStepAct, 2), QStringLiteral("Hall light"));
+        QVERIFY(
+            dragTo(drag(StripId::kOperators, Part::kPicture, 1), e->Control("imgOPEOK", 1)).drop);
+        QTRY_COMPARE(tag(StripId::kCondOk, Part::kMark, 1), and_);
+        QTest::mouseDClick(e->Control("imgOPEOK", 1), Qt::LeftButton);
+        whenShown("frmOpe", [or_](QWidget* d) {
+            auto* list = d->findChild<QComboBox*>("cmbOperatore");
+            QVERIFY(list);
+            list->setCurrentIndex(list->findData(or_.toInt()));
+            QTest::mouseClick(d->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+        });
+        QTRY_COMPARE(tag(StripId::kCondOk, Part::kMark, 1), or_);
+        QVERIFY(dragTo(drag(StripId::kStepAct, Part::kPicture, 1), e->Control("imgCestino")).drop);
+        QTRY_COMPARE(caption(StripId::kStepAct, 1), QStringLiteral("Hall light"));
+        const std::string mouse = (dir_->path() / "mouse.tdx").string();
+        files_->answers = {mouse};
+        QVERIFY(e->RunTool("mnusaveas"));
+        QCOMPARE(dump(mouse), dump(keys));
+        QVERIFY(dump(keys) != dump(start));
+        QVERIFY(messages_->calls.empty());
+    }
+
+    // The element menu says what a slot allows; a condition's operator and an
+    // excluded condition's link are reached from it too.
+    void theElementMenusOfferWhatTheSlotAllows() {
+        startDemo();
+        openGoodMorning();
+        newScenario();
+        auto* e = editor();
+        e->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(e));
+        const int trig = findObject(StripId::kTrigger, DropEffect::kCreate);
+        const int ko = findObject(StripId::kCondKo, DropEffect::kCreate);
+        QVERIFY(trig && ko);
+        addRows("TMP_TRIGGER", 3, objectId(trig), {"T"});
+        addRows("TMP_COND_KO", 0, objectId(ko), {"N1", "N2"});
+        QTRY_COMPARE(caption(StripId::kCondKo, 2), QStringLiteral("N2"));
+        // What a menu holds, by the entries' object names, shown or not.
+        auto entries = [&](QWidget* at, Qt::Key k, Qt::KeyboardModifiers mods) {
+            auto names = std::make_shared<QStringList>();
+            QTimer::singleShot(0, [names] {
+                QMenu* menu = nullptr;
+                QVERIFY(QTest::qWaitFor(
+                    [&] {
+                        return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()));
+                    },
+                    5000));
+                for (QAction* a : menu->actions())
+                    if (!a->isSeparator()) *names << a->objectName() + (a->isEnabled() ? "" : "-");
+                menu->close();
+            });
+            at->setFocus();
+            QTest::keyClick(at, k, mods);
+            // The editor takes the activation back from the menu.
+            const bool back =
+                QTest::qWaitFor([] { return QApplication::focusWidget() != nullptr; }, 2000);
+            return back ? *names : QStringList{QStringLiteral("the focus did not come back")};
+        };
+        // A start event keeps its place: no moves.
+        QCOMPARE(entries(e->Control("imgTrigger", 1), Qt::Key_Menu, Qt::NoModifier),
+                 (QStringList{"mnuEdit", "mnuDelete", "mnucut", "mnucopy", "mnupaste"}));
+        // An empty slot takes a paste only.
+        QCOMPARE(entries(e->Control("imgTrigger", 2), Qt::Key_F10, Qt::ShiftModifier),
+                 (QStringList{"mnupaste"}));
+        // An excluded condition followed by another: its operator too.
+        QCOMPARE(
+            entries(e->Control("imgCondKO", 1), Qt::Key_Menu, Qt::NoModifier),
+            (QStringList{"mnuEdit", "mnuDelete", "mnucut", "mnucopy", "mnupaste", "mnuOperator"}));
+        // The excluded conditions' mark: the palette operators, no dialog.
+        QCOMPARE(entries(e->Control("imgOPEKO", 1), Qt::Key_Menu, Qt::NoModifier),
+                 (QStringList{"imgOpe", "imgOpe"}));
+        e->Control("imgOPEKO", 1)->setFocus();
+        auto linked = chooseInMenu(QStringLiteral("mnuMark"), QStringLiteral("imgOpe"), 1);
+        key(Qt::Key_Menu);
+        QVERIFY(*linked);
+        QTRY_COMPARE(tag(StripId::kCondKo, Part::kMark, 1),
+                     tag(StripId::kOperators, Part::kLabel, 1));
+        // Linked: it may go, by the menu or by Delete (as onto the operator
+        // palette: the bin does not take these links).
+        QCOMPARE(entries(e->Control("imgOPEKO", 1), Qt::Key_Menu, Qt::NoModifier),
+                 (QStringList{"imgOpe", "imgOpe", "mnuUnlink"}));
+        e->Control("imgOPEKO", 1)->setFocus();
+        key(Qt::Key_Delete);
+        QTRY_COMPARE(tag(StripId::kCondKo, Part::kMark, 1), QString());
+        QVERIFY(messages_->calls.empty());
+    }
+
+    // Once a dialog opened by a drop has closed, the editor has the keyboard
+    // again: Ctrl+Z reaches its tools without a click.
+    void theKeysActAtOnceAfterADialogClosed() {
+        startDemo();
+        openGoodMorning();
+        auto* e = editor();
+        e->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(e));
+        const int obj = findObject(StripId::kStepAct, DropEffect::kCreate);
+        QVERIFY(obj);
+        e->Control("imgICOStepACT", 1)->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), e->Control("imgICOStepACT", 1));
+        const QString first = caption(StripId::kStepAct, 1);
+        QVERIFY(dragTo(drag(StripId::kObjects, Part::kPicture, obj), e->Control("imgICOStepACT", 1))
+                    .drop);
+        whenShown("frmProp", [](QWidget* d) {
+            QTest::keyClicks(d->findChild<QLineEdit*>("txtDescri"), "Porch");
+            auto* ok = d->findChild<QPushButton*>("cmdOK");
+            QTRY_VERIFY(ok->isEnabled());
+            QTest::keyClick(d, Qt::Key_Return);
+        });
+        QTRY_COMPARE(caption(StripId::kStepAct, 1), QStringLiteral("Porch"));
+        // The focus is back where it was, in the active editor.
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(e));
+        QTRY_COMPARE(QApplication::focusWidget(), e->Control("imgICOStepACT", 1));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(caption(StripId::kStepAct, 1), first);
+        // And after a message box (the row limit's, or a refused paste's).
+        QGuiApplication::clipboard()->setText(QStringLiteral("no elements"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+        QTRY_COMPARE(messages_->calls.size(), size_t(1));
+        QTRY_COMPARE(QApplication::focusWidget(), e->Control("imgICOStepACT", 1));
+    }
+
+    // The editor's project tools hand over to the project window once the
+    // scenario and then the project are settled; a Cancel anywhere, a
+    // cancelled file dialog or a file that is no project keeps the editor.
+    void theEditorsProjectToolsSettleTheScenarioThenTheProject() {
+        startDemo();
+        openGoodMorning();
+        auto* e = editor();
+        QVERIFY(e->Tool("mnunewprj")->isEnabled());
+        QVERIFY(dragTo(drag(StripId::kStepAct, Part::kPicture, 1), e->Control("imgCestino")).drop);
+        QTRY_VERIFY(Document().Modified());
+        project_->Session().SetChanged(true);
+        // Cancel on the scenario, then on the project: the editor stays, with
+        // its edits.
+        messages_->answers = {Answer::Cancel};
+        QVERIFY(e->RunTool("mnunewprj"));
+        messages_->answers = {Answer::No, Answer::Cancel};
+        QVERIFY(e->RunTool("mnunewprj"));
+        QCOMPARE(messages_->calls.size(), size_t(3));
+        QCOMPARE(messages_->calls[0].text, texts::GetText(1015));
+        QCOMPARE(messages_->calls[2].text, texts::GetText(1092));
+        QVERIFY(editor() == e && e->isVisible() && Document().Modified());
+        QVERIFY(project_->Session().Project()->Scenari()->Count() > 0);
+        // Open: a cancelled file dialog, then a file that is no project (1031).
+        messages_->calls.clear();
+        messages_->answers = {Answer::No};
+        QVERIFY(e->RunTool("mnuapriprj"));
+        const fs::path notProject = dir_->path() / "notes.tdj";
+        test::WriteText(notProject, "not a project");
+        messages_->answers = {Answer::No};
+        files_->answers = {notProject.string()};
+        QVERIFY(e->RunTool("mnuapriprj"));
+        QCOMPARE(messages_->calls.back().text, texts::GetText(1031));
+        QVERIFY(editor() == e && Document().Modified());
+        // No and No: the editor closes without a second question and the
+        // project window shows the new, empty project.
+        messages_->calls.clear();
+        messages_->answers = {Answer::No, Answer::No};
+        QVERIFY(e->RunTool("mnunewprj"));
+        QTRY_VERIFY(!editor());
+        QVERIFY(project_->isVisible());
+        QCOMPARE(messages_->calls.size(), size_t(2));
+        QCOMPARE(project_->Session().Project()->Scenari()->Count(), size_t(0));
+        QVERIFY(ui::Running());
+    }
+
+    void theEditorsProjectViewAboutAndLanguage() {
+        // Opened alone on a scenario file: the project view shows the project
+        // window instead of ending the interface.
+        const fs::path file = dir_->path() / "alone.tdx";
+        fs::copy_file(test::SourceFixtures() / "scenarios" / "windows_shape.tdx", file);
+        startDemo(file.string());
+        QTRY_VERIFY(editor() && editor()->isVisible());
+        QVERIFY(editor()->RunTool("mnuviewprj"));
+        QTRY_VERIFY(!editor());
+        QVERIFY(project_->isVisible());
+        QVERIFY(ui::Running());
+        QVERIFY(messages_->calls.empty());
+
+        // The demo's scenario again: the about box, then the language.
+        key_.clear();
+        fs::path p = dir_->path() / "house.tdj";
+        fs::copy_file(fs::path(TESSED_DEMO_PROJECT), p, fs::copy_options::overwrite_existing);
+        files_->answers = {p.string()};
+        QVERIFY(project_->RunTool("mnuapriprj"));
+        for (const auto& s : *project_->Session().Project()->Scenari())
+            if (s->ScriptName == "Good morning") key_ = s->Key;
+        openGoodMorning();
+        auto* e = editor();
+        bool about = false;
+        whenShown("frmAbout", [&](QWidget* w) {
+            about = true;
+            w->close();
+        });
+        QVERIFY(e->RunTool("mnuinfo"));
+        QVERIFY(about);
+
+        auto* languages = e->findChild<QMenu*>("mnulanguage");
+        QVERIFY(languages);
+        QAction* other = nullptr;
+        for (QAction* a : languages->actions()) {
+            QCOMPARE(a->objectName(), QStringLiteral("mnulang"));
+            QCOMPARE(a->isChecked(), a->data().toString() == "ITA");
+            if (a->data().toString() != "ITA") other = a;
+        }
+        QVERIFY(other);
+        QVERIFY(dragTo(drag(StripId::kStepAct, Part::kPicture, 1), e->Control("imgCestino")).drop);
+        QTRY_VERIFY(Document().Modified());
+        const std::string file1 = Document().CurrentFile();
+        const std::string saved = test::ReadText(file1);
+        auto lingua = [] {
+            return profile::GetString(env::Env().configFile(), "GENERALE", "LINGUA", "");
+        };
+        const std::string before = lingua();
+        // Yes to the switch, Cancel on the scenario: nothing written, nothing lost.
+        messages_->answers = {Answer::Yes, Answer::Cancel};
+        other->trigger();
+        QCOMPARE(messages_->calls.size(), size_t(2));
+        QCOMPARE(messages_->calls[1].text, texts::GetText(1015));
+        QCOMPARE(lingua(), before);
+        QVERIFY(editor() == e && Document().Modified());
+        // Yes, the scenario saved, the project not: the language is written and
+        // the interface ends without asking again.
+        messages_->calls.clear();
+        messages_->answers = {Answer::Yes, Answer::Yes, Answer::No};
+        project_->Session().SetChanged(true);
+        const std::string code = other->data().toString().toStdString();
+        other->trigger();  // the editor and its menu go
+        QTRY_VERIFY(!ui::Running());
+        QCOMPARE(lingua(), code);
+        QCOMPARE(messages_->calls.size(), size_t(3));
+        QVERIFY(test::ReadText(file1) != saved);
+    }
+
+    // Tools of other parts (the configurator's) join the editor's menu.
+    void theToolsHookAddsToTheToolsMenu() {
+        ui::EditorWindow::SetToolsHook([](ui::EditorWindow& w, QMenu& tools) {
+            QAction* a = tools.addAction(QStringLiteral("runLX"));
+            a->setObjectName(QStringLiteral("runLX"));
+            a->setParent(&w);
+        });
+        startDemo();
+        openGoodMorning();
+        auto* tools = editor()->findChild<QMenu*>("popuptools");
+        ui::EditorWindow::SetToolsHook(nullptr);
+        QVERIFY(tools);
+        bool found = false;
+        for (QAction* a : tools->actions()) found = found || a->objectName() == "runLX";
+        QVERIFY(found);
     }
 
     void showOnAScenarioFileOpensTheEditorAlone() {
