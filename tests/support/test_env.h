@@ -1,6 +1,7 @@
 #pragma once
 // Test helpers: temporary folders, a data folder seeded with the fixture
 // catalogue, and scripted message boxes.
+#include <ctime>
 #include <deque>
 #include <filesystem>
 #include <locale>
@@ -126,5 +127,14 @@ class ScopedLocale {
 inline constexpr const char* kCommaLocale = "it_IT.UTF-8";
 // The locales every number test runs under.
 inline constexpr const char* kNumberLocales[] = {"C", kCommaLocale};
+
+// Processor time of this process in seconds. Tests that guard against
+// quadratic or unbounded work compare this, not wall time, so that a loaded
+// machine cannot make a bounded run look unbounded.
+inline double ProcessSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
 
 }  // namespace tessed::test
