@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "support/test_env.h"
 
 namespace tessed::rowset {
