@@ -3,13 +3,13 @@
 // for comparison (docs/listing.md reports both).
 #include <benchmark/benchmark.h>
 
-#include <stdexcept>
 #include <string>
 
 #include "bench_env.h"
 #include "compiler/compile_run.h"
 #include "model/document.h"
 #include "project/session.h"
+#include "scenarios.h"
 
 using namespace tessed;
 
@@ -20,35 +20,14 @@ struct Quiet : compiler::CompileObserver {
     void log(const std::string&, const std::string&) override { ++lines; }
 };
 
-// One light trigger, one condition and two actions: a scenario that compiles.
-void writeScenario(const std::string& file) {
-    auto& doc = Document();
-    doc.NewFile();
-    ElementValues e;
-    e.ID_OBJ = 1;
-    e.CHI_KEY = 1;
-    e.COSA_KEY = 1;
-    e.DOVE_KEY = 2;
-    auto add = [&](const char* table, int area, int64_t cosa) {
-        e.area = area;
-        e.COSA_KEY = cosa;
-        int32_t id = 0;
-        if (!doc.InsertIntoPRJ(table, e, id)) throw std::runtime_error("insert failed");
-    };
-    add("TMP_TRIGGER", 3, 1);
-    add("TMP_COND_OK", 4, 1);
-    add("TMP_STEP_ACT", 5, 2);
-    add("TMP_STEP_ACT", 5, 1);
-    doc.SaveAs(file);
-}
-
 void compileAll(benchmark::State& state, int workers) {
     bench::BenchEnv env;
     project::ProjectSession s;
     s.NewProject();
     s.Project()->Nome = "Three hundred";
     for (int i = 0; i < 300; ++i)
-        writeScenario(s.NewScenario("Scenario " + std::to_string(i + 1))->FullPath);
+        bench::WriteCompilableScenario(
+            s.NewScenario("Scenario " + std::to_string(i + 1))->FullPath);
     Document().NewFile();
     int compiled = 0;
     for (auto _ : state) {

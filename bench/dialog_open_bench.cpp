@@ -6,7 +6,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <memory>
 
 #include "bench_env.h"
 #include "editor/property_dialog.h"
@@ -21,14 +20,17 @@ using namespace tessed;
 
 namespace {
 
+// The application lives until the process ends and is never destroyed: a
+// destructor run among the static destructors at exit comes after Qt's own
+// and crashes the program, which then reports failure after every result.
 void EnsureApplication() {
     static int argc = 1;
     static char name[] = "tessed_bench";
     static char* argv[] = {name, nullptr};
-    static std::unique_ptr<QApplication> app;
+    static QApplication* app = nullptr;
     if (app) return;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    app = std::make_unique<QApplication>(argc, argv);
+    app = new QApplication(argc, argv);
 }
 
 // Objects and areas with the most to show: the light with its levels and

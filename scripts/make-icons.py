@@ -1,13 +1,19 @@
 #!/usr/bin/env python3
-"""Draws the catalogue's pictures and writes them as GIF files.
+"""Draws the catalogue's pictures and writes them as GIF files, and the
+desktop icons as SVG and PNG files.
 
 Every picture is described below as a short list of drawing calls on a 32x32
 tile (16x16 for the tree and log icons); this file is the editable source of
 the icon set. Run it after changing a picture or adding an object and commit
 the files it writes:
 
-    python3 scripts/make-icons.py            # writes data/catalogue/res/*.gif
-                                             # and data/system/splash.gif
+    python3 scripts/make-icons.py            # writes data/catalogue/res/*.gif,
+                                             # data/system/splash.gif and the
+                                             # desktop icons under data/desktop/
+    python3 scripts/make-icons.py --desktop-only   # the desktop icons alone
+
+The desktop icons (the program and its two file types) are written as SVG for
+the hicolor theme's scalable folder and as PNG at the usual fixed sizes.
 
 Only the Python standard library is used: shapes are rasterised with 4x4
 supersampling, the colours are collected into a palette and the image is
@@ -889,7 +895,237 @@ def write_gif(path, canvas):
 
 
 # ---------------------------------------------------------------------------
+# Desktop icons: the program and its two file types, for the freedesktop
+# hicolor theme. Each is drawn once in the 32-unit tile space and rendered
+# twice: as SVG (the scalable icon) and rasterised with alpha at every fixed
+# size, so the PNGs and the SVG never drift apart.
+# ---------------------------------------------------------------------------
+APP_ID = "com.velmora.Tessed"
+PROJECT_ICON = "application-x-tessed-project"
+SCENARIO_ICON = "application-x-tessed-scenario"
+DESKTOP_ICON_DIR = os.path.join(ROOT, "data", "desktop", "icons", "hicolor")
+PNG_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+NAVY = (30, 60, 105)
+BUS = (120, 190, 230)
+
+
+class RgbaCanvas(Canvas):
+    """A canvas whose pixels carry coverage as alpha, for PNG output."""
+
+    def fill(self, inside, colour, box=None):
+        x0, y0, x1, y1 = box if box else (0, 0, self.w, self.h)
+        x0, y0 = max(0, int(math.floor(x0))), max(0, int(math.floor(y0)))
+        x1, y1 = min(self.w, int(math.ceil(x1))), min(self.h, int(math.ceil(y1)))
+        n = self.ss
+        step = 1.0 / n
+        for py in range(y0, y1):
+            row = self.px[py]
+            for px in range(x0, x1):
+                hits = 0
+                for sy in range(n):
+                    y = py + (sy + 0.5) * step
+                    for sx in range(n):
+                        if inside(px + (sx + 0.5) * step, y):
+                            hits += 1
+                if hits == 0:
+                    continue
+                a = hits / (n * n)
+                under = row[px]
+                if under is None:
+                    row[px] = colour + (a,)
+                    continue
+                ua = under[3] * (1 - a)
+                out = a + ua
+                row[px] = tuple((c * a + u * ua) / out for u, c in zip(under[:3], colour)) + (out,)
+
+
+class Scaled:
+    """Takes drawing calls in tile units and draws them at `size` pixels."""
+
+    def __init__(self, size):
+        self.k = size / 32.0
+        self.c = RgbaCanvas(size, size, ss=4 if size <= 64 else 3)
+
+    def rect(self, x0, y0, x1, y1, colour, radius=0.0):
+        k = self.k
+        self.c.rect(x0 * k, y0 * k, x1 * k, y1 * k, colour, radius * k)
+
+    def circle(self, cx, cy, r, colour):
+        k = self.k
+        self.c.circle(cx * k, cy * k, r * k, colour)
+
+    def ring(self, cx, cy, r, width, colour, a0=None, a1=None):
+        k = self.k
+        self.c.ring(cx * k, cy * k, r * k, width * k, colour, a0, a1)
+
+    def line(self, xa, ya, xb, yb, width, colour):
+        k = self.k
+        self.c.line(xa * k, ya * k, xb * k, yb * k, width * k, colour)
+
+    def polyline(self, pts, width, colour):
+        for a, b in zip(pts, pts[1:]):
+            self.line(a[0], a[1], b[0], b[1], width, colour)
+
+    def polygon(self, pts, colour):
+        self.c.polygon([(x * self.k, y * self.k) for x, y in pts], colour)
+
+
+def _num(v):
+    return ("%.3f" % v).rstrip("0").rstrip(".")
+
+
+def _rgb(colour):
+    return "#%02x%02x%02x" % colour
+
+
+class SvgPen:
+    """Takes the same drawing calls and writes them as SVG elements."""
+
+    def __init__(self):
+        self.parts = []
+
+    def rect(self, x0, y0, x1, y1, colour, radius=0.0):
+        rx = ' rx="%s"' % _num(radius) if radius > 0 else ""
+        self.parts.append('<rect x="%s" y="%s" width="%s" height="%s"%s fill="%s"/>' % (
+            _num(x0), _num(y0), _num(x1 - x0), _num(y1 - y0), rx, _rgb(colour)))
+
+    def circle(self, cx, cy, r, colour):
+        self.parts.append('<circle cx="%s" cy="%s" r="%s" fill="%s"/>' % (
+            _num(cx), _num(cy), _num(r), _rgb(colour)))
+
+    def ring(self, cx, cy, r, width, colour, a0=None, a1=None):
+        stroke = 'fill="none" stroke="%s" stroke-width="%s"' % (_rgb(colour), _num(width))
+        if a0 is None:
+            self.parts.append('<circle cx="%s" cy="%s" r="%s" %s/>' % (
+                _num(cx), _num(cy), _num(r), stroke))
+            return
+        # 0 degrees is east and angles grow counter-clockwise, with y downwards.
+        sweep = (a1 - a0) % 360
+        p0 = (cx + r * math.cos(math.radians(a0)), cy - r * math.sin(math.radians(a0)))
+        p1 = (cx + r * math.cos(math.radians(a1)), cy - r * math.sin(math.radians(a1)))
+        self.parts.append('<path d="M%s %s A%s %s 0 %d 0 %s %s" %s/>' % (
+            _num(p0[0]), _num(p0[1]), _num(r), _num(r), 1 if sweep > 180 else 0,
+            _num(p1[0]), _num(p1[1]), stroke))
+
+    def line(self, xa, ya, xb, yb, width, colour):
+        self.parts.append(
+            '<line x1="%s" y1="%s" x2="%s" y2="%s" stroke="%s" stroke-width="%s" '
+            'stroke-linecap="round"/>' % (_num(xa), _num(ya), _num(xb), _num(yb), _rgb(colour),
+                                          _num(width)))
+
+    def polyline(self, pts, width, colour):
+        self.parts.append(
+            '<polyline points="%s" fill="none" stroke="%s" stroke-width="%s" '
+            'stroke-linecap="round" stroke-linejoin="round"/>' % (
+                " ".join("%s,%s" % (_num(x), _num(y)) for x, y in pts), _rgb(colour), _num(width)))
+
+    def polygon(self, pts, colour):
+        self.parts.append('<polygon points="%s" fill="%s" fill-rule="evenodd"/>' % (
+            " ".join("%s,%s" % (_num(x), _num(y)) for x, y in pts), _rgb(colour)))
+
+    def document(self):
+        return ('<?xml version="1.0" encoding="UTF-8"?>\n'
+                '<svg xmlns="http://www.w3.org/2000/svg" width="128" height="128" '
+                'viewBox="0 0 32 32">\n' + "\n".join(self.parts) + "\n</svg>\n")
+
+
+def draw_app(c):
+    """The program: the splash picture's house over the bus with its devices."""
+    c.rect(1, 1, 31, 31, darker(NAVY, 0.75), radius=6.5)
+    c.rect(2, 2, 30, 30, NAVY, radius=5.5)
+    c.polyline([(5.5, 22), (5.5, 13.5), (16, 6), (26.5, 13.5), (26.5, 22)], 2.2, WHITE)
+    c.line(4, 25.5, 28, 25.5, 1.6, BUS)
+    for x, col in ((10.5, FAMILY_COLOURS["lights"]), (16, FAMILY_COLOURS["shutters"]),
+                   (21.5, FAMILY_COLOURS["climate"])):
+        c.line(x, 21, x, 25.5, 1.1, BUS)
+        c.rect(x - 2.6, 15, x + 2.6, 20.6, col, radius=1.2)
+        c.circle(x, 25.5, 1.4, WHITE)
+
+
+def page(c):
+    """A document page with a folded corner: the base of both file icons."""
+    c.polygon([(6, 2), (20, 2), (27, 9), (27, 30), (6, 30)], GREY)
+    c.polygon([(7, 3), (19.5, 3), (26, 9.5), (26, 29), (7, 29)], WHITE)
+    c.polygon([(19.5, 3), (19.5, 9.5), (26, 9.5)], LIGHT)
+    c.polyline([(19.5, 3), (19.5, 9.5), (26, 9.5)], 0.8, GREY)
+
+
+def draw_project(c):
+    """A project file: the program's house and bus on a page."""
+    page(c)
+    c.rect(9, 12, 24, 27, NAVY, radius=2.5)
+    c.polyline([(11.5, 21.5), (11.5, 17.5), (16.5, 14), (21.5, 17.5), (21.5, 21.5)], 1.6, WHITE)
+    c.line(11, 24.5, 22, 24.5, 1.2, BUS)
+    for x in (14, 19):
+        c.circle(x, 24.5, 1.1, WHITE)
+
+
+def draw_scenario(c):
+    """A scenario file: a trigger leading to an action, on a page."""
+    page(c)
+    c.rect(9, 12, 24, 27, FAMILY_COLOURS["scenes"], radius=2.5)
+    c.circle(13, 16, 2, YELLOW)
+    c.polyline([(13, 16), (13, 22.5), (17.5, 22.5)], 1.5, WHITE)
+    c.polygon([(17, 20), (20.5, 22.5), (17, 25)], WHITE)
+    c.rect(17.5, 14, 21.5, 18, WHITE, radius=0.8)
+
+
+def desktop_icons():
+    return {("apps", APP_ID): draw_app,
+            ("mimetypes", PROJECT_ICON): draw_project,
+            ("mimetypes", SCENARIO_ICON): draw_scenario}
+
+
+def write_png(path, canvas):
+    """RGBA, 8 bits per channel, no interlace; the standard library's zlib."""
+    import struct
+    import zlib
+    raw = bytearray()
+    for row in canvas.px:
+        raw.append(0)
+        for p in row:
+            if p is None:
+                raw += b"\0\0\0\0"
+            else:
+                raw += bytes([max(0, min(255, int(round(v)))) for v in p[:3]] +
+                             [max(0, min(255, int(round(p[3] * 255))))])
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+    header = struct.pack(">IIBBBBB", canvas.w, canvas.h, 8, 6, 0, 0, 0)
+    data = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def write_desktop_icons():
+    written = 0
+    for (context, name), draw in desktop_icons().items():
+        pen = SvgPen()
+        draw(pen)
+        folder = os.path.join(DESKTOP_ICON_DIR, "scalable", context)
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, name + ".svg"), "w", encoding="utf-8") as f:
+            f.write(pen.document())
+        written += 1
+        for size in PNG_SIZES:
+            s = Scaled(size)
+            draw(s)
+            folder = os.path.join(DESKTOP_ICON_DIR, "%dx%d" % (size, size), context)
+            os.makedirs(folder, exist_ok=True)
+            write_png(os.path.join(folder, name + ".png"), s.c)
+            written += 1
+    return written
+
+
+# ---------------------------------------------------------------------------
 def main():
+    if "--desktop-only" in sys.argv[1:]:
+        print("wrote %d desktop icons" % write_desktop_icons(), file=sys.stderr)
+        return
     os.makedirs(RES_DIR, exist_ok=True)
     os.makedirs(SYSTEM_DIR, exist_ok=True)
     written = 0
@@ -911,6 +1147,7 @@ def main():
         written += 1
     write_gif(os.path.join(SYSTEM_DIR, "splash.gif"), splash())
     written += 1
+    written += write_desktop_icons()
     print("wrote %d pictures" % written, file=sys.stderr)
 
 
