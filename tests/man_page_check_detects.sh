@@ -34,9 +34,9 @@ expect_fault "an entry for a command the help lacks" frobnicate "$exe" "$work/st
 cat > "$work/more-commands" <<WRAP
 #!/bin/sh
 "$exe" "\$@"
-echo "       tessed [options] frobnicate FILE.xml [--area N]   a command the page lacks"
+echo "       tessed [options] frobnicate FILE.xml [--frob-level N]   a command the page lacks"
 WRAP
 chmod +x "$work/more-commands"
 expect_fault "a new command in the help" frobnicate "$work/more-commands" "$man"
-expect_fault "a new option in the help" --area "$work/more-commands" "$man"
+expect_fault "a new option in the help" --frob-level "$work/more-commands" "$man"
 exit $fail
