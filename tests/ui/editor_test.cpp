@@ -863,8 +863,9 @@ class EditorTest : public QObject {
         // Bytes of our type that are no copy of ours, and a copy that is
         // damaged: refused with a message, nothing changed.
         const QString type = ui::Q(std::string(editor::kElementsMimeType));
+        static const char kGarbage[] = "\x00\x01garbage{\"format\"";
         for (const QByteArray& bytes :
-             {QByteArray("\x00\x01garbage{\"format\"", 20),
+             {QByteArray(kGarbage, sizeof kGarbage - 1),
               QByteArray(R"({"format":"tessed-elements","version":1,"table":"TMP_TRIGGER",)"
                          R"("rows":[{"ID_OBJ":"DROP TABLE"}],"links":[]})")}) {
             auto* mime = new QMimeData;
