@@ -1,7 +1,9 @@
 // The scenario editor on screen, started from the project window as a user
 // does: slots and palettes as the canvas model says, drags sent as the events
 // a real drag produces, the dialogs they open answered from timers, the close
-// question, undo and redo, and the editor opened on a scenario file alone.
+// question, undo and redo, copy, cut and paste through the clipboard, the
+// menus and the keyboard alone, the project tools, and the editor opened on a
+// scenario file alone.
 //
 // The canvas models come before any Qt header: a member of theirs is called
 // like a Qt keyword (so this file declares its test functions with Q_SLOTS).
@@ -861,8 +863,9 @@ class EditorTest : public QObject {
         // Bytes of our type that are no copy of ours, and a copy that is
         // damaged: refused with a message, nothing changed.
         const QString type = ui::Q(std::string(editor::kElementsMimeType));
+        static const char kGarbage[] = "\x00\x01garbage{\"format\"";
         for (const QByteArray& bytes :
-             {QByteArray("\x00\x01garbage{\"format\"", 20),
+             {QByteArray(kGarbage, sizeof kGarbage - 1),
               QByteArray(R"({"format":"tessed-elements","version":1,"table":"TMP_TRIGGER",)"
                          R"("rows":[{"ID_OBJ":"DROP TABLE"}],"links":[]})")}) {
             auto* mime = new QMimeData;
