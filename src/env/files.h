@@ -21,8 +21,9 @@ namespace fs = std::filesystem;
 //
 // The temporary file is hidden and names its owner:
 // "." + real name + ".~p" + process id + "-" + six characters. One whose owner
-// process has gone was left by a kill; the next overwrite of the same file
-// and the start-up sweep of the data folder remove it (RemoveStaleTemporaries).
+// process has gone was left by a kill; the next overwrite of the same file,
+// the next opening of a project file, and the start-up sweep of the data
+// folder remove it (RemoveStaleTemporaries).
 class AtomicFile {
   public:
     enum class Status {

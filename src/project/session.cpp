@@ -459,6 +459,14 @@ bool ProjectSession::LoadFilePrj(const std::string& projectFile, std::string& me
     const fs::path work = WorkingFolder();
     std::error_code ec;
     if (!fs::is_regular_file(projectFile, ec)) fail(kTextProjectMissing);
+    // A save killed part-way leaves its temporary file beside the project;
+    // the project it was replacing is whole, so the leftover goes when the
+    // project is next opened, not only when it is next saved.
+    {
+        const fs::path p(projectFile);
+        files::RemoveStaleTemporaries(p.has_parent_path() ? p.parent_path() : fs::path("."),
+                                      p.filename().string());
+    }
     fs::create_directories(work, ec);
     // Whatever the working folder held would mix with the project's files.
     env::Env().ClearWorkingFolder();

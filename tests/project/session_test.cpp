@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <fstream>
 
 #include "compiler/listing.h"
@@ -169,8 +172,19 @@ TEST_F(Session, PropertyWriteBackReachesObjectsFilesAndTree) {
     set("SCENARIO$1$DISABILITA$INDIRIZZO_CEN", "115");
     fs::path tdj = files / "villa.tdj";
     ASSERT_EQ(session.SaveProject(tdj.string()), "");
+    // A save killed part-way left its temporary beside the project; opening
+    // the project removes it, but not one of a save still running.
+    pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    waitpid(gone, nullptr, 0);
+    const fs::path killed = files / (".villa.tdj.~p" + std::to_string(gone) + "-a1B2c3");
+    const fs::path running = files / (".villa.tdj.~p" + std::to_string(getpid()) + "-a1B2c3");
+    test::WriteText(killed, "half a project");
+    test::WriteText(running, "half a project");
     std::string msg;
     ASSERT_TRUE(session.LoadFilePrj(tdj.string(), msg));
+    EXPECT_FALSE(fs::exists(killed));
+    EXPECT_TRUE(fs::exists(running));
     auto back = session.Project()->Scenari()->Item("1");
     EXPECT_EQ(back->Abilita.TypeCMD, 1);
     EXPECT_EQ(back->Abilita.Conf_A, 2);
