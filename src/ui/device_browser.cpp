@@ -18,6 +18,7 @@
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <utility>
@@ -47,6 +48,9 @@ constexpr long kTextStop = 1636;
 // enough not to flood the window's event queue.
 constexpr auto kBatchInterval = std::chrono::milliseconds(100);
 
+// The rows the list has room for before it scrolls.
+constexpr int kShownRows = 8;
+
 enum Column { kColFile, kColDescription, kColKeyObject, kColFamilies, kColObjects, kColumns };
 
 // The folder's path, cut with an ellipsis in the middle to the room it has;
@@ -73,6 +77,12 @@ class PathLabel : public QLabel {
 class DeviceList : public QTreeWidget {
   public:
     explicit DeviceList(DeviceBrowser* browser) : QTreeWidget(browser), browser_(browser) {}
+    // Room for the few devices of one drag from the configurator.
+    QSize sizeHint() const override {
+        const int row = std::max(fontMetrics().height() + 4, sizeHintForRow(0));
+        return {QTreeWidget::sizeHint().width(),
+                header()->sizeHint().height() + kShownRows * row + 2 * frameWidth()};
+    }
 
   protected:
     void startDrag(Qt::DropActions) override {
@@ -288,7 +298,12 @@ void DeviceBrowser::received(uint64_t generation, std::vector<DeviceListEntry> b
     if (first && list_->topLevelItemCount() > 0) list_->setCurrentItem(list_->topLevelItem(0));
     if (!resized_ && !entries_.empty()) {
         resized_ = true;
-        for (int c = 0; c < kColObjects; ++c) list_->resizeColumnToContents(c);
+        // Each column as wide as its texts, with a gap before the next one.
+        const int gap = 2 * fontMetrics().averageCharWidth();
+        for (int c = 0; c < kColObjects; ++c) {
+            list_->resizeColumnToContents(c);
+            list_->setColumnWidth(c, list_->columnWidth(c) + gap);
+        }
     }
 }
 

@@ -728,7 +728,8 @@ QSize EditorWindow::sizeHint() const {
     s.rheight() += bar_->sizeHint().height();
     if (devices_ && devices_->isVisible() && !devices_->isFloating() &&
         dockWidgetArea(devices_) == Qt::BottomDockWidgetArea)
-        s.rheight() += devices_->sizeHint().height();
+        s.rheight() += devices_->sizeHint().height() +
+                       style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent);
     s += QSize(4, 4);
     if (const QScreen* sc = screen()) s = s.boundedTo(sc->availableGeometry().size());
     return s;
