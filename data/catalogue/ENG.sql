@@ -638,6 +638,13 @@ INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
   (1934, 'No configurator program is set in the configuration file %1 (section LEXORA, key Program).'),
   (1935, 'The configurator program %1 cannot be started.');
 
+-- The scenario editor's device browser.
+INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
+  (1936, 'Devices'),
+  (1937, 'Device folder...'),
+  (1938, 'Key object'),
+  (1939, 'Reading the device files');
+
 -- The scenario editor's clipboard and its element menu.
 INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
   (1924, 'Copy'),

@@ -638,6 +638,13 @@ INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
   (1934, 'Nessun programma configuratore è indicato nel file di configurazione %1 (sezione LEXORA, chiave Program).'),
   (1935, 'Impossibile avviare il programma configuratore %1.');
 
+-- The scenario editor's device browser.
+INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
+  (1936, 'Dispositivi'),
+  (1937, 'Cartella dei dispositivi...'),
+  (1938, 'Oggetto chiave'),
+  (1939, 'Lettura dei file dei dispositivi');
+
 -- The scenario editor's clipboard and its element menu.
 INSERT OR IGNORE INTO ANA_LABELS (Id, TESTO) VALUES
   (1924, 'Copia'),

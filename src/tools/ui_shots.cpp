@@ -5,7 +5,8 @@
 // project window with the demo project (at rest and with a scenario's
 // property list), the scenario editor (a demo scenario, a full one, a drag
 // hovering over an action slot, the property dialog a drop opened), the
-// compile window after compiling all, the import dialog and the about box.
+// compile window after compiling all, the import dialog and the about box;
+// the editor's device browser on the example devices.
 // scripts/ui-screenshots runs it under Xvfb.
 // The editor models come before Qt, whose "slots" keyword would clash with
 // the strips' slot counts.
@@ -21,8 +22,10 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QTreeWidgetItem>
 #include <algorithm>
 #include <cstdlib>
 #include <deque>
@@ -43,6 +46,7 @@
 #include "ui/application.h"
 #include "ui/choice_dialogs.h"
 #include "ui/chrome.h"
+#include "ui/device_browser.h"
 #include "ui/editor_window.h"
 #include "ui/project_window.h"
 #include "ui/property_dialog.h"
@@ -276,6 +280,38 @@ void EditorPictures(ui::ProjectWindow* prj) {
     QApplication::processEvents();
 }
 
+// The device browser below the editor, on the configurator's drag folder
+// holding the example devices, the shutter's row current.
+void DevicePictures(ui::ProjectWindow* prj, const fs::path& examples) {
+    const fs::path drag = env::Env().dataFolder() / "LX" / "Drag";
+    std::error_code ec;
+    fs::create_directories(drag, ec);
+    for (const auto& f : fs::directory_iterator(examples, ec))
+        fs::copy_file(f.path(), drag / f.path().filename(), fs::copy_options::overwrite_existing,
+                      ec);
+    ui::EditorWindow* e = OpenScenario(prj, "Good morning");
+    if (!e) return;
+    e->RunTool("mnuDevices");
+    ui::DeviceBrowser* b = e->Devices();
+    for (int i = 0; i < 500 && b->Reading(); ++i) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    if (b->Entries().empty()) {
+        std::cerr << "tessed_ui_shots: the device browser listed nothing\n";
+        ++g_failures;
+    }
+    for (int i = 0; i < b->List()->topLevelItemCount(); ++i)
+        if (b->List()->topLevelItem(i)->text(0) == QStringLiteral("shutter.xml"))
+            b->List()->setCurrentItem(b->List()->topLevelItem(i));
+    e->move(0, 0);
+    e->resize(e->sizeHint());
+    save(e, "frmMain-devices");
+    e->RunTool("mnuDevices");
+    e->close();
+    QApplication::processEvents();
+}
+
 // One picture per object of the catalogue in the first group that takes it,
 // laid out as a sheet, and the time, operator and ambiguity dialogs; in the
 // language of the open master database.
@@ -422,6 +458,7 @@ int main(int argc, char** argv) {
             }
             QApplication::processEvents();
             EditorPictures(prj);
+            DevicePictures(prj, fs::path(argv[2]).parent_path() / "devices");
 
             // Compile all: the window is pictured once its run has ended.
             whenShown(

@@ -237,6 +237,17 @@ std::optional<std::string> QtFileChooser::saveFile(QWidget* parent, const QStrin
     return U(f);
 }
 
+std::optional<std::string> FileChooser::openFolder(QWidget*, const QString&, const std::string&) {
+    return std::nullopt;
+}
+
+std::optional<std::string> QtFileChooser::openFolder(QWidget* parent, const QString& title,
+                                                     const std::string& startFolder) {
+    QString f = QFileDialog::getExistingDirectory(parent, title, Q(startFolder));
+    if (f.isEmpty()) return std::nullopt;
+    return U(f);
+}
+
 FileChooser& Files() { return *chooser(); }
 
 void SetFiles(std::shared_ptr<FileChooser> c) {

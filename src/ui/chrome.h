@@ -75,6 +75,10 @@ class FileChooser {
     virtual std::optional<std::string> saveFile(QWidget* parent, const QString& title,
                                                 const QString& filterName, const QString& pattern,
                                                 const std::string& proposed) = 0;
+    // An existing folder. A chooser that offers none (a script without
+    // folders) answers as a cancelled dialog.
+    virtual std::optional<std::string> openFolder(QWidget* parent, const QString& title,
+                                                  const std::string& startFolder);
 };
 
 class QtFileChooser : public FileChooser {
@@ -85,6 +89,8 @@ class QtFileChooser : public FileChooser {
     std::optional<std::string> saveFile(QWidget* parent, const QString& title,
                                         const QString& filterName, const QString& pattern,
                                         const std::string& proposed) override;
+    std::optional<std::string> openFolder(QWidget* parent, const QString& title,
+                                          const std::string& startFolder) override;
 };
 
 FileChooser& Files();

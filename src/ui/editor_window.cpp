@@ -1,5 +1,7 @@
 // The canvas models first: Qt's keyword macros must not reach them.
 // clang-format off
+#include "configurator/device_drop.h"
+#include "configurator/device_list.h"
 #include "editor/canvas.h"
 #include "editor/control_names.h"
 #include "editor/element_clipboard.h"
@@ -31,6 +33,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
@@ -41,11 +44,13 @@
 #include "env/environment.h"
 #include "env/errors.h"
 #include "env/messages.h"
+#include "env/state.h"
 #include "env/strings.h"
 #include "env/texts.h"
 #include "model/edit_history.h"
 #include "ui/choice_dialogs.h"
 #include "ui/chrome.h"
+#include "ui/device_browser.h"
 #include "ui/dialogs.h"
 #include "ui/property_dialog.h"
 #include "ui/splash.h"
@@ -64,6 +69,8 @@ using editor::StripId;
 namespace {
 
 constexpr long kTitle = 1002;
+constexpr long kTextConfigurator = 1115;
+constexpr long kTextDevices = 1936;
 constexpr long kCloseQuestion = 1015;
 constexpr int kDescriptionLength = 60;
 constexpr int kPictureSize = 38;
@@ -242,22 +249,20 @@ class CanvasItem : public QLabel {
     void dragMoveEvent(QDragMoveEvent* e) override { answer(e); }
     void dragLeaveEvent(QDragLeaveEvent*) override { window_->dragLeave(this); }
     void dropEvent(QDropEvent* e) override {
-        if (window_->drop(this, e->mimeData(), e->position().toPoint())) {
-            e->setDropAction(Qt::MoveAction);
-            e->accept();
-        } else {
-            e->ignore();
-        }
+        take(e, window_->drop(this, e->mimeData(), e->position().toPoint()));
     }
 
   private:
     void answer(QDragMoveEvent* e) {
-        if (window_->dragHover(this, e->mimeData(), e->position().toPoint())) {
-            e->setDropAction(Qt::MoveAction);
-            e->accept();
-        } else {
+        take(e, window_->dragHover(this, e->mimeData(), e->position().toPoint()));
+    }
+    static void take(QDropEvent* e, Qt::DropAction action) {
+        if (action == Qt::IgnoreAction) {
             e->ignore();
+            return;
         }
+        e->setDropAction(action);
+        e->accept();
     }
 
     EditorWindow* window_;
@@ -406,6 +411,35 @@ void EditorWindow::buildTools() {
         box.exec();
     });
     tools_["mnuinfo"] = about;
+    // The configurator, prepared and started in the compile window.
+    QAction* lx = tools->addAction(Text(kTextConfigurator));
+    lx->setObjectName(QStringLiteral("runLX"));
+    SetTextId(lx, kTextConfigurator);
+    connect(lx, &QAction::triggered, this, [this] {
+        FocusBack back(this);
+        RunConfiguratorWindow(this);
+    });
+    tools_["runLX"] = lx;
+    connect(tools, &QMenu::aboutToShow, this, [this] { showConfiguratorTool(); });
+    // The device browser, a dock below the canvas until the user moves it.
+    devices_ = new DeviceBrowser(this);
+    addDockWidget(Qt::BottomDockWidgetArea, devices_);
+    devices_->hide();
+    devices_->insert = [this](const configurator::DeviceListEntry& e, const QPoint& pos) {
+        insertDevice(e, pos);
+    };
+    QAction* browse = devices_->toggleViewAction();
+    browse->setObjectName(QStringLiteral("mnuDevices"));
+    SetTextId(browse, kTextDevices);
+    browse->setText(Text(kTextDevices));
+    browse->setShortcut(QKeySequence(Qt::Key_F8));
+    browse->setShortcutContext(Qt::WindowShortcut);
+    tools->addAction(browse);
+    addAction(browse);
+    connect(browse, &QAction::triggered, this, [this](bool shown) {
+        if (shown) devices_->List()->setFocus(Qt::ShortcutFocusReason);
+    });
+    tools_["mnuDevices"] = browse;
     if (ToolsHookRef()) ToolsHookRef()(*this, *tools);
 
     // The clipboard: window keys and the element menu, not on the bar.
@@ -689,9 +723,13 @@ void EditorWindow::scheduleRefresh() {
 
 QSize EditorWindow::sizeHint() const {
     // The whole canvas, as far as the screen allows: no empty band, no
-    // scroll bar where there is room.
+    // scroll bar where there is room; the device browser below it when shown.
     QSize s = scroller_->widget()->sizeHint();
     s.rheight() += bar_->sizeHint().height();
+    if (devices_ && devices_->isVisible() && !devices_->isFloating() &&
+        dockWidgetArea(devices_) == Qt::BottomDockWidgetArea)
+        s.rheight() += devices_->sizeHint().height() +
+                       style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent);
     s += QSize(4, 4);
     if (const QScreen* sc = screen()) s = s.boundedTo(sc->availableGeometry().size());
     return s;
@@ -723,6 +761,7 @@ void EditorWindow::showCanvas() {
     description_->setProperty("tag", Q(doc.ScenarioName()));
     setWindowTitle(title + QStringLiteral("[*]"));
     setWindowModified(doc.Modified());
+    showConfiguratorTool();
     tools_["mnuundo"]->setEnabled(history_->CanUndo());
     tools_["mnuredo"]->setEnabled(history_->CanRedo());
     for (const char* t : {"mnunewprj", "mnuapriprj", "mnuviewprj", "mnulanguage"})
@@ -893,12 +932,19 @@ CanvasControl EditorWindow::targetAt(CanvasItem* item, const QPoint& pos) const 
     return c;
 }
 
-bool EditorWindow::dragHover(CanvasItem* item, const QMimeData* data, const QPoint& pos) {
+Qt::DropAction EditorWindow::dragHover(CanvasItem* item, const QMimeData* data, const QPoint& pos) {
     const auto source = sourceOf(data);
-    if (!source) return false;
+    if (!source) {
+        // Another program's device: every control of a slot group takes it;
+        // what it becomes is known only once its file is read, at the drop.
+        placement_->Leave();
+        highlight_->hide();
+        hoverAccepted_ = deviceText(data) && editor::IsSlotGroup(item->control.strip);
+        return hoverAccepted_ ? Qt::CopyAction : Qt::IgnoreAction;
+    }
     hoverAccepted_ = placement_->Hover(*source, targetAt(item, pos)) == editor::DragIcon::kDrag;
     showHighlight();
-    return hoverAccepted_;
+    return hoverAccepted_ ? Qt::MoveAction : Qt::IgnoreAction;
 }
 
 void EditorWindow::dragLeave(CanvasItem*) {
@@ -924,14 +970,113 @@ void EditorWindow::showHighlight() {
     highlight_->raise();
 }
 
-bool EditorWindow::drop(CanvasItem* item, const QMimeData* data, const QPoint& pos) {
+Qt::DropAction EditorWindow::drop(CanvasItem* item, const QMimeData* data, const QPoint& pos) {
     const auto source = sourceOf(data);
     highlight_->hide();
     if (!source) {
         placement_->Leave();
-        return false;
+        const auto text = deviceText(data);
+        if (!text || !editor::IsSlotGroup(item->control.strip)) return Qt::IgnoreAction;
+        return dropDevice(*text, targetAt(item, pos)) ? Qt::CopyAction : Qt::IgnoreAction;
     }
-    return carryOut(placement_->PlanDrop(*source, targetAt(item, pos)));
+    return carryOut(placement_->PlanDrop(*source, targetAt(item, pos))) ? Qt::MoveAction
+                                                                        : Qt::IgnoreAction;
+}
+
+// --- devices ----------------------------------------------------------------
+
+std::optional<QString> EditorWindow::deviceText(const QMimeData* data) const {
+    if (!data || !data->hasText()) return std::nullopt;
+    QString text = data->text();
+    // The text alone: the file is read at the drop, never while hovering.
+    if (!configurator::ParseDropText(U(text))) return std::nullopt;
+    return text;
+}
+
+bool EditorWindow::dropDevice(const QString& text, const CanvasControl& target) {
+    using Stage = configurator::DeviceDrop::Stage;
+    auto d = std::make_unique<configurator::DeviceDrop>(
+        configurator::DeviceDrop::Begin(U(text), target, *canvas_));
+    switch (d->stage()) {
+        case Stage::kRefused: {
+            // Said once the drop has returned, as a drop's warning is.
+            const std::string message = d->Message();
+            QMetaObject::invokeMethod(
+                this,
+                [this, message] {
+                    FocusBack back(this);
+                    Messages().warning(texts::GetText(kTitle), message);
+                },
+                Qt::QueuedConnection);
+            return true;
+        }
+        case Stage::kChoose:
+        case Stage::kResolved:
+            // A later drop replaces one not yet continued.
+            deviceDrop_ = std::move(d);
+            QMetaObject::invokeMethod(
+                this, [this] { continueDeviceDrop(); }, Qt::QueuedConnection);
+            return true;
+        default:
+            return false;
+    }
+}
+
+void EditorWindow::continueDeviceDrop() {
+    using Stage = configurator::DeviceDrop::Stage;
+    const std::unique_ptr<configurator::DeviceDrop> d = std::move(deviceDrop_);
+    if (!d) return;
+    FocusBack back(this);
+    if (d->stage() == Stage::kChoose) ShowAmbiguityDialog(this, *d->Choice());
+    d->Continue(*canvas_, *placement_);
+    // The palettes show the device's family, selected, and its object.
+    showCanvas();
+    if (d->stage() != Stage::kPlanned) return;
+    const auto& objects = views_[at(StripId::kObjects)].pictures;
+    if (d->ObjectSlot() >= 1 && size_t(d->ObjectSlot()) <= objects.size())
+        scroller_->ensureWidgetVisible(objects[size_t(d->ObjectSlot() - 1)]);
+    // The replayed palette drop, as any other: its warning, or its dialog
+    // (filled from the device) and the commit on OK.
+    runPlan(d->Plan());
+}
+
+void EditorWindow::insertDevice(const configurator::DeviceListEntry& entry, const QPoint& pos) {
+    using Status = configurator::DeviceListEntry::Status;
+    if (!entry.dropText || entry.status == Status::kNotRead) {
+        QApplication::beep();
+        return;
+    }
+    const QString text = Q(*entry.dropText);
+    if (entry.status == Status::kRefused) {
+        // Wherever it would go, its drop says why it is refused.
+        dropDevice(text, insertTarget(StripId::kStepAct));
+        return;
+    }
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnuInsertInto"));
+    for (StripId g : editor::kSlotGroups) {
+        if (!entry.ResolvesIn(configurator::SlotArea(insertTarget(g)))) continue;
+        QAction* a = menu.addAction(Text(views_[at(g)].titleId));
+        a->setObjectName(QString::fromLatin1(editor::ControlName({g, Part::kFrame, 0})));
+        a->setData(int(g));
+    }
+    if (menu.isEmpty()) {
+        QApplication::beep();
+        return;
+    }
+    const QAction* chosen = nullptr;
+    {
+        FocusBack back(this);
+        chosen = menu.exec(pos);
+    }
+    if (chosen && !dropDevice(text, insertTarget(StripId(chosen->data().toInt()))))
+        QApplication::beep();
+}
+
+void EditorWindow::showConfiguratorTool() {
+    QAction* lx = tools_["runLX"];
+    lx->setVisible(Host().EnabledLexora);
+    lx->setEnabled(Host().EnabledLexora);
 }
 
 bool EditorWindow::carryOut(editor::EditPlan plan) {

@@ -26,6 +26,13 @@
 //   through the clipboard (editor::kElementsMimeType, and a plain-text
 //   description for other programs); the window only moves the bytes, the
 //   editor models read, check and write them.
+// - A text drop naming a device file (the configurator's "ITEM,/path.xml")
+//   on any slot, caption, frame, mark or scroll control of a slot group is a
+//   configurator::DeviceDrop: read in the drop event, then continued from a
+//   queued call (the ambiguity dialog, the palettes brought to the object,
+//   the replayed palette drop with its dialog and commit). The device
+//   browser (DeviceBrowser, a dock of this window) hands its devices over the
+//   same way, dragged or inserted with the keyboard.
 #include <QMainWindow>
 #include <array>
 #include <functional>
@@ -52,6 +59,11 @@ namespace tessed {
 class EditHistory;
 }
 
+namespace tessed::configurator {
+class DeviceDrop;
+struct DeviceListEntry;
+}  // namespace tessed::configurator
+
 // The canvas models are only named here: a member of theirs shares its name
 // with a Qt keyword, so their headers come before Qt's where they are used.
 namespace tessed::editor {
@@ -69,6 +81,7 @@ enum class DragIcon;
 namespace tessed::ui {
 
 class CanvasItem;
+class DeviceBrowser;
 
 class EditorWindow : public QMainWindow, private DocumentListener {
     Q_OBJECT
@@ -104,6 +117,8 @@ class EditorWindow : public QMainWindow, private DocumentListener {
     // The rectangle showing where a hovering drag would land (hidden otherwise).
     QWidget* Highlight() const;
     editor::ElementSelection& selection() { return *selection_; }
+    // The device browser (hidden until the tool "mnuDevices" shows it).
+    DeviceBrowser* Devices() const { return devices_; }
 
     // Unsaved changes before the scenario goes (another project, another
     // language): text 1015, Yes saves (a save that did not happen stops), No
@@ -119,8 +134,7 @@ class EditorWindow : public QMainWindow, private DocumentListener {
     std::function<void(const std::string& tool, const std::string& language)> projectCommand;
 
     // Adds tools of other parts of the interface to an editor's "popuptools"
-    // menu once, when the editor is built. The configurator's "runLX" goes
-    // here (shown when the host enables the configurator).
+    // menu once, when the editor is built.
     using ToolsHook = std::function<void(EditorWindow& editor, QMenu& tools)>;
     static void SetToolsHook(ToolsHook hook);
 
@@ -157,10 +171,12 @@ class EditorWindow : public QMainWindow, private DocumentListener {
     void clicked(CanvasItem* item, Qt::KeyboardModifiers mods = Qt::NoModifier);
     void doubleClicked(CanvasItem* item);
     void startDrag(CanvasItem* item);
-    // The hover of a drag at `pos` (item coordinates); true when accepted.
-    bool dragHover(CanvasItem* item, const QMimeData* data, const QPoint& pos);
+    // The hover of a drag at `pos` (item coordinates) and its drop: the
+    // action taken (a move within the window, a copy of another program's
+    // device), Qt::IgnoreAction when refused.
+    Qt::DropAction dragHover(CanvasItem* item, const QMimeData* data, const QPoint& pos);
     void dragLeave(CanvasItem* item);
-    bool drop(CanvasItem* item, const QMimeData* data, const QPoint& pos);
+    Qt::DropAction drop(CanvasItem* item, const QMimeData* data, const QPoint& pos);
     std::optional<editor::CanvasControl> sourceOf(const QMimeData* data) const;
     editor::CanvasControl targetAt(CanvasItem* item, const QPoint& pos) const;
     void showHighlight();
@@ -210,6 +226,19 @@ class EditorWindow : public QMainWindow, private DocumentListener {
     // The element a slot of a group shows (0: empty).
     int64_t elementAt(const editor::CanvasControl& c) const;
 
+    // A configurator's drop text (two items, the second a path), else none.
+    std::optional<QString> deviceText(const QMimeData* data) const;
+    // A device dropped on `target`: read now, continued from a queued call.
+    // False when the drop was not a device (ignored, or no object here).
+    bool dropDevice(const QString& text, const editor::CanvasControl& target);
+    void continueDeviceDrop();
+    // A device of the browser chosen with the keyboard: a menu at `pos`
+    // (global) of the groups in which it stands for an object; the chosen
+    // one gets its drop on the group's first free slot shown.
+    void insertDevice(const configurator::DeviceListEntry& entry, const QPoint& pos);
+    // "runLX" shows only while the host enables the configurator.
+    void showConfiguratorTool();
+
     // The plan's warning or dialog, then the commit; run from a queued call.
     void runPlan(editor::EditPlan& plan);
     void runPlanLater(editor::EditPlan plan);
@@ -227,6 +256,9 @@ class EditorWindow : public QMainWindow, private DocumentListener {
     std::unique_ptr<editor::RepeatTimer> timer_;
     std::unique_ptr<editor::Placement> placement_;
     std::unique_ptr<editor::ElementSelection> selection_;
+    // A device drop between its drop event and its queued continuation.
+    std::unique_ptr<configurator::DeviceDrop> deviceDrop_;
+    DeviceBrowser* devices_ = nullptr;
     // The slot of a group that had the focus last (a paste lands after it).
     CanvasItem* lastSlot_ = nullptr;
     std::vector<StripView> views_;

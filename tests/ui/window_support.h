@@ -14,7 +14,7 @@
 
 namespace tessed::test {
 
-// File dialogs answered from a queue; a missing answer is a cancel.
+// File and folder dialogs answered from a queue; a missing answer is a cancel.
 struct ScriptedFiles : ui::FileChooser {
     std::deque<std::string> answers;
     int asked = 0;
@@ -31,6 +31,9 @@ struct ScriptedFiles : ui::FileChooser {
     }
     std::optional<std::string> saveFile(QWidget*, const QString&, const QString&, const QString&,
                                         const std::string&) override {
+        return next();
+    }
+    std::optional<std::string> openFolder(QWidget*, const QString&, const std::string&) override {
         return next();
     }
 };
