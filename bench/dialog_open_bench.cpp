@@ -7,6 +7,7 @@
 
 #include <QApplication>
 
+#include "bench_app.h"
 #include "bench_env.h"
 #include "editor/property_dialog.h"
 #include "editor/selection_dialogs.h"
@@ -20,24 +21,11 @@ using namespace tessed;
 
 namespace {
 
-// The application lives until the process ends and is never destroyed: a
-// destructor run among the static destructors at exit comes after Qt's own
-// and crashes the program, which then reports failure after every result.
-void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "tessed_bench";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = nullptr;
-    if (app) return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    app = new QApplication(argc, argv);
-}
-
 // Objects and areas with the most to show: the light with its levels and
 // interfaces, the shutter's three long position lists, the two delays.
 void BM_OpenPropertyDialog(benchmark::State& state) {
     bench::BenchEnv env;
-    EnsureApplication();
+    bench::EnsureApplication();
     auto& db = env::Env().master();
     const auto obj = static_cast<int32_t>(state.range(0));
     const auto area = static_cast<int32_t>(state.range(1));
@@ -60,7 +48,7 @@ BENCHMARK(BM_OpenPropertyDialog)
 
 void BM_OpenTimeRangeDialog(benchmark::State& state) {
     bench::BenchEnv env;
-    EnsureApplication();
+    bench::EnsureApplication();
     auto& db = env::Env().master();
     const editor::Moment now{2025, 6, 15, 10, 45};
     for (auto _ : state) {
@@ -75,7 +63,7 @@ BENCHMARK(BM_OpenTimeRangeDialog)->Unit(benchmark::kMillisecond);
 
 void BM_OpenOperatorDialog(benchmark::State& state) {
     bench::BenchEnv env;
-    EnsureApplication();
+    bench::EnsureApplication();
     for (auto _ : state) {
         editor::OperatorDialog d;
         d.Preselect(2);

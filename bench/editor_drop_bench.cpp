@@ -22,6 +22,7 @@
 #include <QMimeData>
 #include <memory>
 
+#include "bench_app.h"
 #include "bench_env.h"
 #include "env/database.h"
 #include "model/document.h"
@@ -31,16 +32,6 @@
 using namespace tessed;
 
 namespace {
-
-void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "tessed_bench";
-    static char* argv[] = {name, nullptr};
-    static std::unique_ptr<QApplication> app;
-    if (app) return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    app = std::make_unique<QApplication>(argc, argv);
-}
 
 // One object the group takes, from the catalogue's capability flags.
 int ObjectFor(db::Database& db, const char* flag) {
@@ -75,7 +66,7 @@ struct Editor {
     bench::BenchEnv env;
     std::unique_ptr<ui::EditorWindow> window;
     Editor() {
-        EnsureApplication();
+        bench::EnsureApplication();
         Document().NewFile();
         Fill(env::Env().master());
         window = std::make_unique<ui::EditorWindow>();

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "env/database.h"
+#include "model/scenario_json.h"
 #include "model/schema.h"
 
 namespace tessed::editor {
@@ -29,19 +30,6 @@ std::optional<StripId> GroupOfTable(std::string_view table) {
     for (StripId g : kSlotGroups)
         if (Info(g).table == table) return g;
     return std::nullopt;
-}
-
-Json ToJson(const db::Value& v, schema::ColumnType type) {
-    if (v.isNull()) return nullptr;
-    switch (type) {
-        case schema::ColumnType::Long:
-            return v.toInt();
-        case schema::ColumnType::Boolean:
-            return v.toBool();
-        case schema::ColumnType::Text:
-            return v.toText();
-    }
-    return nullptr;
 }
 
 // The value of one column as the table stores it; none when the JSON value is
@@ -129,7 +117,7 @@ std::string WriteElements(const CopiedElements& copy) {
         for (size_t c = 0; c < columns.size(); ++c) {
             if (Renumbered(columns[c].name)) continue;
             r[std::string(columns[c].name)] =
-                ToJson(c < row.size() ? row[c] : db::Value(), columns[c].type);
+                scenario::CellJson(c < row.size() ? row[c] : db::Value(), columns[c].type);
         }
         rows.push_back(std::move(r));
     }

@@ -46,19 +46,6 @@ Json command(const std::optional<CommandFields>& f) {
     return out;
 }
 
-Json value(const db::Value& v, schema::ColumnType type) {
-    if (v.isNull()) return nullptr;
-    switch (type) {
-        case schema::ColumnType::Long:
-            return v.toInt();
-        case schema::ColumnType::Boolean:
-            return v.toBool();
-        case schema::ColumnType::Text:
-            return v.toText();
-    }
-    return nullptr;
-}
-
 // The rows of one table as loading would store them, every column of the
 // table in its order; element tables in display order.
 Json tableRows(const ScenarioFile& f, std::string_view table) {
@@ -80,13 +67,26 @@ Json tableRows(const ScenarioFile& f, std::string_view table) {
         Json row = Json::object();
         for (size_t c = 0; c < columns.size(); ++c)
             row[std::string(columns[c].name)] =
-                value(c < r->size() ? (*r)[c] : db::Value(), columns[c].type);
+                CellJson(c < r->size() ? (*r)[c] : db::Value(), columns[c].type);
         out.push_back(std::move(row));
     }
     return out;
 }
 
 }  // namespace
+
+Json CellJson(const db::Value& v, schema::ColumnType type) {
+    if (v.isNull()) return nullptr;
+    switch (type) {
+        case schema::ColumnType::Long:
+            return v.toInt();
+        case schema::ColumnType::Boolean:
+            return v.toBool();
+        case schema::ColumnType::Text:
+            return v.toText();
+    }
+    return nullptr;
+}
 
 std::string ScenarioJson(const ScenarioFile& f) {
     Json header = Json::object();
