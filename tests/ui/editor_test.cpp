@@ -50,6 +50,7 @@
 #include "ui/chrome.h"
 #include "ui/editor_window.h"
 #include "ui/project_window.h"
+#include "window_case.h"
 #include "window_support.h"
 
 using namespace tessed;
@@ -284,40 +285,16 @@ class EditorTest : public QObject {
         });
     }
 
+    test::WindowCase windowCase() { return {dir_, messages_, files_, edit_}; }
+
   private Q_SLOTS:
     void init() {
-        dir_ = std::make_unique<test::TempDir>();
-        ::setenv("TESSED_DATA_DIR", (dir_->path() / "data").c_str(), 1);
-        ::setenv("TESSED_DOCUMENTS_DIR", (dir_->path() / "docs").c_str(), 1);
-        ::setenv("TESSED_SHARE_DIR", TESSED_BINARY_DIR, 1);
-        ui::SetSplashDelay(0);
-        ui::SetInstallMessageBoxes(false);
-        messages_ = std::make_shared<test::ScriptedMessages>();
-        SetMessages(messages_);
-        files_ = std::make_shared<test::ScriptedFiles>();
-        ui::SetFiles(files_);
-        env::Env().CloseConnection();
-        texts::Clear();
-        Host() = HostSettings{};
-        Flags() = RuntimeFlags{};
-        edit_ = std::make_unique<Edit>();
+        windowCase().start();
         project_ = nullptr;
         key_.clear();
     }
 
-    void cleanup() {
-        if (ui::Running()) {
-            messages_->answers.assign(4, Answer::No);
-            edit_->EndAPP();
-            QTRY_VERIFY(!ui::Running());
-        }
-        QTest::qWait(0);
-        edit_.reset();
-        ui::SetFiles(nullptr);
-        SetMessages(nullptr);
-        env::Env().CloseConnection();
-        dir_.reset();
-    }
+    void cleanup() { windowCase().end(); }
 
     void editOpensTheScenarioInPlaceOfTheProjectWindow() {
         startDemo();
