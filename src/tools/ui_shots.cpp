@@ -43,6 +43,7 @@
 #include "env/profile.h"
 #include "model/catalogue_ids.h"
 #include "project/session.h"
+#include "silent_messages.h"
 #include "ui/application.h"
 #include "ui/choice_dialogs.h"
 #include "ui/chrome.h"
@@ -54,6 +55,7 @@
 #include "ui/time_dialog.h"
 
 using namespace tessed;
+using tools::SilentMessages;
 namespace fs = std::filesystem;
 
 namespace {
@@ -93,15 +95,6 @@ void whenShown(const char* name, std::function<bool(QWidget*)> ready,
     });
     timer->start();
 }
-
-// Answers nothing aloud: the pictures need no message boxes.
-struct SilentMessages : MessageBoxes {
-    void warning(const std::string&, const std::string& t) override { std::cerr << t << "\n"; }
-    void critical(const std::string&, const std::string& t) override { std::cerr << t << "\n"; }
-    void information(const std::string&, const std::string&) override {}
-    Answer yesNo(const std::string&, const std::string&) override { return Answer::No; }
-    Answer yesNoCancel(const std::string&, const std::string&) override { return Answer::No; }
-};
 
 struct QueuedFiles : ui::FileChooser {
     std::deque<std::string> answers;

@@ -38,12 +38,14 @@
 #include "model/scenario_file.h"
 #include "model/schema.h"
 #include "project/session.h"
+#include "silent_messages.h"
 #include "ui/application.h"
 #include "ui/chrome.h"
 #include "ui/editor_window.h"
 #include "ui/project_window.h"
 
 using namespace tessed;
+using tools::SilentMessages;
 namespace fs = std::filesystem;
 using editor::CanvasControl;
 using editor::Part;
@@ -57,14 +59,6 @@ void check(bool held, const std::string& what) {
     std::cout << (held ? "ok    " : "FAIL  ") << what << std::endl;
     if (!held) ++g_failures;
 }
-
-struct SilentMessages : MessageBoxes {
-    void warning(const std::string&, const std::string& t) override { std::cerr << t << "\n"; }
-    void critical(const std::string&, const std::string& t) override { std::cerr << t << "\n"; }
-    void information(const std::string&, const std::string&) override {}
-    Answer yesNo(const std::string&, const std::string&) override { return Answer::No; }
-    Answer yesNoCancel(const std::string&, const std::string&) override { return Answer::No; }
-};
 
 QWidget* topLevel(const char* objectName) {
     for (QWidget* w : QApplication::topLevelWidgets())

@@ -1052,25 +1052,33 @@ void EditorWindow::insertDevice(const configurator::DeviceListEntry& entry, cons
         dropDevice(text, insertTarget(StripId::kStepAct));
         return;
     }
+    std::optional<StripId> group;
+    {
+        FocusBack back(this);
+        group = chooseGroup(pos, [&](StripId g) {
+            return entry.ResolvesIn(configurator::SlotArea(insertTarget(g)));
+        });
+    }
+    if (group && !dropDevice(text, insertTarget(*group))) QApplication::beep();
+}
+
+std::optional<StripId> EditorWindow::chooseGroup(const QPoint& pos,
+                                                 const std::function<bool(StripId)>& offers) {
     QMenu menu(this);
     menu.setObjectName(QStringLiteral("mnuInsertInto"));
     for (StripId g : editor::kSlotGroups) {
-        if (!entry.ResolvesIn(configurator::SlotArea(insertTarget(g)))) continue;
+        if (!offers(g)) continue;
         QAction* a = menu.addAction(Text(views_[at(g)].titleId));
         a->setObjectName(QString::fromLatin1(editor::ControlName({g, Part::kFrame, 0})));
         a->setData(int(g));
     }
     if (menu.isEmpty()) {
         QApplication::beep();
-        return;
+        return std::nullopt;
     }
-    const QAction* chosen = nullptr;
-    {
-        FocusBack back(this);
-        chosen = menu.exec(pos);
-    }
-    if (chosen && !dropDevice(text, insertTarget(StripId(chosen->data().toInt()))))
-        QApplication::beep();
+    const QAction* chosen = menu.exec(pos);
+    if (!chosen) return std::nullopt;
+    return StripId(chosen->data().toInt());
 }
 
 void EditorWindow::showConfiguratorTool() {
@@ -1370,22 +1378,12 @@ CanvasControl EditorWindow::insertTarget(StripId group) const {
 void EditorWindow::offerGroups(CanvasItem* item, const QPoint& pos) {
     const CanvasControl source{StripId::kObjects, Part::kPicture, item->control.index};
     if (!placement_->CanDrag(source)) return;
-    QMenu menu(this);
-    menu.setObjectName(QStringLiteral("mnuInsertInto"));
-    for (StripId g : editor::kSlotGroups) {
-        if (placement_->Effect(source, insertTarget(g)) != editor::DropEffect::kCreate) continue;
-        QAction* a = menu.addAction(Text(views_[at(g)].titleId));
-        a->setObjectName(QString::fromLatin1(editor::ControlName({g, Part::kFrame, 0})));
-        a->setData(int(g));
-    }
-    if (menu.isEmpty()) {
-        QApplication::beep();
-        return;
-    }
     FocusBack back(this);
-    const QAction* chosen = menu.exec(pos);
-    if (!chosen) return;
-    carryOut(placement_->PlanDrop(source, insertTarget(StripId(chosen->data().toInt()))));
+    const auto group = chooseGroup(pos, [&](StripId g) {
+        return placement_->Effect(source, insertTarget(g)) == editor::DropEffect::kCreate;
+    });
+    if (!group) return;
+    carryOut(placement_->PlanDrop(source, insertTarget(*group)));
 }
 
 bool EditorWindow::keyPressed(CanvasItem* item, QKeyEvent* event) {

@@ -190,6 +190,10 @@ class EditorWindow : public QMainWindow, private DocumentListener {
     // The slot groups a palette object may be created in, offered in a menu
     // at `pos` (global); the chosen one gets the object's drop.
     void offerGroups(CanvasItem* item, const QPoint& pos);
+    // The menu "mnuInsertInto" of the groups `offers` accepts, shown at `pos`;
+    // a beep and nothing when it accepts none.
+    std::optional<editor::StripId> chooseGroup(const QPoint& pos,
+                                               const std::function<bool(editor::StripId)>& offers);
     // Where an inserted element lands: the group's first free slot shown, or
     // its frame when every slot shown is filled.
     editor::CanvasControl insertTarget(editor::StripId group) const;
