@@ -152,10 +152,9 @@ DeviceBrowser::DeviceBrowser(QWidget* parent) : QDockWidget(parent) {
     folderLabel_ = new PathLabel(body);
     folderLabel_->setObjectName(QStringLiteral("lblFolder"));
     folderLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    folderButton_ = new QPushButton(Text(kTextFolder), body);
+    folderButton_ = new QPushButton(body);
     folderButton_->setObjectName(QStringLiteral("cmdFolder"));
     SetTextId(folderButton_, kTextFolder);
-    folderButton_->setAccessibleName(Text(kTextFolder));
     head->addWidget(folderLabel_, 1);
     head->addWidget(folderButton_);
     main->addLayout(head);
@@ -164,7 +163,6 @@ DeviceBrowser::DeviceBrowser(QWidget* parent) : QDockWidget(parent) {
     list_->setParent(body);
     list_->setObjectName(QStringLiteral("lvwDevices"));
     SetAccessibleId(list_, kTextTitle);
-    list_->setAccessibleName(Text(kTextTitle));
     list_->setColumnCount(kColumns);
     list_->setHeaderLabels({Text(kTextFile), Text(kTextDescription), Text(kTextKeyObject),
                             Text(kTextFamilies), Text(kTextObjects)});
@@ -181,15 +179,16 @@ DeviceBrowser::DeviceBrowser(QWidget* parent) : QDockWidget(parent) {
     progress_ = new QProgressBar(body);
     progress_->setObjectName(QStringLiteral("prgDevices"));
     SetAccessibleId(progress_, kTextReading);
-    progress_->setAccessibleName(Text(kTextReading));
     progress_->setFormat(Text(kTextReading) + QStringLiteral(" %v/%m"));
-    stopButton_ = new QPushButton(Text(kTextStop), body);
+    stopButton_ = new QPushButton(body);
     stopButton_->setObjectName(QStringLiteral("cmdStop"));
     SetTextId(stopButton_, kTextStop);
-    stopButton_->setAccessibleName(Text(kTextStop));
     foot->addWidget(progress_, 1);
     foot->addWidget(stopButton_);
     main->addLayout(foot);
+    // Captions and accessible names from their numbered texts, as on a
+    // language switch.
+    ApplyCaptions(body);
     setWidget(body);
     showReading(false);
 
